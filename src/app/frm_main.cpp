@@ -1,0 +1,313 @@
+#include "app/frm_main.h"
+
+#include "app/app.h"
+#include "core/failure.h"
+#include "core/numtext.h"
+#include "editor/frm_edit.h"
+#include "eta/frm_custom_eta.h"
+#include "eta/frm_edit_eta.h"
+#include "online/frm_new_eta.h"
+#include "placefile/frm_pfinfo.h"
+#include "dialogs/frm_dialogs.h"
+
+namespace tessaly {
+
+FrmMain::FrmMain(App& a) : Window(a, "frmMain") {
+    tag = "0";
+    init_controls();
+}
+
+void FrmMain::init_controls() {
+    using K = ControlKind;
+    add("start_lat", start_lat, K::Label, "00.00");
+    add("start_lon", start_lon, K::Label, "00.00");
+    add("stop_lat", stop_lat, K::Label, "00.00");
+    add("stop_lon", stop_lon, K::Label, "00.00");
+    add("cell_speed", cell_speed, K::Label, "00");
+    add("cell_speedkts", cell_speedkts, K::Label, "00");
+    add("cor_azimuth", cor_azimuth, K::Label, "000");
+    add("disazimuth", disazimuth, K::Label, "000").visible = false;
+    add("status", status, K::Label, "Searching for GRLevelX Software .");
+    add("status_on", status_on, K::Image).visible = false;
+    add("status_off", status_off, K::Image);
+    add("optgr3", optgr3, K::Option, "GRLevel3");
+    add("optgr2", optgr2, K::Option, "GRLevel2");
+    add("optgrae", optgrae, K::Option, "GR2Analyst");
+    for (Control* c : {&GR3, &GR2, &GRAE, &process, &scaption, &return_dis, &return_azimuth,
+                       &rlat, &rlon, &cursor_lat, &cursor_lon}) {
+        c->kind = K::Text;
+        c->visible = false;
+    }
+    add("GR3", GR3, K::Text).visible = false;
+    add("GR2", GR2, K::Text).visible = false;
+    add("GRAE", GRAE, K::Text).visible = false;
+    add("process", process, K::Text).visible = false;
+    add("scaption", scaption, K::Text).visible = false;
+    add("tracker", tracker, K::Text, "0").visible = false;
+    add("edit", edit, K::Text, "0").visible = false;
+    add("return_dis", return_dis, K::Text).visible = false;
+    add("return_azimuth", return_azimuth, K::Text).visible = false;
+    add("rlat", rlat, K::Text).visible = false;
+    add("rlon", rlon, K::Text).visible = false;
+    add("cursor_lat", cursor_lat, K::Text).visible = false;
+    add("cursor_lon", cursor_lon, K::Text).visible = false;
+    add("placefile", placefile, K::List).visible = false;
+    add("Command2", Command2, K::Button, "Command2").visible = false;
+    add("remove", remove, K::Button, "remove_eta").visible = false;
+
+    add("mnu_projection_edit", mnu_projection_edit, K::Menu, "Edit");
+    add("mnu_projection_fan", mnu_projection_fan, K::Menu, "Fan").checked = true;
+    add("mnu_projection_cone", mnu_projection_cone, K::Menu, "Cone");
+    add("mnu_projection_wedge", mnu_projection_wedge, K::Menu, "Wedge");
+    add("mnubowecho", mnubowecho, K::Menu, "Bow");
+    add("mnu_eta_edit", mnu_eta_edit, K::Menu, "Edit");
+    add("mnu_eta_view", mnu_eta_view, K::Menu, "View");
+    add("mnu_placefile_clear", mnu_placefile_clear, K::Menu, "Copy");
+    add("mnu_placefile_info", mnu_placefile_info, K::Menu, "Info");
+    add("mnu_help_about", mnu_help_about, K::Menu, "About");
+
+    // Option buttons exclude each other.
+    optgr3.on_click = [this] { choose_viewer("gr3"); };
+    optgr2.on_click = [this] { choose_viewer("gr2"); };
+    optgrae.on_click = [this] { choose_viewer("grae"); };
+    status_on.on_click = [this] { pause_link(); };
+    status_off.on_click = [this] { resume_link(); };
+    Command2.on_click = [this] { Command2_Click(); };
+    remove.on_click = [this] { remove_eta(); };
+
+    mnu_projection_edit.on_click = [this] {
+        try {
+            app.frmEdit().show();
+        } catch (const Failure&) {
+        }
+    };
+    mnu_projection_fan.on_click = [this] { choose_projection("fan"); };
+    mnu_projection_cone.on_click = [this] { choose_projection("cone"); };
+    mnu_projection_wedge.on_click = [this] { choose_projection("wedge"); };
+    mnubowecho.on_click = [this] { choose_projection("bow"); };
+    mnu_eta_edit.on_click = [this] {
+        FrmEditETA& e = app.frmEditETA();
+        e.tag = "1";
+        e.show();
+    };
+    mnu_eta_view.on_click = [this] { mnu_eta_view_Click(); };
+    mnu_placefile_clear.on_click = [this] { copy_placefile_path(); };
+    mnu_placefile_info.on_click = [this] { app.frmPFinfo().show(); };
+    mnu_help_about.on_click = [this] { app.frmAbout().show(); };
+
+    add_timer(find_gr, "find_gr", 1000, true).tick = [this] { find_gr_Timer(); };
+    add_timer(find_keys, "find_keys", 5, false).tick = [this] { find_keys_Timer(); };
+    add_timer(find_distance, "find_distance", 1, false).tick = [this] { find_distance_Timer(); };
+}
+
+void FrmMain::Form_Load() {
+    // Steps 1 to 5 are skipped one by one when they fail.
+    try {
+        left_twips = 6000;
+        top_twips = 200;
+    } catch (const Failure&) {
+    }
+    try {
+        show();
+    } catch (const Failure&) {
+    }
+    try {
+        app.ui.make_topmost(*this);
+    } catch (const Failure&) {
+    }
+    try {
+        write_placefile();
+    } catch (const Failure&) {
+    }
+    try {
+        read_registry();
+    } catch (const Failure&) {
+    }
+
+    try {
+        // Installation check: the icon file the placefile header names.
+        if (!app.platform.file_size(app.platform.program_folder() + "\\stormtrack.png"))
+            throw Failure("File not found", 53);
+
+        std::string version = app.get_setting("version");
+        if (version.empty() || version == "4.1") {
+            app.platform.message_box(
+                "Korvel Version 4.2",
+                "Korvel Hotkeys have changed yet again in version 4.2\r\r"
+                "Please make sure you notice the new keys or edit them to your liking.\r\r"
+                "Click OK to see the new HotKeys",
+                true);
+            app.save_setting("version", "4.2");
+            app.save_setting("hkselect", "Q");
+            app.save_setting("hkerase", "W");
+            app.save_setting("hketa", "X");
+            FrmEdit& e = app.frmEdit();
+            e.hkselect.set_text("Q");
+            e.hkerase.set_text("W");
+            e.hketa.set_text("X");
+            e.show();
+        }
+    } catch (const Failure&) {
+        app.platform.message_box("Tessaly v3.0",
+                                 "Korvelv3 Installation is corrupt.\r\rPlease re-install Korvelv3",
+                                 true);
+        app.end_program();
+    }
+    changed();
+}
+
+void FrmMain::Form_Activate() { app.ui.make_topmost(*this); }
+
+void FrmMain::Form_Unload() {
+    if (app.ended()) return;
+    try {
+        write_placefile();
+    } catch (const Failure&) {
+    }
+    app.end_program();
+}
+
+void FrmMain::choose_projection(const std::string& which) {
+    mnu_projection_fan.checked = which == "fan";
+    mnu_projection_cone.checked = which == "cone";
+    mnu_projection_wedge.checked = which == "wedge";
+    mnubowecho.checked = which == "bow";
+    app.save_setting("projection", which);
+    changed();
+}
+
+void FrmMain::choose_viewer(const std::string& grtype) {
+    optgr3.checked = grtype == "gr3";
+    optgr2.checked = grtype == "gr2";
+    optgrae.checked = grtype == "grae";
+    try {
+        app.save_setting("grtype", grtype);
+    } catch (const Failure&) {
+    }
+    changed();
+}
+
+void FrmMain::pause_link() {
+    find_gr.enabled = false;
+    find_keys.enabled = false;
+    status_on.visible = false;
+    status_off.visible = true;
+    changed();
+}
+
+void FrmMain::resume_link() {
+    find_gr.enabled = true;
+    find_keys.enabled = true;
+    status_off.visible = false;
+    status_on.visible = true;
+    changed();
+}
+
+void FrmMain::mnu_eta_view_Click() {
+    if (stop_lon.text == "00.00") {
+        app.beep();
+        return;
+    }
+    FrmNewETA& lookup = app.frmNewETA();
+    if (lookup.request_executing()) {
+        app.beep();
+        lookup.cancel_request();
+        return;
+    }
+    Command2_Click();
+}
+
+void FrmMain::read_registry() {
+    // A failure ends the load where it happens; start-up goes on.
+    try {
+        auto value_or_default = [this](const char* key, const char* def) {
+            std::string v = app.get_setting(key);
+            if (v.empty() && def) {
+                app.save_setting(key, def);
+                v = def;
+            }
+            return v;
+        };
+        // 1. ETA window colours.
+        {
+            std::string t = value_or_default("eta_text", "16777215");
+            std::string b = value_or_default("eta_border", "16777215");
+            std::string g = value_or_default("eta_tag", "16744576");
+            std::string k = value_or_default("eta_background", "8388608");
+            FrmCustomETA& w = app.frmCustomETA();
+            w.text_colour = static_cast<std::uint32_t>(to_long(t));
+            w.border_colour = static_cast<std::uint32_t>(to_long(b));
+            w.tag_colour = static_cast<std::uint32_t>(to_long(g));
+            w.back_colour = static_cast<std::uint32_t>(to_long(k));
+            w.changed();
+        }
+        // 2, 3. ETA options.
+        {
+            std::string r = value_or_default("eta_radius", "1");
+            app.frmEditETA().radius.checked = to_long(r) == 1;
+            std::string h = value_or_default("eta_historic", "1");
+            app.frmEditETA().etaqc_historic.checked = to_long(h) == 1;
+            app.frmEditETA().eta_rep.text = value_or_default("eta_rep", ".");
+            app.frmEditETA().eta_rgb.text = value_or_default("eta_rgb", "200,200,200");
+            app.frmEditETA().eta_fontsize.text = value_or_default("eta_fontsize", "12");
+        }
+        // 4. Projection shape.
+        {
+            std::string p = app.get_setting("projection");
+            if (p.empty() || p == "fan" || p == "cone" || p == "wedge" || p == "bow") {
+                if (p.empty()) p = "fan";
+                mnu_projection_fan.checked = p == "fan";
+                mnu_projection_cone.checked = p == "cone";
+                mnu_projection_wedge.checked = p == "wedge";
+                mnubowecho.checked = p == "bow";
+            }
+        }
+        // 5. Drawing switches, shown by the projection editor's boxes.
+        {
+            std::string b = app.get_setting("border");
+            app.frmEdit().borderc.set_checked(b == "yes");
+            std::string p = app.get_setting("polygon");
+            app.frmEdit().polyc.set_checked(p.empty() || p == "yes");
+            std::string t = app.get_setting("track");
+            app.frmEdit().trackc.set_checked(t.empty() || t == "yes");
+        }
+        // 6. Appearance defaults.
+        value_or_default("border_rgb", "248, 000, 000,");
+        value_or_default("polygon_rgb", "248, 248, 248,");
+        value_or_default("border_width", "1");
+        value_or_default("border", "no");
+        value_or_default("track", "yes");
+        value_or_default("polygon_trans", "50");
+        value_or_default("track_rgb", "248, 000, 000,");
+        value_or_default("track_width", "2");
+        // 7. Viewer choice.
+        {
+            std::string g = app.get_setting("grtype");
+            optgr3.checked = g == "gr3";
+            optgr2.checked = g == "gr2";
+            optgrae.checked = g == "grae";
+        }
+        // 8. Which ETA window.
+        {
+            std::string d = value_or_default("displayeta", "1");
+            app.frmEditETA().displayeta.set_checked(to_long(d) == 1);
+        }
+        // 9. Hotkeys, chained: an empty one stops the chain.
+        {
+            std::string s = app.get_setting("hkselect");
+            if (!s.empty()) {
+                app.frmEdit().hkselect.set_text(s);
+                std::string e = app.get_setting("hkerase");
+                if (!e.empty()) {
+                    app.frmEdit().hkerase.set_text(e);
+                    std::string v = app.get_setting("hketa");
+                    if (!v.empty()) app.frmEdit().hketa.set_text(v);
+                }
+            }
+        }
+    } catch (const Failure&) {
+    }
+    changed();
+}
+
+}  // namespace tessaly

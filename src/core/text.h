@@ -1,0 +1,22 @@
+#pragma once
+// Small text helpers with the semantics the window fields need.
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tessaly {
+
+std::string trim(std::string_view s);                     // blanks at both ends
+std::string to_upper_ascii(std::string_view s);
+bool equals_icase(std::string_view a, std::string_view b);  // ASCII letters only
+// Every occurrence of `from` replaced by `to` (exact match).
+std::string replace_all(std::string_view s, std::string_view from, std::string_view to);
+// The same, matching ASCII letters without regard to case.
+std::string replace_all_icase(std::string_view s, std::string_view from, std::string_view to);
+// Position of `needle` in `hay` from `start`, ASCII case-insensitive, or npos.
+size_t find_icase(std::string_view hay, std::string_view needle, size_t start = 0);
+std::vector<std::string> split(std::string_view s, char sep);
+bool starts_with(std::string_view s, std::string_view prefix);
+bool ends_with(std::string_view s, std::string_view suffix);
+
+}  // namespace tessaly

@@ -1,0 +1,116 @@
+#include "editor/frm_edit.h"
+
+#include "app/app.h"
+#include "core/failure.h"
+#include "dialogs/frm_dialogs.h"
+
+namespace tessaly {
+
+FrmEdit::FrmEdit(App& a) : Window(a, "frmEdit") {
+    using K = ControlKind;
+    caption = "Projection Editor";
+    add("polyc", polyc, K::Check, "Add Polygon").tooltip = "Draw polygon projections?";
+    add("borderc", borderc, K::Check, "Add Border").tooltip =
+        "Draw borders around storm projections?";
+    add("trackc", trackc, K::Check, "Add Track").tooltip = "Draw storm track lines?";
+    add("cmd_polygon_color", cmd_polygon_color, K::Button, "Polygon Color");
+    add("cmd_border_color", cmd_border_color, K::Button, "Border Color");
+    add("cmd_track_color", cmd_track_color, K::Button, "Track Color");
+    add("cmd_polygon_trans", cmd_polygon_trans, K::Button, "Polygon Tranparency").tooltip =
+        "Polygon Transparency (0-100)";
+    add("cmd_border_width", cmd_border_width, K::Button, "Border Line Width");
+    add("cmd_track_width", cmd_track_width, K::Button, "Track Line Width");
+    add("hkselect", hkselect, K::Text, "Q");
+    add("hkerase", hkerase, K::Text, "X");
+    add("hketa", hketa, K::Text, "S");
+    add("focus", focus, K::Text).visible = false;
+    add("Frame1", Frame1, K::Frame, "Projection Appearance");
+    add("Frame2", Frame2, K::Frame, "Korvel HotKeys");
+    add("Frame3", Frame3, K::Frame, "Default Korvel HotKeys");
+    add("notice", notice, K::Label,
+        "The Korvel Hotkeys have changed in version 4.2, make sure you notice the new default "
+        "hotkeys. You can also edit them to your own customs keys.");
+
+    auto check = [this](Control& box, const char* key) {
+        box.on_click = [this, &box, key] { app.save_setting(key, box.checked ? "yes" : "no"); };
+    };
+    check(polyc, "polygon");
+    check(borderc, "border");
+    check(trackc, "track");
+    cmd_polygon_color.on_click = [this] { colour_button("polygon_rgb"); };
+    cmd_border_color.on_click = [this] { colour_button("border_rgb"); };
+    cmd_track_color.on_click = [this] { colour_button("track_rgb"); };
+    cmd_polygon_trans.on_click = [this] {
+        value_button("polygon_trans", " Polygon Transparency", "40");
+    };
+    cmd_border_width.on_click = [this] { value_button("border_width", " Border Line Width", "1"); };
+    cmd_track_width.on_click = [this] { value_button("track_width", " Track Line Width", "1"); };
+    hkselect.on_change = [this] { app.save_setting("hkselect", hkselect.text); };
+    hkerase.on_change = [this] { app.save_setting("hkerase", hkerase.text); };
+    hketa.on_change = [this] { app.save_setting("hketa", hketa.text); };
+}
+
+void FrmEdit::load() {
+    read_registry();
+    left_twips = 6400;
+    top_twips = 3700;
+}
+
+void FrmEdit::close_request() { app.unload(name); }
+
+std::string FrmEdit::colour_text(unsigned long value) {
+    unsigned long r = value % 256, g = (value / 256) % 256, b = value / 65536;
+    return std::to_string(r) + ", " + std::to_string(g) + ", " + std::to_string(b) + ",";
+}
+
+void FrmEdit::colour_button(const char* key) {
+    auto c = app.platform.choose_color();
+    if (c) app.save_setting(key, colour_text(*c));
+}
+
+void FrmEdit::value_button(const char* key, const char* title, const char* initial) {
+    std::string stored = app.get_setting(key);
+    FrmInput& in = app.frmInput();
+    in.INP.set_text(stored.empty() ? initial : stored);
+    in.caption = title;
+    in.show();
+    in.changed();
+}
+
+void FrmEdit::read_registry() {
+    FrmMain& m = app.frmMain();
+    std::string p = app.get_setting("projection");
+    if (p.empty() || p == "fan") {
+        m.mnu_projection_wedge.checked = false;
+        m.mnu_projection_fan.checked = true;
+    } else if (p == "wedge") {
+        m.mnu_projection_fan.checked = false;
+        m.mnu_projection_wedge.checked = true;
+    }
+    std::string b = app.get_setting("border");
+    borderc.set_checked(b == "yes");
+    std::string poly = app.get_setting("polygon");
+    polyc.set_checked(poly.empty() || poly == "yes");
+    std::string t = app.get_setting("track");
+    trackc.set_checked(t.empty() || t == "yes");
+
+    const char* defaults[][2] = {{"border_rgb", "248, 000, 000,"}, {"polygon_rgb", "248, 248, 248,"},
+                                 {"border_width", "1"},            {"polygon_trans", "50"},
+                                 {"track_rgb", "248, 000, 000,"},  {"track_width", "2"}};
+    for (auto& d : defaults)
+        if (app.get_setting(d[0]).empty()) app.save_setting(d[0], d[1]);
+
+    std::string s = app.get_setting("hkselect");
+    if (!s.empty()) {
+        hkselect.set_text(s);
+        std::string e = app.get_setting("hkerase");
+        if (!e.empty()) {
+            hkerase.set_text(e);
+            std::string v = app.get_setting("hketa");
+            if (!v.empty()) hketa.set_text(v);
+        }
+    }
+    m.changed();
+}
+
+}  // namespace tessaly

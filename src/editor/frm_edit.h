@@ -1,0 +1,31 @@
+#pragma once
+// The projection editor: drawing switches, colours, widths, transparency and
+// the three hotkeys. Every change goes to the settings store at once.
+#include "app/window.h"
+
+namespace tessaly {
+
+class FrmEdit : public Window {
+public:
+    explicit FrmEdit(App& app);
+
+    Control polyc, borderc, trackc;
+    Control cmd_polygon_color, cmd_border_color, cmd_track_color;
+    Control cmd_polygon_trans, cmd_border_width, cmd_track_width;
+    Control hkselect, hkerase, hketa;
+    Control focus;
+    Control Frame1, Frame2, Frame3, notice;
+
+    void load() override;
+    void close_request() override;  // closing unloads the editor
+    void read_registry();
+
+    // "R, G, B," from a 0x00BBGGRR colour value.
+    static std::string colour_text(unsigned long value);
+
+private:
+    void colour_button(const char* key);
+    void value_button(const char* key, const char* title, const char* initial);
+};
+
+}  // namespace tessaly

@@ -1,0 +1,199 @@
+#include "eta/frm_edit_eta.h"
+
+#include "app/app.h"
+#include "core/failure.h"
+#include "core/numtext.h"
+#include "dialogs/frm_dialogs.h"
+#include "eta/frm_custom_eta.h"
+
+namespace tessaly {
+
+namespace {
+
+// Applies one stored ETA colour to the small and the medium window.
+void apply_colour(App& app, const std::string& key, std::uint32_t c) {
+    for (FrmCustomETABox* w : {static_cast<FrmCustomETABox*>(&app.frmCustomETA()),
+                               static_cast<FrmCustomETABox*>(&app.frmCustomETA1())}) {
+        if (key == "eta_text") w->text_colour = c;
+        else if (key == "eta_border") w->border_colour = c;
+        else if (key == "eta_tag") w->tag_colour = c;
+        else if (key == "eta_background") w->back_colour = c;
+        w->changed();
+    }
+}
+
+}  // namespace
+
+FrmEditETA::FrmEditETA(App& a) : Window(a, "frmEditETA") {
+    using K = ControlKind;
+    caption = " ETA Editor";
+    add("displayeta", displayeta, K::Check, "Display Small ETA Window").tooltip =
+        "Display the visual ETA window.";
+    add("displayetamed", displayetamed, K::Check, "Display Medium ETA Window").tooltip =
+        "Display the visual ETA window.";
+    add("displayeta2", displayeta2, K::Check, "Display Classic Large ListBox").tooltip =
+        "Display the visual ETA window.";
+    add("Command1", Command1, K::Button, "ETA City Text Color").tooltip = "Customize the ETA Window";
+    add("Command2", Command2, K::Button, "ETA Border Color").tooltip = "Customize the ETA Window";
+    add("Command3", Command3, K::Button, "Korvelv3 Tag Text Color").tooltip =
+        "Customize the ETA Window";
+    add("command4", command4, K::Button, "ETA Background Color").tooltip =
+        "Customize the ETA Window";
+    add("Command5", Command5, K::Button, "PREVIEW the ETA Window Appearance").tooltip =
+        "Preview the ETA Window.";
+    add("Command6", Command6, K::Button, "Korvelv3 Tag Text Edit");
+    add("radius", radius, K::Check, "Adjust search radius. *Recommended*");
+    add("etaqc_historic", etaqc_historic, K::Check, "Remove historical tags. *Recommended*");
+    add("eta_rep", eta_rep, K::Text);
+    add("eta_fontsize", eta_fontsize, K::Text);
+    add("eta_rgb", eta_rgb, K::Text);
+    add("showcity", showcity, K::Check, "Display cities within a projection");
+    add("showtime", showtime, K::Check, "Display times within a projection");
+    add("opt_local_db", opt_local_db, K::Option, "Local Database").tooltip =
+        "Use a custom local ETA database.";
+    add("opt_server_db", opt_server_db, K::Option, "Server Database").tooltip =
+        "Use the public ETA server database.";
+    opt_server_db.checked = true;
+    add("eta_server", eta_server, K::Text);
+    add("eta_username", eta_username, K::Text);
+    add("focus", focus, K::Text).visible = false;
+    add("hint", hint, K::Label,
+        "Click the PREVIEW button to see a real-time preview of the colors you are selecting "
+        "for the ETA Window.");
+
+    Command1.on_click = [this] { colour_button("eta_text"); };
+    Command2.on_click = [this] { colour_button("eta_border"); };
+    Command3.on_click = [this] { colour_button("eta_tag"); };
+    command4.on_click = [this] { colour_button("eta_background"); };
+    Command5.on_click = [this] {
+        app.frmCustomETA().show();
+        app.frmCustomETA1().show();
+    };
+    Command6.on_click = [this] {
+        std::string title = app.get_setting("tag_text_edit");
+        FrmInput& in = app.frmInput();
+        in.INP.set_text(title.empty() ? "Korvelv3" : title);
+        in.caption = " ETA Box Title";
+        in.show();
+        in.changed();
+    };
+    display_box(displayeta, "displayeta");
+    display_box(displayetamed, "displayetamed");
+    display_box(displayeta2, "displayeta2");
+    radius.on_click = [this] {
+        if (!loading_) app.save_setting("eta_radius", radius.checked ? "1" : "0");
+    };
+    etaqc_historic.on_click = [this] {
+        if (!loading_) app.save_setting("eta_historic", etaqc_historic.checked ? "1" : "0");
+    };
+    auto pair_box = [this](Control& box, Control& other, const char* key, const char* other_key) {
+        box.on_click = [this, &box, &other, key, other_key] {
+            if (loading_) return;
+            if (box.checked) {
+                app.save_setting(key, "1");
+                app.save_setting(other_key, "0");
+                loading_ = true;  // unticking the other is not a choice of its own
+                other.set_checked(false);
+                loading_ = false;
+            } else {
+                app.save_setting(key, "0");
+            }
+        };
+    };
+    pair_box(showcity, showtime, "showcity", "showtime");
+    pair_box(showtime, showcity, "showtime", "showcity");
+    eta_server.on_change = [this] {
+        if (!loading_) app.save_setting("eta_server", eta_server.text);
+    };
+    eta_username.on_change = [this] {
+        if (!loading_) app.save_setting("eta_username", eta_username.text);
+    };
+}
+
+void FrmEditETA::display_box(Control& box, const char* key) {
+    box.on_click = [this, &box, key] {
+        if (loading_) return;
+        if (box.checked) {
+            Control* all[] = {&displayeta, &displayetamed, &displayeta2};
+            const char* keys[] = {"displayeta", "displayetamed", "displayeta2"};
+            for (int i = 0; i < 3; ++i) app.save_setting(keys[i], all[i] == &box ? "1" : "0");
+            loading_ = true;  // unticking the other two is not a choice of its own
+            for (Control* c : all)
+                if (c != &box) c->set_checked(false);
+            loading_ = false;
+        } else {
+            app.save_setting(key, "0");
+        }
+    };
+}
+
+void FrmEditETA::colour_button(const char* key) {
+    auto c = app.platform.choose_color();
+    if (!c) return;
+    app.save_setting(key, std::to_string(*c));
+    try {
+        apply_colour(app, key, *c);
+    } catch (const Failure&) {
+    }
+}
+
+void FrmEditETA::load() {
+    loading_ = true;
+    left_twips = 7400;
+    top_twips = 3700;
+    auto value = [this](const char* key, const char* def) {
+        std::string v = app.get_setting(key);
+        if (v.empty() && def) {
+            app.save_setting(key, def);
+            v = def;
+        }
+        return v;
+    };
+    const char* colours[][2] = {{"eta_text", "16777215"},
+                                {"eta_border", "16777215"},
+                                {"eta_tag", "16744576"},
+                                {"eta_background", "8388608"}};
+    for (auto& c : colours) {
+        std::string v = value(c[0], c[1]);
+        try {
+            // A colour that is not a whole number leaves the design colours.
+            apply_colour(app, c[0], static_cast<std::uint32_t>(to_long(v)));
+        } catch (const Failure&) {
+        }
+    }
+    try {
+        radius.set_checked(to_long(value("eta_radius", "1")) == 1);
+    } catch (const Failure&) {
+    }
+    try {
+        etaqc_historic.set_checked(to_long(value("eta_historic", "1")) == 1);
+    } catch (const Failure&) {
+    }
+    eta_rep.set_text(value("eta_rep", "."));
+    eta_rgb.set_text(value("eta_rgb", "200,200,200"));
+    eta_fontsize.set_text(value("eta_fontsize", "12"));
+
+    std::string d = app.get_setting("displayeta");
+    std::string dm = app.get_setting("displayetamed");
+    std::string d2 = app.get_setting("displayeta2");
+    Control* chosen = nullptr;
+    if (d.empty() || d == "1") chosen = &displayeta;
+    if (dm == "1") chosen = &displayetamed;
+    if (d2 == "1") chosen = &displayeta2;
+    for (Control* c : {&displayeta, &displayetamed, &displayeta2}) c->set_checked(c == chosen);
+
+    std::string server = app.get_setting("eta_server");
+    eta_server.set_text(server.empty() ? "https://secure.geonames.org/" : server);
+    eta_username.set_text(app.get_setting("eta_username"));
+    loading_ = false;
+    changed();
+}
+
+void FrmEditETA::close_request() {
+    app.save_setting("eta_rgb", eta_rgb.text);
+    app.save_setting("eta_rep", eta_rep.text);
+    app.save_setting("eta_fontsize", eta_fontsize.text);
+    app.unload(name);
+}
+
+}  // namespace tessaly

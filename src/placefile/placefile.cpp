@@ -1,0 +1,41 @@
+// The placefile buffer of the main window: header, reset, copy, remove.
+#include "app/app.h"
+#include "core/failure.h"
+#include "core/text.h"
+
+namespace tessaly {
+
+std::string FrmMain::placefile_path() { return app.platform.program_folder() + "\\korvel.txt"; }
+
+void FrmMain::write_placefile() {
+    try {
+        auto& lines = placefile.items;
+        lines.clear();
+        lines.insert(lines.end(), {"Title: Tessaly", "RefreshSeconds: 1", "Threshold: 999",
+                                   "Font: 1, 12, 1, Segoe UI", "",
+                                   "IconFile: 1, 12, 12, 5, 5, stormtrack.png", ""});
+        app.write_list_to_file(placefile_path(), lines);
+    } catch (const Failure& f) {
+        app.message("Source: write_placefile / Description: " + f.description() + "\r" +
+                    " Number: " + std::to_string(f.number));
+    }
+}
+
+void FrmMain::remove_eta() {
+    // The tag is matched at the end of the line, so that the lines of track 1
+    // are not mistaken for those of tracks 10 to 19.
+    try {
+        const std::string tag = " ;eta#" + tracker.text;
+        auto& lines = placefile.items;
+        std::vector<std::string> kept;
+        kept.reserve(lines.size());
+        for (auto& l : lines)
+            if (!ends_with(l, tag)) kept.push_back(std::move(l));
+        lines = std::move(kept);
+    } catch (const Failure&) {
+    }
+}
+
+void FrmMain::copy_placefile_path() { app.platform.set_clipboard_text(placefile_path()); }
+
+}  // namespace tessaly

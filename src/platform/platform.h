@@ -1,0 +1,112 @@
+#pragma once
+// Every outside operation the core needs, behind one interface. The core never
+// includes an OS header; src/platform/win32 implements this for Windows,
+// src/platform/sim for the simulator and the tests.
+//
+// Text crossing this interface is UTF-8. Paths are as the program sees them:
+// the program folder text followed by "\korvel.txt" and the like; the
+// implementation maps them to real files.
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tessaly {
+
+struct ClockTime {
+    int hour24 = 0;        // 0..23
+    int minute = 0;        // 0..59
+    int second = 0;        // 0..59
+    bool twelve_hour = true;  // the user's time format shows hours 1..12
+};
+
+// Result of one web request.
+struct FetchResult {
+    bool ok = false;          // transfer completed (any HTTP status)
+    int http_status = 0;      // 200, 401, 503, ... (0 when no answer)
+    std::string body;         // reply body as received (bytes)
+    std::string error;        // transfer error description when !ok
+    int error_number = 0;     // transfer error number when !ok (e.g. timeout 10060)
+};
+
+// Outcome of reading a status-bar panel.
+enum class PanelStatus {
+    NoWindow,      // no top-level window with that exact title (or no status bar, no panels)
+    Empty,         // panel empty, or its text is 256 characters or longer
+    Text,          // `text` holds the panel text (1..255 characters)
+};
+struct PanelRead {
+    PanelStatus status = PanelStatus::NoWindow;
+    std::string text;
+};
+
+class Platform {
+public:
+    virtual ~Platform() = default;
+
+    // --- window manager -----------------------------------------------------
+    // Titles of all top-level windows in the platform's z-order (enumeration
+    // order); a window without a title is listed as "".
+    virtual std::vector<std::string> top_level_titles() = 0;
+    // Text of status-bar panel `index` (zero-based) of the top-level window
+    // whose title equals `title` exactly. Allocates and releases whatever it
+    // needs within the call.
+    virtual PanelRead read_panel(const std::string& title, int index) = 0;
+
+    // --- keyboard -----------------------------------------------------------
+    // Global asynchronous state of key code 1..255: bit 15 down now, bit 0
+    // pressed since the previous query of this code.
+    virtual std::uint16_t async_key_state(int code) = 0;
+
+    // --- settings store -----------------------------------------------------
+    // A missing value reads as "". Never cached.
+    virtual std::string get_setting(const std::string& app, const std::string& section,
+                                    const std::string& key) = 0;
+    virtual void save_setting(const std::string& app, const std::string& section,
+                              const std::string& key, const std::string& value) = 0;
+
+    // --- user notifications -------------------------------------------------
+    // Returns false when the clipboard could not be set.
+    virtual bool set_clipboard_text(const std::string& text) = 0;
+    // A modal message box with one OK button; returns when OK is pressed.
+    virtual void message_box(const std::string& title, const std::string& text, bool critical) = 0;
+    virtual void beep() = 0;
+    // 0x00BBGGRR, or nullopt when the user cancels.
+    virtual std::optional<std::uint32_t> choose_color() = 0;
+
+    // --- clock and locale ---------------------------------------------------
+    virtual ClockTime local_time() = 0;
+    virtual std::string thousands_separator() = 0;  // "," in the simulator
+
+    // --- files --------------------------------------------------------------
+    virtual std::string program_folder() = 0;     // as the program sees it, e.g. C:\Tessaly
+    virtual std::string application_name() = 0;  // executable name without extension
+    // Size in bytes, or nullopt when the file does not exist or cannot be read.
+    virtual std::optional<long long> file_size(const std::string& path) = 0;
+    // Replaces the file's whole content with `bytes` so that a reader sees
+    // either the old or the new file, never a part. Returns an error
+    // description on failure (the old file is then unchanged).
+    virtual std::optional<std::string> replace_file(const std::string& path,
+                                                    const std::string& bytes) = 0;
+    // UTF-8 to the system's single-byte code page and back.
+    virtual std::string to_codepage(const std::string& utf8) = 0;
+    virtual std::string from_codepage(const std::string& bytes) = 0;
+
+    // --- web ----------------------------------------------------------------
+    // Starts a GET of `url`; never blocks. Several may be in flight. Each
+    // times out after 10 seconds.
+    virtual int fetch_start(const std::string& url) = 0;
+    virtual bool fetch_done(int id) = 0;
+    // The result of a finished request; the id is then forgotten.
+    virtual FetchResult fetch_take(int id) = 0;
+    // Stop waiting for a request: returns at once; a late reply is discarded.
+    virtual void fetch_abandon(int id) = 0;
+
+    // --- event loop ---------------------------------------------------------
+    // Keeps the program's timers and input running until `done()` is true.
+    // Used while waiting for web requests. `done` is checked before each event.
+    virtual void pump_until(const std::function<bool()>& done) = 0;
+};
+
+}  // namespace tessaly

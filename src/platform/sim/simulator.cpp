@@ -1,0 +1,524 @@
+#include "platform/sim/simulator.h"
+
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <limits>
+#include <map>
+#include <ostream>
+#include <sstream>
+#include <stdexcept>
+#include <thread>
+
+#include "core/codepage.h"
+#include "core/failure.h"
+#include "online/frm_new_eta.h"
+#include "platform/posix/real_web.h"
+
+namespace tessaly {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct ScriptError : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+
+struct Token {
+    std::string text;
+    bool quoted = false;
+    size_t end = 0;  // offset in the line just past the token
+};
+
+std::vector<Token> tokenize(const std::string& line) {
+    std::vector<Token> out;
+    size_t i = 0;
+    while (i < line.size()) {
+        while (i < line.size() && (line[i] == ' ' || line[i] == '\t')) ++i;
+        if (i >= line.size()) break;
+        Token t;
+        if (line[i] == '"') {
+            t.quoted = true;
+            ++i;
+            bool closed = false;
+            while (i < line.size()) {
+                char c = line[i++];
+                if (c == '"') {
+                    closed = true;
+                    break;
+                }
+                if (c == '\\' && i < line.size()) {
+                    char e = line[i++];
+                    switch (e) {
+                        case 'r': t.text += '\r'; break;
+                        case 'n': t.text += '\n'; break;
+                        case 't': t.text += '\t'; break;
+                        case '"': t.text += '"'; break;
+                        case '\\': t.text += '\\'; break;
+                        default: throw ScriptError(std::string("unknown escape \\") + e);
+                    }
+                } else {
+                    t.text += c;
+                }
+            }
+            if (!closed) throw ScriptError("unterminated string");
+        } else {
+            while (i < line.size() && line[i] != ' ' && line[i] != '\t') t.text += line[i++];
+        }
+        t.end = i;
+        out.push_back(std::move(t));
+    }
+    return out;
+}
+
+long long to_int(const std::string& s) {
+    try {
+        size_t used = 0;
+        long long v = std::stoll(s, &used);
+        if (used != s.size()) throw ScriptError("not a number: " + s);
+        return v;
+    } catch (const std::logic_error&) {
+        throw ScriptError("not a number: " + s);
+    }
+}
+
+std::string read_file(const std::string& path) {
+    std::ifstream f(path, std::ios::binary);
+    if (!f) throw ScriptError("cannot read " + path);
+    std::ostringstream ss;
+    ss << f.rdbuf();
+    return ss.str();
+}
+
+const char* kIconBytes = "\x89PNG\r\n\x1a\n";  // placeholder icon file for the check
+
+}  // namespace
+
+Simulator::Simulator(std::string dir, std::string folder, std::ostream& out) : out_(out) {
+    platform_ = std::make_unique<SimPlatform>(std::move(dir), std::move(folder), "Tessaly");
+    platform_->emit = [this](const std::string& l) { emit(l); };
+    platform_->pump = [this](const std::function<bool()>& done) { pump(done); };
+}
+
+Simulator::~Simulator() = default;
+
+void Simulator::emit(const std::string& line) { out_ << line << '\n'; }
+
+void Simulator::visibility_changed(Window& w) { emit((w.visible ? "show " : "hide ") + w.name); }
+void Simulator::start_drag(Window& w) { emit("drag " + w.name); }
+void Simulator::program_ended() { emit("exit"); }
+
+void Simulator::start_program() {
+    std::error_code ec;
+    fs::create_directories(platform_->dir(), ec);
+    std::string icon = platform_->real_path(platform_->program_folder() + "\\stormtrack.png");
+    if (icon_present_) {
+        if (!fs::exists(icon)) std::ofstream(icon, std::ios::binary) << kIconBytes;
+    } else {
+        fs::remove(icon, ec);
+    }
+    known_enabled_.clear();
+    app_ = std::make_unique<App>(*platform_, *this);
+    app_->start();
+}
+
+void Simulator::sync_timers() {
+    if (!app_ || app_->ended()) {
+        known_enabled_.clear();
+        return;
+    }
+    std::vector<Timer*> now_enabled;
+    for (Timer* t : app_->timers()) {
+        if (!t->enabled) continue;
+        // A timer switched on starts its interval anew.
+        if (std::find(known_enabled_.begin(), known_enabled_.end(), t) == known_enabled_.end())
+            t->due_ms = platform_->now_ms + t->interval_ms;
+        now_enabled.push_back(t);
+    }
+    known_enabled_ = std::move(now_enabled);
+}
+
+bool Simulator::step(long long limit) {
+    sync_timers();
+    long long best = std::numeric_limits<long long>::max();
+    long long f = platform_->next_fetch_due();
+    if (f > platform_->now_ms) best = f;
+    const Scheduled* sched = nullptr;
+    for (auto& s : scheduled_)
+        if (s.due_ms < best || (s.due_ms == best && sched == nullptr && s.due_ms != f)) {
+            if (!sched || s.due_ms < sched->due_ms ||
+                (s.due_ms == sched->due_ms && s.seq < sched->seq))
+                sched = &s;
+        }
+    if (sched && sched->due_ms < best) best = sched->due_ms;
+    Timer* timer = nullptr;
+    for (Timer* t : known_enabled_)
+        if (t->due_ms < best || (!timer && t->due_ms == best && sched == nullptr && best != f)) {
+            if (!timer || t->due_ms < timer->due_ms) timer = t;
+        }
+    if (timer && timer->due_ms < best) best = timer->due_ms;
+    if (best == std::numeric_limits<long long>::max() || best > limit) return false;
+    if (best > platform_->now_ms) platform_->now_ms = best;
+
+    if (f == best) return true;  // a fetch completes: time has moved, nothing to fire
+    if (sched && sched->due_ms == best) {
+        std::string line = sched->line;
+        long long seq = sched->seq;
+        scheduled_.erase(std::remove_if(scheduled_.begin(), scheduled_.end(),
+                                        [seq](const Scheduled& s) { return s.seq == seq; }),
+                         scheduled_.end());
+        command(line);
+        return true;
+    }
+    if (timer) {
+        timer->due_ms += std::max(1, timer->interval_ms);
+        try {
+            if (timer->tick) timer->tick();
+        } catch (const Failure&) {
+            // nothing escapes a timer procedure
+        }
+    }
+    return true;
+}
+
+void Simulator::advance(long long ms) {
+    long long target = platform_->now_ms + ms;
+    while (step(target)) {
+    }
+    if (platform_->now_ms < target) platform_->now_ms = target;
+}
+
+void Simulator::pump(const std::function<bool()>& done) {
+    ++depth_;
+    while (!done()) {
+        if (platform_->real_fetch_out()) {
+            // Real requests take real time: let virtual time follow the clock.
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            advance(1);
+            continue;
+        }
+        if (!step(std::numeric_limits<long long>::max())) break;
+    }
+    --depth_;
+}
+
+Timer* Simulator::find_timer(const std::string& name) {
+    if (!app_) return nullptr;
+    std::string qualified = name;
+    if (name == "find_gr" || name == "find_keys" || name == "find_distance") {
+        // main window timers
+    } else if (name.find('.') == std::string::npos) {
+        return nullptr;
+    } else {
+        // WINDOW.Timer1: make sure the window exists
+        app_->window(name.substr(0, name.find('.')));
+    }
+    for (Timer* t : app_->timers())
+        if (t->name == qualified) return t;
+    return nullptr;
+}
+
+int Simulator::key_code(const std::string& w) {
+    if (w.size() > 1 && w[0] == '#') {
+        long long v = to_int(w.substr(1));
+        if (v < 1 || v > 255) throw ScriptError("key code out of range: " + w);
+        return static_cast<int>(v);
+    }
+    if (w.size() != 1) throw ScriptError("a key is one character or #NN: " + w);
+    char c = w[0];
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);  // one key, one code
+    return static_cast<unsigned char>(c);
+}
+
+void Simulator::print(const std::vector<std::string>& a) {
+    if (a.size() != 1) throw ScriptError("print takes one argument");
+    const std::string& what = a[0];
+    if (what == "settings") {
+        std::string prefix = platform_->application_name() + "\\" + kSettingsSection + "\\";
+        for (auto& [k, v] : platform_->settings)
+            if (k.compare(0, prefix.size(), prefix) == 0)
+                emit("setting " + k.substr(prefix.size()) + " = " + sim_quote(v));
+        return;
+    }
+    if (what == "placefile") {
+        std::string path = platform_->real_path(platform_->program_folder() + "\\korvel.txt");
+        if (!fs::exists(path)) {
+            emit("placefile missing");
+            return;
+        }
+        std::string bytes = read_file(path);
+        size_t pos = 0, n = 0;
+        bool lf = false;
+        while (pos < bytes.size()) {
+            size_t nl = bytes.find('\n', pos);
+            std::string line;
+            if (nl == std::string::npos) {
+                line = bytes.substr(pos);
+                pos = bytes.size();
+                lf = true;
+            } else {
+                line = bytes.substr(pos, nl - pos);
+                pos = nl + 1;
+                if (!line.empty() && line.back() == '\r') line.pop_back();
+                else lf = true;
+            }
+            emit("placefile[" + std::to_string(n++) + "] = " + sim_quote(cp1252_to_utf8(line)));
+        }
+        emit("placefile.count = " + std::to_string(n));
+        if (lf) emit("placefile.lineends = LF");
+        return;
+    }
+    if (!app_) throw ScriptError("the program has not started");
+    std::vector<std::string> parts;
+    std::stringstream ss(what);
+    for (std::string p; std::getline(ss, p, '.');) parts.push_back(p);
+    if (parts.size() < 2) throw ScriptError("print WINDOW.FIELD");
+
+    // TIMER.enabled / WINDOW.Timer1.enabled
+    if (parts.back() == "enabled") {
+        std::string tname = what.substr(0, what.size() - 8);
+        if (Timer* t = find_timer(tname)) {
+            emit(what + " = " + (t->enabled ? "true" : "false"));
+            return;
+        }
+    }
+    Window* w = app_->window(parts[0]);
+    if (!w) throw ScriptError("unknown window " + parts[0]);
+    if (parts.size() == 2 && parts[1] == "visible") {
+        emit(what + " = " + (w->visible ? "true" : "false"));
+        return;
+    }
+    if (parts.size() == 2 && parts[1] == "caption" && !w->control("caption")) {
+        emit(what + " = " + sim_quote(w->caption));
+        return;
+    }
+    if (parts.size() == 2 && parts[1] == "tag" && !w->control("tag")) {
+        emit(what + " = " + sim_quote(w->tag));
+        return;
+    }
+    Control* c = w->control(parts[1]);
+    if (!c) throw ScriptError("unknown control " + parts[0] + "." + parts[1]);
+    if (parts.size() == 3) {
+        if (parts[2] == "enabled") emit(what + " = " + (c->enabled ? "true" : "false"));
+        else if (parts[2] == "visible") emit(what + " = " + (c->visible ? "true" : "false"));
+        else if (parts[2] == "tooltip") emit(what + " = " + sim_quote(c->tooltip));
+        else throw ScriptError("unknown property " + parts[2]);
+        return;
+    }
+    if (parts.size() != 2) throw ScriptError("print WINDOW.FIELD");
+    switch (c->kind) {
+        case ControlKind::Check:
+        case ControlKind::Option:
+        case ControlKind::Menu:
+            emit(what + " = " + (c->checked ? "checked" : "unchecked"));
+            break;
+        case ControlKind::List:
+            for (size_t i = 0; i < c->items.size(); ++i)
+                emit(what + "[" + std::to_string(i) + "] = " + sim_quote(c->items[i]));
+            emit(what + ".count = " + std::to_string(c->items.size()));
+            break;
+        default:
+            emit(what + " = " + sim_quote(c->text));
+    }
+}
+
+void Simulator::command(const std::string& line) {
+    std::vector<Token> tk = tokenize(line);
+    if (tk.empty()) return;
+    const std::string& cmd = tk[0].text;
+    auto arg = [&](size_t i) -> const std::string& {
+        if (i >= tk.size()) throw ScriptError("missing argument for " + cmd);
+        return tk[i].text;
+    };
+    auto need_app = [&]() -> App& {
+        if (!app_) throw ScriptError("the program has not started");
+        return *app_;
+    };
+    auto split_target = [&](const std::string& t) {
+        size_t dot = t.find('.');
+        if (dot == std::string::npos) throw ScriptError("expected WINDOW.CONTROL: " + t);
+        Window* w = need_app().window(t.substr(0, dot));
+        if (!w) throw ScriptError("unknown window " + t.substr(0, dot));
+        Control* c = w->control(t.substr(dot + 1));
+        if (!c) throw ScriptError("unknown control " + t);
+        return c;
+    };
+
+    if (cmd == "setting") {
+        platform_->save_setting(platform_->application_name(), kSettingsSection, arg(1), arg(2));
+    } else if (cmd == "icon") {
+        if (arg(1) == "absent") icon_present_ = false;
+        else if (arg(1) == "present") icon_present_ = true;
+        else throw ScriptError("icon absent|present");
+        std::string icon = platform_->real_path(platform_->program_folder() + "\\stormtrack.png");
+        std::error_code ec;
+        if (icon_present_) {
+            fs::create_directories(platform_->dir(), ec);
+            if (!fs::exists(icon)) std::ofstream(icon, std::ios::binary) << kIconBytes;
+        } else {
+            fs::remove(icon, ec);
+        }
+    } else if (cmd == "clock") {
+        const std::string& t = arg(1);
+        int h = 0, m = 0, s = 0;
+        if (std::sscanf(t.c_str(), "%d:%d:%d", &h, &m, &s) != 3 || h < 0 || h > 23 || m < 0 ||
+            m > 59 || s < 0 || s > 59)
+            throw ScriptError("clock HH:MM:SS 12h|24h");
+        bool twelve = true;
+        if (tk.size() > 2) {
+            if (arg(2) == "12h") twelve = true;
+            else if (arg(2) == "24h") twelve = false;
+            else throw ScriptError("clock HH:MM:SS 12h|24h");
+        }
+        platform_->clock_base = ClockTime{h, m, s, twelve};
+        platform_->clock_set_at_ms = platform_->now_ms;
+    } else if (cmd == "desktop") {
+        const std::string& sub = arg(1);
+        if (sub == "add") {
+            SimPlatform::SimWindow w;
+            w.title = arg(2);
+            platform_->desktop.push_back(w);
+        } else if (sub == "remove") {
+            auto& d = platform_->desktop;
+            std::string title = arg(2);
+            d.erase(std::remove_if(d.begin(), d.end(),
+                                   [&](const SimPlatform::SimWindow& w) { return w.title == title; }),
+                    d.end());
+        } else if (sub == "panel") {
+            std::string title = arg(2);
+            bool found = false;
+            for (auto& w : platform_->desktop) {
+                if (w.title != title) continue;
+                found = true;
+                if (!tk[3 < tk.size() ? 3 : 0].quoted && arg(3) == "none") {
+                    w.status_bar = false;
+                } else {
+                    w.status_bar = true;
+                    w.panels[4] = arg(3);
+                }
+            }
+            if (!found) throw ScriptError("no desktop window titled " + title);
+        } else {
+            throw ScriptError("desktop add|remove|panel");
+        }
+    } else if (cmd == "placefile") {
+        if (arg(1) == "readonly") platform_->placefile_readonly = true;
+        else if (arg(1) == "writable") platform_->placefile_readonly = false;
+        else throw ScriptError("placefile readonly|writable");
+    } else if (cmd == "colordialog") {
+        if (arg(1) == "cancel") {
+            platform_->colour_answers.push_back(std::nullopt);
+        } else {
+            long long r = to_int(arg(1)), g = to_int(arg(2)), b = to_int(arg(3));
+            platform_->colour_answers.push_back(static_cast<std::uint32_t>(r + g * 256 + b * 65536));
+        }
+    } else if (cmd == "web") {
+        const std::string& sub = arg(1);
+        if (sub == "reply" || sub == "fail") {
+            SimPlatform::WebAnswer a;
+            if (sub == "reply") {
+                a.body = read_file((fs::path(script_dir_) / arg(2)).string());
+            } else {
+                a.ok = false;
+                a.error = arg(2);
+            }
+            for (size_t i = 3; i < tk.size(); i += 2) {
+                if (tk[i].text == "delay") a.delay_ms = to_int(arg(i + 1));
+                else if (tk[i].text == "status") a.status = static_cast<int>(to_int(arg(i + 1)));
+                else throw ScriptError("web reply FILE [status CODE] [delay MS]");
+            }
+            platform_->web_answers.push_back(a);
+        } else if (sub == "server") {
+            platform_->real_web = make_real_web();
+            if (!platform_->real_web) throw ScriptError("real web requests are not available");
+            platform_->real_web_base = arg(2);
+            if (!platform_->real_web_base.empty() && platform_->real_web_base.back() != '/')
+                platform_->real_web_base += '/';
+        } else {
+            throw ScriptError("web reply|fail|server");
+        }
+    } else if (cmd == "start") {
+        if (app_ && !app_->ended()) throw ScriptError("the program is running");
+        start_program();
+    } else if (cmd == "restart") {
+        App& a = need_app();
+        if (!a.ended()) a.frmMain().Form_Unload();
+        start_program();
+    } else if (cmd == "press" || cmd == "hold" || cmd == "release") {
+        int code = key_code(arg(1));
+        if (cmd == "press") platform_->press(code);
+        else if (cmd == "hold") platform_->hold(code);
+        else platform_->release(code);
+    } else if (cmd == "tick") {
+        need_app();
+        Timer* t = find_timer(arg(1));
+        if (!t) throw ScriptError("unknown timer " + arg(1));
+        long long n = tk.size() > 2 ? to_int(arg(2)) : 1;
+        for (long long i = 0; i < n; ++i) {
+            if (!t->enabled || app_->ended()) break;
+            try {
+                t->tick();
+            } catch (const Failure&) {
+            }
+        }
+    } else if (cmd == "wait") {
+        advance(to_int(arg(1)));
+    } else if (cmd == "schedule") {
+        long long ms = to_int(arg(1));
+        if (tk.size() < 3) throw ScriptError("schedule MS COMMAND");
+        size_t start = tk[1].end;
+        scheduled_.push_back({platform_->now_ms + ms, seq_++, line.substr(start)});
+    } else if (cmd == "click") {
+        Control* c = split_target(arg(1));
+        if (!c->enabled) return;  // a disabled control takes no clicks
+        try {
+            c->click();
+        } catch (const Failure&) {
+        }
+    } else if (cmd == "type") {
+        Control* c = split_target(arg(1));
+        try {
+            c->set_text(arg(2));
+        } catch (const Failure&) {
+        }
+    } else if (cmd == "close") {
+        Window* w = need_app().window(arg(1));
+        if (!w) throw ScriptError("unknown window " + arg(1));
+        try {
+            w->close_request();
+        } catch (const Failure&) {
+        }
+    } else if (cmd == "print") {
+        std::vector<std::string> rest;
+        for (size_t i = 1; i < tk.size(); ++i) rest.push_back(tk[i].text);
+        print(rest);
+    } else {
+        throw ScriptError("unknown command " + cmd);
+    }
+}
+
+int Simulator::run(const std::string& text, const std::string& script_dir) {
+    script_dir_ = script_dir;
+    std::istringstream in(text);
+    std::string line;
+    int number = 0;
+    while (std::getline(in, line)) {
+        ++number;
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        size_t first = line.find_first_not_of(" \t");
+        if (first == std::string::npos || line[first] == '#') continue;
+        try {
+            command(line);
+        } catch (const ScriptError& e) {
+            error = "line " + std::to_string(number) + ": " + e.what();
+            out_.flush();
+            return 2;
+        }
+    }
+    out_.flush();
+    return 0;
+}
+
+}  // namespace tessaly

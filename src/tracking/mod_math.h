@@ -1,0 +1,41 @@
+#pragma once
+// Spherical-earth arithmetic with the program's own constants. Distances in
+// nautical miles, bearings in degrees clockwise from north, positions in
+// decimal degrees (north and east positive).
+//
+// The pure functions return the value; the App overloads also publish the
+// rounded result in the main window's fields (return_dis, return_azimuth,
+// rlat, rlon, and frmCustomETA.distance), which many callers read back.
+#include <utility>
+
+namespace tessaly {
+
+class App;
+
+namespace modmath {
+
+inline constexpr double kPi = 3.14159265358979;  // the program's pi, not M_PI
+
+double deg_to_rad(double x);
+double rad_to_deg(double x);
+// 0 for a value outside [-1, 1] (or NaN).
+double arc_sin(double x);
+// Values beyond +-1 count as +-1. Throws Failure on an arithmetic fault.
+double arc_cos(double x);
+double arc_tan2(double y, double x);
+
+// Never fail: a failing step keeps the value its target held before (0).
+double distance_nm(double lat1, double lon1, double lat2, double lon2);
+double azimuth_deg(double lat1, double lon1, double lat2, double lon2);
+// Throws Failure on an arithmetic fault. The longitude is not normalised.
+std::pair<double, double> destination(double lat1, double lon1, double bearing_deg,
+                                      double distance_nm);
+
+// The same, publishing their results.
+double get_distance(App& app, double lat1, double lon1, double lat2, double lon2);
+double get_azimuth(App& app, double lat1, double lon1, double lat2, double lon2);
+std::pair<double, double> get_destination(App& app, double lat1, double lon1,
+                                          double bearing_deg, double distance_nm);
+
+}  // namespace modmath
+}  // namespace tessaly

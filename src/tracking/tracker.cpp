@@ -1,0 +1,156 @@
+// The hotkey tracker and the live storm motion.
+#include <string>
+
+#include "app/app.h"
+#include "bowecho/frm_bow_echo.h"
+#include "core/failure.h"
+#include "core/numtext.h"
+#include "core/text.h"
+#include "editor/frm_edit.h"
+#include "eta/frm_custom_eta.h"
+#include "online/frm_new_eta.h"
+#include "tracking/mod_math.h"
+
+namespace tessaly {
+
+namespace {
+constexpr const char* kWhite = "Color: 255 255 255, 100";
+}
+
+void FrmMain::find_keys_Timer() {
+    try {
+        for (int k = 1; k <= 255; ++k) {
+            // Only "down now and pressed since the last query" counts, so a key
+            // fires once per press however long it is held.
+            if (app.platform.async_key_state(k) != 0x8001) continue;
+            const std::string key(1, static_cast<char>(k));
+            // The hotkeys are read afresh from the editor's fields every time.
+            auto is = [&](Control FrmEdit::*field) {
+                return to_upper_ascii((app.frmEdit().*field).text) == key;
+            };
+
+            if (is(&FrmEdit::hketa)) {
+                if (stop_lon.text == "00.00") return;
+                FrmNewETA& lookup = app.frmNewETA();
+                if (lookup.request_executing()) {
+                    app.beep();
+                    lookup.cancel_request();
+                    return;
+                }
+                Command2_Click();
+            }
+
+            if (is(&FrmEdit::hkerase)) {
+                app.frmNewETA().hide();
+                app.frmCustomETA().hide();
+                app.frmCustomETA1().hide();
+                write_placefile();
+                start_lat.text = start_lon.text = stop_lat.text = stop_lon.text = "00.00";
+                cell_speed.text = cell_speedkts.text = "00";
+                disazimuth.text = cor_azimuth.text = "000";
+                tag = "0";
+                find_distance.enabled = false;
+                FrmBowEcho& bow = app.frmBowEcho();
+                bow.points.text = bow.cazimuth.text = bow.crange.text = "0";
+                edit.text = tracker.text = "0";
+                bow.List.items.clear();
+                bow.placefile.items.clear();
+                app.frmNewETA().cancel_request();
+                changed();
+            }
+
+            if (is(&FrmEdit::hkselect)) {
+                if (!optgr3.checked && !optgr2.checked && !optgrae.checked) {
+                    status.text = "You must select a version of GRLevelX";
+                    changed();
+                    return;
+                }
+                edit.text = "0";
+                Read_StatusBar();
+                app.beep();
+                if (mnubowecho.checked) {
+                    FrmBowEcho& bow = app.frmBowEcho();
+                    bow.List.items.push_back(cursor_lat.text);
+                    bow.List.items.push_back(cursor_lon.text);
+                    bow.points.text = num_text(to_number(bow.points.text) + 1);
+                    placefile.items.push_back(kWhite);
+                    placefile.items.push_back("Text: " + cursor_lat.text + ", " + cursor_lon.text +
+                                              ", 1, " + bow.points.text);
+                    app.write_list_to_file(placefile_path(), placefile.items);
+                    if (bow.points.text == "8") {
+                        for (int i = 0; i < 16; ++i) {
+                            if (placefile.items.empty()) fail_invalid_argument();
+                            placefile.items.pop_back();
+                        }
+                        bow.build.click();
+                        app.write_list_to_file(placefile_path(), placefile.items);
+                    }
+                } else if (tag == "0") {
+                    start_lat.text = cursor_lat.text;
+                    start_lon.text = cursor_lon.text;
+                    placefile.items.push_back(kWhite);
+                    // The start marker ends in the currency sign (one byte, 164, on disk).
+                    placefile.items.push_back("Text: " + cursor_lat.text + ", " + cursor_lon.text +
+                                              ", 1, \xC2\xA4");
+                    app.write_list_to_file(placefile_path(), placefile.items);
+                    tag = "1";
+                    find_distance.enabled = true;
+                } else if (tag == "1") {
+                    stop_lat.text = cursor_lat.text;
+                    stop_lon.text = cursor_lon.text;
+                    placefile.items.push_back("Text: " + cursor_lat.text + ", " + cursor_lon.text +
+                                              ", 1, \xC2\xA4");
+                    app.write_list_to_file(placefile_path(), placefile.items);
+                    tag = "0";
+                    find_distance.enabled = false;
+                    compiler();
+                }
+                changed();
+            }
+        }
+    } catch (const Failure& f) {
+        app.message(failure_message("function_keys", f));
+    }
+}
+
+void FrmMain::find_distance_Timer() {
+    // Every step on its own: a failing one leaves its fields as they were.
+    try {
+        Read_StatusBar();
+    } catch (const Failure&) {
+    }
+    try {
+        modmath::get_distance(app, to_number(start_lat.text), to_number(start_lon.text),
+                              to_number(cursor_lat.text), to_number(cursor_lon.text));
+    } catch (const Failure&) {
+    }
+    try {
+        cell_speedkts.text = num_text(round_half_even(to_number(return_dis.text) * 1.15077945));
+    } catch (const Failure&) {
+    }
+    try {
+        cell_speed.text = num_text(round_half_even(to_number(return_dis.text)));
+    } catch (const Failure&) {
+    }
+    try {
+        modmath::get_azimuth(app, to_number(start_lat.text), to_number(start_lon.text),
+                             to_number(cursor_lat.text), to_number(cursor_lon.text));
+    } catch (const Failure&) {
+    }
+    try {
+        disazimuth.text = return_azimuth.text;
+    } catch (const Failure&) {
+    }
+    try {
+        cor_azimuth.text = num_text(to_number(return_azimuth.text) + 180);
+    } catch (const Failure&) {
+    }
+    try {
+        double v = to_number(cor_azimuth.text);
+        if (v > 360) cor_azimuth.text = num_text(v - 360);
+    } catch (const Failure&) {
+    }
+    changed();
+}
+
+}  // namespace tessaly
