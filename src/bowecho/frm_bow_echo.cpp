@@ -1,6 +1,13 @@
 #include "bowecho/frm_bow_echo.h"
 
+#include <string>
+#include <vector>
+
 #include "app/app.h"
+#include "core/failure.h"
+#include "core/numtext.h"
+#include "core/text.h"
+#include "tracking/mod_math.h"
 
 namespace tessaly {
 
@@ -18,8 +25,114 @@ FrmBowEcho::FrmBowEcho(App& a) : Window(a, "frmBowEcho") {
     build.on_click = [this] { bow_echo(); };
 }
 
+namespace {
+
+struct Pt {
+    std::string lat, lon;
+    std::string line() const { return lat + ", " + lon; }
+};
+
+}  // namespace
+
 void FrmBowEcho::bow_echo() {
-    // Built by the bow echo tool.
+    FrmMain& m = app.frmMain();
+    auto setting_or = [this](const std::string& key, const std::string& fallback) {
+        std::string v = app.get_setting(key);
+        return v.empty() ? fallback : v;
+    };
+    auto reset = [this] {
+        placefile.items.clear();
+        List.items.clear();
+        points.text = crange.text = cazimuth.text = "0";
+        one.items.clear();
+        two.items.clear();
+        eta.items.clear();
+    };
+
+    placefile.items.clear();
+    placefile.items.push_back(";<BowEcho>");
+
+    if (List.items.size() < 16) fail_subscript();
+    Pt L[9];
+    for (int k = 1; k <= 8; ++k) L[k] = {List.items[2 * (k - 1)], List.items[2 * (k - 1) + 1]};
+    double lat7 = to_number(L[7].lat), lon7 = to_number(L[7].lon);
+    double lat8 = to_number(L[8].lat), lon8 = to_number(L[8].lon);
+    modmath::get_azimuth(app, lat7, lon7, lat8, lon8);
+    cazimuth.text = m.return_azimuth.text;
+    modmath::get_distance(app, lat7, lon7, lat8, lon8);
+    crange.text = m.return_dis.text;
+
+    double a = to_number(cazimuth.text), d = to_number(crange.text);
+    auto dest10 = [&](const Pt& from, double dist) {
+        modmath::get_destination(app, to_number(from.lat), to_number(from.lon), a, dist);
+        return Pt{num_text(round10(m.rlat.text)), num_text(round10(m.rlon.text))};
+    };
+    Pt F[7], Q[7];
+    for (int k = 1; k <= 6; ++k) F[k] = dest10(L[k], d);
+    for (int k = 1; k <= 6; ++k) Q[k] = dest10(L[k], d / 4);
+
+    std::string border_width = setting_or("border_width", "1");
+    std::string polygon_trans = setting_or("polygon_trans", "25");
+    // The fallback in the stored "R, G, B," form keeps the vertex readable as a colour.
+    std::string polygon_rgb = setting_or("polygon_rgb", "248, 000, 000,");
+    std::string border_rgb = replace_all(setting_or("border_rgb", "128 128 128"), ", ", " ");
+    std::string track_rgb = replace_all(setting_or("track_rgb", "248 000 000"), ", ", " ");
+    std::string track_width = setting_or("track_width", "2");
+    std::vector<std::string> rgb = split(polygon_rgb, ' ');
+    if (rgb.size() < 3) {
+        // Only an outside edit of the store gets here; leave the main buffer alone.
+        app.message("Source: bow_echo Description: the setting polygon_rgb \"" + polygon_rgb +
+                    "\" needs three colour values (R G B) separated by blanks; no bow echo was "
+                    "drawn");
+        reset();
+        return;
+    }
+
+    if (app.get_setting("polygon") == "yes") {
+        for (const Pt* far : {F, Q}) {
+            placefile.items.push_back("Polygon: ");
+            placefile.items.push_back(L[1].line() + ", " + rgb[0] + " " + rgb[1] + " " + rgb[2] +
+                                      " " + polygon_trans);
+            for (int k = 2; k <= 6; ++k) placefile.items.push_back(L[k].line());
+            for (int k = 6; k >= 1; --k) placefile.items.push_back(far[k].line());
+            placefile.items.push_back(L[1].line());
+            placefile.items.push_back("End:");
+        }
+    }
+
+    if (app.get_setting("border") == "yes") {
+        placefile.items.push_back("Color: " + border_rgb + " " + polygon_trans);
+        placefile.items.push_back("Line: " + border_width + ", 0");
+        for (int k = 1; k <= 6; ++k) placefile.items.push_back(L[k].line());
+        for (int k = 6; k >= 1; --k) placefile.items.push_back(F[k].line());
+        placefile.items.push_back(L[1].line());
+        placefile.items.push_back("End: ");
+    }
+
+    if (app.get_setting("track") == "yes") {
+        // Plain means of the degree values, not great-circle midpoints.
+        double l3a = to_number(L[3].lat), l3o = to_number(L[3].lon);
+        double f3a = to_number(F[3].lat), f3o = to_number(F[3].lon);
+        double ha = (f3a + l3a) / 2, ho = (f3o + l3o) / 2;
+        double h1a = (ha + l3a) / 2, h1o = (ho + l3o) / 2;
+        double h3a = (f3a + ha) / 2, h3o = (f3o + ho) / 2;
+        Pt h{num_text(ha), num_text(ho)}, h1{num_text(h1a), num_text(h1o)},
+            h3{num_text(h3a), num_text(h3o)};
+        placefile.items.push_back("Color: " + track_rgb + " ");
+        placefile.items.push_back("Line: " + track_width + ", 0");
+        placefile.items.push_back(L[3].line());
+        placefile.items.push_back(h3.line());
+        placefile.items.push_back("End: ");
+        placefile.items.push_back("Icon: " + L[3].line() + ", " + cazimuth.text + ", 1, 1, ");
+        placefile.items.push_back("Icon: " + h1.line() + ", " + cazimuth.text + ", 1, 2, ");
+        placefile.items.push_back("Icon: " + h.line() + ", " + cazimuth.text + ", 1, 2, ");
+        placefile.items.push_back("Icon: " + h3.line() + ", " + cazimuth.text + ", 1, 3, ");
+    }
+
+    placefile.items.push_back(";</BowEcho>");
+    for (const std::string& line : placefile.items) m.placefile.items.push_back(line);
+    app.write_list_to_file(m.placefile_path(), m.placefile.items);
+    reset();
 }
 
 }  // namespace tessaly

@@ -1,9 +1,198 @@
 // The ETA view (Command2) and the ETA run.
+#include <array>
+#include <optional>
+
 #include "app/app.h"
+#include "core/failure.h"
+#include "core/numtext.h"
+#include "eta/frm_custom_eta.h"
+#include "eta/frm_edit_eta.h"
+#include "online/frm_new_eta.h"
+#include "tracking/mod_math.h"
 
 namespace tessaly {
 
-void FrmMain::Command2_Click() {}
-void FrmMain::RUNeta() {}
+namespace {
+
+// Search radii (km) by speed band, in search order S, 1/8, 1/4, 3/8, 1/2, 5/8, 3/4, 7/8.
+constexpr std::array<const char*, 8> kFast = {"9", "15", "15", "15", "20", "20", "25", "25"};
+constexpr std::array<const char*, 8> kMedium = {"9", "9", "15", "15", "20", "20", "25", "25"};
+constexpr std::array<const char*, 8> kSlow = {"5", "5", "7", "7", "7", "9", "11", "11"};
+
+// Index into eta_points of each search after S (the points are stored in the
+// order they are computed: P, 1/2, 3/4, 1/4, 1/8, 3/8, 5/8, 7/8).
+constexpr std::array<int, 7> kSearchPoint = {4, 3, 5, 1, 6, 2, 7};
+
+template <class F>
+void step(F&& f) {
+    try {
+        f();
+    } catch (const Failure&) {
+        // A failing step of the view is skipped.
+    }
+}
+
+}  // namespace
+
+void FrmMain::Command2_Click() {
+    FrmNewETA& lookup = app.frmNewETA();
+    step([&] {
+        app.frmCustomETA().hide();
+        app.frmCustomETA1().hide();
+    });
+    step([&] {
+        lookup.List1.items.clear();
+        lookup.hover.text.clear();
+        lookup.one.items.clear();
+        lookup.two.items.clear();
+    });
+    lookup.cancelled = false;
+    step([&] { RUNeta(); });
+    // An erase or a cancel during the run ends the view as well: nothing of it
+    // may reach the freshly erased placefile.
+    if (lookup.cancelled) return;
+
+    step([&] {
+        size_t n = std::min(lookup.one.items.size(), lookup.two.items.size());
+        for (size_t i = 0; i < n; ++i) {
+            lookup.List1.items.push_back(lookup.two.items[i] + "  " + lookup.one.items[i]);
+            lookup.Command1.click();
+        }
+    });
+    step([&] {
+        lookup.bufferr.items.clear();
+        lookup.one.items.clear();
+        lookup.two.items.clear();
+        lookup.hover.text.clear();
+    });
+    const auto& list = lookup.List1.items;
+    auto entry = [&](size_t i) { return i < list.size() ? list[i] : std::string(); };
+    step([&] {
+        std::string h;
+        for (size_t i = 0; i <= 8; ++i) {
+            h += entry(i);
+            if (i < 8) h += "\\n";
+        }
+        lookup.hover.text = h;
+    });
+    const std::string T = " ;eta#" + tracker.text;
+    step([&] {
+        auto& pf = placefile.items;
+        pf.push_back(T);
+        pf.push_back("Object: " + start_lat.text + ", " + start_lon.text + T);
+        pf.push_back(std::string("Color: ") + "200 200 200" + ", " + "100" + T);
+        pf.push_back("Font: 1, " + app.frmEditETA().eta_fontsize.text + ", 1, Segoe UI" + T);
+        pf.push_back(std::string("Text:  0, 0, 1, ") + " . " + "," + lookup.hover.text + T);
+        pf.push_back("End:" + T);
+    });
+    step([&] { app.write_list_to_file(placefile_path(), placefile.items); });
+    step([&] {
+        FrmCustomETA& small = app.frmCustomETA();
+        for (size_t i = 0; i < small.labels.size(); ++i) small.labels[i].text = entry(i);
+        small.changed();
+        FrmCustomETA1& medium = app.frmCustomETA1();
+        for (size_t i = 0; i < medium.labels.size(); ++i) medium.labels[i].text = entry(i);
+        medium.changed();
+    });
+    FrmEditETA& ed = app.frmEditETA();
+    step([&] {
+        if (!ed.displayeta.checked) return;
+        FrmCustomETA& w = app.frmCustomETA();
+        w.Timer1.enabled = true;
+        w.show();
+    });
+    step([&] {
+        if (!ed.displayetamed.checked) return;
+        FrmCustomETA1& w = app.frmCustomETA1();
+        w.Timer1.enabled = true;
+        w.show();
+    });
+    step([&] {
+        if (!ed.displayeta2.checked) return;
+        std::string title = app.get_setting("tag_text_edit");
+        if (title.empty()) title = "Korvelv3";
+        FrmCustomETA2& w = app.frmCustomETA2();
+        w.List1.items = lookup.List1.items;
+        w.caption = " " + title;
+        w.Timer1.enabled = true;
+        w.show();
+        w.changed();
+    });
+    changed();
+}
+
+void FrmMain::RUNeta() {
+    FrmNewETA& lookup = app.frmNewETA();
+    try {
+        if (edit.text == "0") {
+            double slat = to_number(start_lat.text), slon = to_number(start_lon.text);
+            modmath::get_azimuth(app, slat, slon, to_number(stop_lat.text),
+                                 to_number(stop_lon.text));
+            modmath::get_destination(app, slat, slon, to_number(return_azimuth.text),
+                                     to_number(cell_speed.text));
+            auto mean = [](const Point& a, const Point& b) {
+                return Point{(a.lat + b.lat) / 2, (a.lon + b.lon) / 2};
+            };
+            const Point s{slat, slon};
+            auto& p = eta_points;
+            p[0] = Point{round10(rlat.text), round10(rlon.text)};  // P
+            p[1] = mean(p[0], s);                                   // 1/2
+            p[2] = mean(p[1], p[0]);                                // 3/4
+            p[3] = mean(p[1], s);                                   // 1/4
+            p[4] = mean(p[3], s);                                   // 1/8
+            p[5] = mean(p[3], p[1]);                                // 3/8
+            p[6] = mean(p[2], p[1]);                                // 5/8
+            p[7] = mean(p[2], p[0]);                                // 7/8
+            lookup.bufferr.items.clear();
+            lookup.buffer.text.clear();
+        }
+
+        double v = to_number(cell_speed.text);
+        const auto& radii = v > 65 ? kFast : v > 36 ? kMedium : kSlow;
+
+        // All eight requests go out at once; the replies are then handled in
+        // search order, exactly as if each search had waited for the last.
+        struct Search {
+            std::string lat, lon, radius;
+            int id;
+        };
+        std::vector<Search> searches;
+        for (size_t k = 0; k < 8; ++k) {
+            Search s;
+            if (k == 0) {
+                s.lat = start_lat.text;
+                s.lon = start_lon.text;
+            } else {
+                const Point& pt = eta_points[static_cast<size_t>(kSearchPoint[k - 1])];
+                s.lat = num_text(pt.lat);
+                s.lon = num_text(pt.lon);
+            }
+            s.radius = radii[k];
+            lookup.mph.text = cell_speed.text;
+            lookup.lat.text = s.lat;
+            lookup.lon.text = s.lon;
+            lookup.radius.text = s.radius;
+            s.id = lookup.start_request();
+            searches.push_back(s);
+        }
+
+        std::optional<Failure> first_error;
+        for (const Search& s : searches) {
+            if (!lookup.wait_request(s.id)) return;  // cancelled: the run ends here
+            lookup.mph.text = cell_speed.text;
+            lookup.lat.text = s.lat;
+            lookup.lon.text = s.lon;
+            lookup.radius.text = s.radius;
+            auto err = lookup.finish_request(s.id);
+            if (err && !first_error) first_error = err;
+        }
+        // One message per view, naming the first refusal or transfer error.
+        if (first_error) app.message(failure_message("run_eta", *first_error));
+    } catch (const Failure& f) {
+        lookup.cancel_request();
+        lookup.cancelled = false;
+        app.message(failure_message("run_eta", f));
+    }
+}
 
 }  // namespace tessaly

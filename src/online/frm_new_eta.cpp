@@ -1,8 +1,98 @@
 #include "online/frm_new_eta.h"
 
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <numeric>
+
 #include "app/app.h"
+#include "core/numtext.h"
+#include "core/text.h"
+#include "eta/frm_edit_eta.h"
+#include "tracking/mod_math.h"
 
 namespace tessaly {
+
+namespace {
+
+constexpr const char* kDefaultServer = "https://secure.geonames.org/";
+constexpr int kMaxPlaces = 20;  // places read from one reply; also asked of the service
+
+void append_utf8(std::string& out, unsigned long cp) {
+    if (cp == 0 || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) cp = 0xFFFD;
+    if (cp < 0x80) {
+        out += static_cast<char>(cp);
+    } else if (cp < 0x800) {
+        out += static_cast<char>(0xC0 | (cp >> 6));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else if (cp < 0x10000) {
+        out += static_cast<char>(0xE0 | (cp >> 12));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (cp >> 18));
+        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    }
+}
+
+// Length of a valid UTF-8 sequence at s[i], or 0.
+size_t utf8_len(const std::string& s, size_t i) {
+    auto b = [&](size_t k) { return static_cast<unsigned char>(s[k]); };
+    unsigned char c = b(i);
+    size_t n = c < 0x80 ? 1 : (c >> 5) == 6 ? 2 : (c >> 4) == 14 ? 3 : (c >> 3) == 30 ? 4 : 0;
+    if (n == 0 || i + n > s.size()) return 0;
+    for (size_t k = 1; k < n; ++k)
+        if ((b(i + k) & 0xC0) != 0x80) return 0;
+    if (n == 2 && c < 0xC2) return 0;  // overlong
+    if (n == 3 && c == 0xE0 && b(i + 1) < 0xA0) return 0;
+    if (n == 4 && (c > 0xF4 || (c == 0xF0 && b(i + 1) < 0x90))) return 0;
+    return n;
+}
+
+// Text between `open` and the next `close` at or after `from`; the position
+// after `close` goes to `next`. nullopt when either is missing.
+std::optional<std::string> element(const std::string& s, const std::string& open,
+                                   const std::string& close, size_t from, size_t& next) {
+    size_t a = s.find(open, from);
+    if (a == std::string::npos) return std::nullopt;
+    a += open.size();
+    size_t b = s.find(close, a);
+    if (b == std::string::npos) return std::nullopt;
+    next = b + close.size();
+    return s.substr(a, b - a);
+}
+
+std::optional<std::string> attribute(const std::string& tag, const std::string& name) {
+    for (char q : {'"', '\''}) {
+        std::string key = " " + name + "=" + q;
+        size_t a = tag.find(key);
+        if (a == std::string::npos) continue;
+        a += key.size();
+        size_t b = tag.find(q, a);
+        if (b == std::string::npos) return std::nullopt;
+        return tag.substr(a, b - a);
+    }
+    return std::nullopt;
+}
+
+// "HH:MM" on the 12-hour dial, in minutes 0..719.
+int dial_minutes(const std::string& t) {
+    size_t c = t.find(':');
+    if (c == std::string::npos) return 0;
+    int h = std::atoi(t.substr(0, c).c_str());
+    int m = std::atoi(t.substr(c + 1).c_str());
+    return (h % 12) * 60 + m;
+}
+
+std::string two_digits(long v) {
+    char b[24];
+    std::snprintf(b, sizeof b, "%02ld", v);
+    return b;
+}
+
+}  // namespace
 
 FrmNewETA::FrmNewETA(App& a) : Window(a, "frmNewETA") {
     using K = ControlKind;
@@ -29,8 +119,281 @@ void FrmNewETA::cancel_request() {
     cancelled = true;
 }
 
-void FrmNewETA::getdata() {}
-void FrmNewETA::readdata() {}
-void FrmNewETA::RemoveDuplicates() {}
+std::string FrmNewETA::url_encode(const std::string& s) {
+    static const char* hex = "0123456789ABCDEF";
+    std::string out;
+    for (unsigned char c : s) {
+        if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
+            c == '-' || c == '_' || c == '.' || c == '~') {
+            out += static_cast<char>(c);
+        } else {
+            out += '%';
+            out += hex[c >> 4];
+            out += hex[c & 15];
+        }
+    }
+    return out;
+}
+
+std::string FrmNewETA::request_url() {
+    std::string base = app.get_setting("eta_server");
+    if (base.empty()) base = kDefaultServer;
+    if (base.back() != '/') base += '/';
+    std::string url = base + "findNearbyPlaceName?lat=" + lat.text + "&lng=" + lon.text +
+                      "&radius=" + radius.text + "&maxRows=" + std::to_string(kMaxPlaces);
+    std::string user = app.get_setting("eta_username");
+    if (!user.empty()) url += "&username=" + url_encode(user);
+    return url;
+}
+
+int FrmNewETA::start_request() {
+    int id = app.platform.fetch_start(request_url());
+    pending.push_back(id);
+    return id;
+}
+
+bool FrmNewETA::wait_request(int id) {
+    auto out = [&] { return std::find(pending.begin(), pending.end(), id) != pending.end(); };
+    app.platform.pump_until([&] { return !out() || app.platform.fetch_done(id); });
+    return out();
+}
+
+std::optional<Failure> FrmNewETA::finish_request(int id) {
+    pending.erase(std::remove(pending.begin(), pending.end(), id), pending.end());
+    FetchResult r = app.platform.fetch_take(id);
+    if (!r.ok) {
+        buffer.text.clear();
+        return Failure(r.error.empty() ? "The request failed" : r.error, r.error_number);
+    }
+    buffer.text = r.body;
+    bufferr.items.push_back(r.body);
+    if (auto f = service_error(r.body)) return f;
+    if (r.http_status >= 400) {
+        return Failure("The server answered with HTTP status " + std::to_string(r.http_status),
+                       r.http_status);
+    }
+    readdata();
+    return std::nullopt;
+}
+
+void FrmNewETA::getdata() {
+    if (request_executing()) {
+        cancel_request();
+        return;
+    }
+    cancelled = false;
+    int id = start_request();
+    if (!wait_request(id)) return;
+    if (auto f = finish_request(id)) throw *f;
+}
+
+std::optional<Failure> FrmNewETA::service_error(const std::string& body) {
+    size_t a = body.find("<status");
+    if (a == std::string::npos) return std::nullopt;
+    size_t b = body.find('>', a);
+    std::string tag = body.substr(a, b == std::string::npos ? std::string::npos : b - a);
+    std::string message = xml_text(attribute(tag, "message").value_or(""));
+    std::string value = attribute(tag, "value").value_or("");
+    int number = is_number(value) ? static_cast<int>(to_long(value)) : 0;
+    if (message.empty()) message = "The service refused the request";
+    return Failure(trim(message), number);
+}
+
+std::string FrmNewETA::xml_text(const std::string& raw) {
+    std::string out;
+    for (size_t i = 0; i < raw.size();) {
+        unsigned char c = static_cast<unsigned char>(raw[i]);
+        if (c == '&') {
+            size_t semi = raw.find(';', i);
+            if (semi != std::string::npos && semi - i <= 10) {
+                std::string ent = raw.substr(i + 1, semi - i - 1);
+                static const std::pair<const char*, char> named[] = {
+                    {"amp", '&'}, {"lt", '<'}, {"gt", '>'}, {"quot", '"'}, {"apos", '\''}};
+                bool done = false;
+                for (auto& [n, ch] : named)
+                    if (ent == n) {
+                        out += ch;
+                        done = true;
+                    }
+                if (!done && ent.size() > 1 && ent[0] == '#') {
+                    bool hexa = ent[1] == 'x' || ent[1] == 'X';
+                    std::string digits = ent.substr(hexa ? 2 : 1);
+                    bool valid = !digits.empty() && digits.size() <= 8 &&
+                                 std::all_of(digits.begin(), digits.end(), [&](char d) {
+                                     return hexa ? std::isxdigit(static_cast<unsigned char>(d))
+                                                 : std::isdigit(static_cast<unsigned char>(d));
+                                 });
+                    if (valid) {
+                        append_utf8(out, std::stoul(digits, nullptr, hexa ? 16 : 10));
+                        done = true;
+                    }
+                }
+                if (done) {
+                    i = semi + 1;
+                    continue;
+                }
+            }
+            out += '&';
+            ++i;
+            continue;
+        }
+        size_t n = utf8_len(raw, i);
+        if (n == 0) {
+            append_utf8(out, 0xFFFD);
+            ++i;
+            continue;
+        }
+        out.append(raw, i, n);
+        i += n;
+    }
+    // A placefile line must stay one line.
+    std::string clean;
+    for (size_t i = 0; i < out.size();) {
+        unsigned char c = static_cast<unsigned char>(out[i]);
+        if (c < 0x20 || c == 0x7F) {
+            clean += ' ';
+            ++i;
+        } else if (c == 0xC2 && i + 1 < out.size() &&
+                   static_cast<unsigned char>(out[i + 1]) >= 0x80 &&
+                   static_cast<unsigned char>(out[i + 1]) <= 0x9F) {
+            clean += ' ';  // C1 control characters
+            i += 2;
+        } else if (c == 0xE2 && out.compare(i, 3, "\xE2\x80\xA8") == 0) {
+            clean += ' ';  // line separator
+            i += 3;
+        } else if (c == 0xE2 && out.compare(i, 3, "\xE2\x80\xA9") == 0) {
+            clean += ' ';  // paragraph separator
+            i += 3;
+        } else {
+            clean += out[i];
+            ++i;
+        }
+    }
+    return clean;
+}
+
+void FrmNewETA::readdata() {
+    FrmMain& main = app.frmMain();
+    FrmEditETA& ed = app.frmEditETA();
+    const std::string& s = buffer.text;
+    size_t pos = 0;
+    try {
+        for (int place = 0; place < kMaxPlaces; ++place) {
+            size_t next = pos;
+            auto raw_name = element(s, "<name>", "</name>", pos, next);
+            if (!raw_name) return;
+            // The record's own elements, in order after its name.
+            auto raw_lat = element(s, "<lat>", "</lat>", next, next);
+            if (!raw_lat) return;
+            auto raw_lng = element(s, "<lng>", "</lng>", next, next);
+            if (!raw_lng) return;
+            auto raw_dist = element(s, "<distance>", "</distance>", next, next);
+            if (!raw_dist) return;
+            pos = next;
+            std::string name = xml_text(*raw_name);
+            std::string plat = trim(xml_text(*raw_lat));
+            std::string plon = trim(xml_text(*raw_lng));
+
+            nm_distance.text.clear();
+            double slat = to_number(main.start_lat.text), slon = to_number(main.start_lon.text);
+            double tlat = to_number(plat), tlon = to_number(plon);
+            nm_distance.text = num_text(modmath::get_distance(app, slat, slon, tlat, tlon));
+
+            double speed = to_number(mph.text);
+            if (speed == 0) fail_division_by_zero();
+            double travel = round_half_even(to_number(nm_distance.text) / speed * 60);
+            if (!std::isfinite(travel) || std::fabs(travel) > 1e7) fail_overflow();
+
+            ClockTime now = app.platform.local_time();
+            long hours = now.hour24;
+            if (now.twelve_hour) {
+                hours %= 12;
+                if (hours == 0) hours = 12;
+            }
+            long total = now.minute + static_cast<long>(travel);
+            while (total >= 60) {
+                ++hours;
+                total -= 60;
+            }
+            while (hours > 12) hours -= 12;
+            std::string minutes = two_digits(total);
+
+            modmath::get_azimuth(app, slat, slon, tlat, tlon);
+            double azimuth = static_cast<double>(to_long(main.return_azimuth.text));
+            double motion = to_number(main.disazimuth.text);
+            double off = std::fmod(std::fabs(azimuth - motion), 360.0);
+            if (off > 180) off = 360 - off;
+            bool in_path = off < 45;
+
+            if (ed.etaqc_historic.checked) {
+                size_t at = find_icase(name, "(historical)");
+                if (at != std::string::npos && at > 0)
+                    name = replace_all_icase(name, "(historical)", "");
+            }
+
+            if (in_path) {
+                const std::string T = " ;eta#" + main.tracker.text;
+                const std::string shown = std::to_string(hours) + ":" + minutes;
+                auto& pf = main.placefile.items;
+                pf.push_back("Object:  " + plat + ", " + plon + T);
+                pf.push_back("Color: " + replace_all_icase(ed.eta_rgb.text, ",", " ") + ", " +
+                             "100" + T);
+                pf.push_back("Font: 1, " + ed.eta_fontsize.text + ", 1, Segoe UI" + T);
+                if (ed.showcity.checked)
+                    pf.push_back("Text:  0, 0, 1, " + name + ", " + shown + T);
+                if (ed.showtime.checked)
+                    pf.push_back("Text:  0, 0, 1, " + shown + ", " + name + T);
+                if (!ed.showcity.checked && !ed.showtime.checked)
+                    pf.push_back("Text:  0, 0, 1, " + ed.eta_rep.text + " ," + name + " " +
+                                 shown + T);
+                pf.push_back("End:" + T);
+                pf.push_back(T);
+
+                if (one.items.empty()) {
+                    list_origin_ = (now.hour24 % 12) * 60 + now.minute;
+                }
+                one.items.push_back(name);
+                two.items.push_back(two_digits(hours) + ":" + minutes);
+                sort();
+            }
+            app.write_list_to_file(main.placefile_path(), main.placefile.items);
+        }
+    } catch (const Failure&) {
+        // A bad record ends the reading; the places before it stay.
+    }
+}
+
+void FrmNewETA::sort() {
+    // Every arrival lies less than twelve hours after the first clock reading
+    // of the list, so the distance from it on the 12-hour dial orders them,
+    // across noon and midnight too.
+    size_t n = std::min(one.items.size(), two.items.size());
+    std::vector<size_t> order(n);
+    std::iota(order.begin(), order.end(), 0);
+    auto key = [&](size_t i) { return (dial_minutes(two.items[i]) - list_origin_ + 720) % 720; };
+    std::stable_sort(order.begin(), order.end(),
+                     [&](size_t a, size_t b) { return key(a) < key(b); });
+    std::vector<std::string> o, t;
+    for (size_t i : order) {
+        o.push_back(one.items[i]);
+        t.push_back(two.items[i]);
+    }
+    std::copy(o.begin(), o.end(), one.items.begin());
+    std::copy(t.begin(), t.end(), two.items.begin());
+}
+
+void FrmNewETA::RemoveDuplicates() {
+    auto& l = List1.items;
+    const size_t c = l.size();
+    for (size_t i = 0; i < c; ++i) {
+        std::string s = i < l.size() ? l[i] : std::string();
+        for (size_t j = i + 1; j < l.size(); ++j) {
+            if (l[j] == s) {
+                l.erase(l.begin() + static_cast<long>(j));
+                break;
+            }
+        }
+    }
+}
 
 }  // namespace tessaly

@@ -1,10 +1,13 @@
 #pragma once
 // The online ETA lookup: a worker window that is never shown. It asks the
 // place-name web service for places near a point and keeps arrival lists.
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "app/window.h"
+#include "core/failure.h"
+#include "platform/platform.h"
 
 namespace tessaly {
 
@@ -19,13 +22,42 @@ public:
     bool request_executing() const;
     void cancel_request();
 
+    // One search with the current fields: fetch, wait, handle the reply.
+    // A request still out is cancelled instead and nothing is fetched.
     void getdata();
+    // The two halves of getdata, so that a run can have several requests out
+    // at once and still handle the replies in its own order.
+    // request_url: the query for the current lat/lon/radius fields.
+    std::string request_url();
+    int start_request();  // starts the fetch, adds its id to `pending`
+    // Waits for request `id` while the message loop runs. False when the run
+    // was cancelled meanwhile (the request is then gone).
+    bool wait_request(int id);
+    // Takes the reply of a finished request into `buffer` and reads it. A
+    // transfer error or a service error is returned (and yields no places).
+    std::optional<Failure> finish_request(int id);
+
     void readdata();
     void RemoveDuplicates();
+    // Orders one/two together by arrival, earliest first.
+    void sort();
+
+    // The service's refusal in a reply body (<status message=".." value=".."/>).
+    static std::optional<Failure> service_error(const std::string& body);
+    // Text of an element or attribute value with the XML character references
+    // decoded, invalid UTF-8 bytes replaced and control characters turned
+    // into blanks.
+    static std::string xml_text(const std::string& raw);
+    static std::string url_encode(const std::string& s);
 
     // Requests of the current run that are out (ids of Platform::fetch_start).
     std::vector<int> pending;
     bool cancelled = false;  // set by cancel_request; ends the run that waits
+
+private:
+    // Minutes of the 12-hour dial at the first arrival of the current list;
+    // arrivals are ordered by how far they lie after it.
+    int list_origin_ = 0;
 };
 
 }  // namespace tessaly

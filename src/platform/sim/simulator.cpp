@@ -207,7 +207,9 @@ void Simulator::pump(const std::function<bool()>& done) {
 Timer* Simulator::find_timer(const std::string& name) {
     if (!app_) return nullptr;
     std::string qualified = name;
-    if (name == "find_gr" || name == "find_keys" || name == "find_distance") {
+    if (qualified.rfind("frmMain.", 0) == 0) qualified = qualified.substr(8);
+    if (qualified == "find_gr" || qualified == "find_keys" || qualified == "find_distance") {
+    } else if (name == "find_gr" || name == "find_keys" || name == "find_distance") {
         // main window timers
     } else if (name.find('.') == std::string::npos) {
         return nullptr;
