@@ -107,3 +107,13 @@ TEST(EditorColour, ComponentsOfTheDialogValue) {
     EXPECT_EQ(FrmEdit::colour_text(255), "255, 0, 0,");
     EXPECT_EQ(FrmEdit::colour_text(0xFFFFFF), "255, 255, 255,");
 }
+
+#include "eta/frm_custom_eta.h"
+
+TEST_F(Shell, OnlyTheLeftButtonDragsAnEtaWindow) {
+    out.str("");
+    app().frmCustomETA().mouse_down(2);
+    EXPECT_EQ(out.str(), "");
+    app().frmCustomETA().mouse_down(1);
+    EXPECT_EQ(out.str(), "drag frmCustomETA\n");
+}
