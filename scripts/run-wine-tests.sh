@@ -1,9 +1,9 @@
 #!/bin/bash
 # Cross-builds the windows preset and runs the unit tests under Wine on a
 # headless X server. Exits with the tests' status.
-#   UNIT_TIMEOUT  seconds allowed for unit_tests.exe (default 600)
+#   UNIT_TIMEOUT  seconds allowed for each test .exe (default 600)
 #   BUILD_JOBS    parallel build jobs (default 2; the build machines are small)
-#   any arguments are passed on to unit_tests.exe (e.g. --gtest_filter=NumText.*)
+#   any arguments are passed on to the test .exe files (e.g. --gtest_filter=NumText.*)
 set -u
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -42,14 +42,17 @@ cmake --preset windows -DTESSALY_WERROR=ON || exit 1
 cmake --build --preset windows -j "$jobs" || exit 1
 echo "windows build: $(( $(date +%s) - build_start )) s"
 
-exe="$root/build/windows/tests/unit_tests.exe"
-xml="$root/build/windows/unit_tests.xml"
-[ -f "$exe" ] || { echo "missing $exe" >&2; exit 1; }
+# unit_tests is always built; win32_tests only where the Win32 layer is.
+bin="$root/build/windows/tests"
+[ -f "$bin/unit_tests.exe" ] || { echo "missing $bin/unit_tests.exe" >&2; exit 1; }
+suites=(unit_tests)
+[ -f "$bin/win32_tests.exe" ] && suites+=(win32_tests)
 
 # --- Wine ------------------------------------------------------------------
 wine_start=$(date +%s)
 work=$(mktemp -d "${TMPDIR:-/tmp}/tessaly-wine.XXXXXX") || exit 1
 xvfb=""
+# shellcheck disable=SC2317  # run from the EXIT trap
 cleanup() {
     # The prefix's wineserver must go before its folder does; detached Wine
     # processes are only reaped once it has finished.
@@ -75,7 +78,8 @@ done
 if [ ! -s "$work/display" ]; then
     echo "Xvfb did not start:" >&2; cat "$work/xvfb.log" >&2; exit 1
 fi
-export DISPLAY=":$(head -n1 "$work/display")"
+DISPLAY=":$(head -n1 "$work/display")"
+export DISPLAY
 
 mkdir "$work/tmp"
 # Own TMPDIR: each wineserver leaves a socket folder there.
@@ -93,12 +97,22 @@ xdotool mousemove 1279 1023 || true
 boot_done=$(date +%s)
 echo "wine prefix ready: $(( boot_done - wine_start )) s"
 
-rm -f "$xml"
-timeout "$unit_timeout" wine "$exe" --gtest_output="xml:Z:$xml" "$@"
-rc=$?
-if [ "$rc" -eq 124 ]; then echo "unit_tests.exe timed out after ${unit_timeout} s" >&2; fi
-echo "unit tests under wine: $(( $(date +%s) - boot_done )) s, exit $rc"
-[ -f "$xml" ] && echo "results: $xml"
+rc=0
+for suite in "${suites[@]}"; do
+    xml="$root/build/windows/$suite.xml"
+    rm -f "$xml"
+    start=$(date +%s)
+    timeout "$unit_timeout" wine "$bin/$suite.exe" --gtest_output="xml:Z:$xml" "$@"
+    status=$?
+    if [ "$status" -eq 124 ]; then
+        echo "$suite.exe timed out after ${unit_timeout} s" >&2
+        timeout 10 wineserver -k
+    fi
+    echo "$suite under wine: $(( $(date +%s) - start )) s, exit $status"
+    [ -f "$xml" ] && echo "results: $xml"
+    # The first failure's status is the script's.
+    [ "$rc" -eq 0 ] && rc=$status
+done
 timeout 60 wineserver -w
 echo "wine part took $(( $(date +%s) - wine_start )) s"
 exit "$rc"
