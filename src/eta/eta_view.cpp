@@ -36,6 +36,13 @@ void step(F&& f) {
 
 void FrmMain::Command2_Click() {
     FrmNewETA& lookup = app.frmNewETA();
+    // A view while another one waits for its replies cancels that one, as the
+    // View entry does; two runs never share the lookup's lists.
+    if (lookup.request_executing()) {
+        app.beep();
+        lookup.cancel_request();
+        return;
+    }
     step([&] {
         app.frmCustomETA().hide();
         app.frmCustomETA1().hide();
