@@ -12,7 +12,10 @@ constexpr std::uint16_t kHigh[32] = {
     0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
 
-void put_utf8(std::string& out, std::uint32_t cp) {
+}  // namespace
+
+void append_utf8(std::string& out, unsigned long cp) {
+    if (cp == 0 || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) cp = 0xFFFD;
     if (cp < 0x80) {
         out += static_cast<char>(cp);
     } else if (cp < 0x800) {
@@ -29,8 +32,6 @@ void put_utf8(std::string& out, std::uint32_t cp) {
         out += static_cast<char>(0x80 | (cp & 0x3F));
     }
 }
-
-}  // namespace
 
 std::string utf8_to_cp1252(const std::string& s) {
     std::string out;
@@ -87,8 +88,8 @@ std::string cp1252_to_utf8(const std::string& bytes) {
     for (char ch : bytes) {
         unsigned char c = static_cast<unsigned char>(ch);
         if (c < 0x80) out += ch;
-        else if (c < 0xA0) put_utf8(out, kHigh[c - 0x80] ? kHigh[c - 0x80] : 0xFFFD);
-        else put_utf8(out, c);
+        else if (c < 0xA0) append_utf8(out, kHigh[c - 0x80] ? kHigh[c - 0x80] : 0xFFFD);
+        else append_utf8(out, c);
     }
     return out;
 }

@@ -6,6 +6,7 @@
 #include <numeric>
 
 #include "app/app.h"
+#include "core/codepage.h"
 #include "core/numtext.h"
 #include "core/text.h"
 #include "eta/frm_edit_eta.h"
@@ -17,25 +18,6 @@ namespace {
 
 constexpr const char* kDefaultServer = "https://secure.geonames.org/";
 constexpr int kMaxPlaces = 20;  // places read from one reply; also asked of the service
-
-void append_utf8(std::string& out, unsigned long cp) {
-    if (cp == 0 || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) cp = 0xFFFD;
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (cp >> 18));
-        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
-}
 
 // Length of a valid UTF-8 sequence at s[i], or 0.
 size_t utf8_len(const std::string& s, size_t i) {

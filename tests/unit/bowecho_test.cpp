@@ -9,29 +9,19 @@
 #include "app/app.h"
 #include "bowecho/frm_bow_echo.h"
 #include "platform/sim/simulator.h"
+#include "sim_fixture.h"
 
 using namespace tessaly;
 
 namespace {
 
-class BowEcho : public ::testing::Test {
+class BowEcho : public SimTest {
 protected:
     void SetUp() override {
-        dir = (std::filesystem::temp_directory_path() /
-               ("tessaly-bow-" + std::string(::testing::UnitTest::GetInstance()
-                                                 ->current_test_info()
-                                                 ->name())))
-                  .string();
-        std::filesystem::remove_all(dir);
-        sim = std::make_unique<Simulator>(dir, "C:\\Tessaly", out);
-        ASSERT_EQ(sim->run("setting version \"4.2\"\nstart\n", dir), 0) << sim->error;
+        boot();
         app = sim->app();
         bow = &app->frmBowEcho();
         out.str("");
-    }
-    void TearDown() override {
-        sim.reset();
-        std::filesystem::remove_all(dir);
     }
     // Points 7 and 8 equal: bearing 0, distance 0, so every far point is its
     // marked point and the whole block can be written down by hand.
@@ -45,9 +35,6 @@ protected:
         return {items.begin() + static_cast<long>(before), items.end()};
     }
 
-    std::string dir;
-    std::ostringstream out;
-    std::unique_ptr<Simulator> sim;
     App* app = nullptr;
     FrmBowEcho* bow = nullptr;
 };

@@ -11,6 +11,7 @@
 #include "eta/frm_edit_eta.h"
 #include "online/frm_new_eta.h"
 #include "platform/sim/simulator.h"
+#include "sim_fixture.h"
 
 using namespace tessaly;
 namespace fs = std::filesystem;
@@ -34,15 +35,9 @@ std::string reply(const std::string& records) {
            "</geonames>\n";
 }
 
-struct Lookup : ::testing::Test {
-    std::string dir = ::testing::TempDir() + "/eta-lookup-" +
-                      ::testing::UnitTest::GetInstance()->current_test_info()->name();
-    std::ostringstream out;
-    std::unique_ptr<Simulator> sim;
+struct Lookup : SimTest {
     void SetUp() override {
-        fs::remove_all(dir);
-        sim = std::make_unique<Simulator>(dir, "C:\\Tessaly", out);
-        ASSERT_EQ(sim->run("setting version \"4.2\"\nstart\n", "."), 0) << sim->error;
+        boot();
         FrmEditETA& ed = app().frmEditETA();
         ed.eta_rgb.text = "255,255,0";
         ed.eta_fontsize.text = "14";
@@ -52,10 +47,9 @@ struct Lookup : ::testing::Test {
         app().frmMain().tracker.text = "3";
         lookup().mph.text = "72";
     }
-    App& app() { return *sim->app(); }
     FrmNewETA& lookup() { return app().frmNewETA(); }
     void clock(const std::string& c) {
-        ASSERT_EQ(sim->run("clock " + c + "\n", "."), 0) << sim->error;
+        script("clock " + c + "\n");
     }
     void storm(const std::string& lat, const std::string& lon, const std::string& motion) {
         FrmMain& m = app().frmMain();

@@ -8,6 +8,7 @@
 #include "app/app.h"
 #include "online/frm_new_eta.h"
 #include "platform/sim/simulator.h"
+#include "sim_fixture.h"
 
 using namespace tessaly;
 namespace fs = std::filesystem;
@@ -16,15 +17,9 @@ namespace {
 
 const std::string kGeo = std::string(TESSALY_TESTDATA) + "/geonames/";
 
-struct Run : ::testing::Test {
-    std::string dir = ::testing::TempDir() + "/eta-run-" +
-                      ::testing::UnitTest::GetInstance()->current_test_info()->name();
-    std::ostringstream out;
-    std::unique_ptr<Simulator> sim;
+struct Run : SimTest {
     void SetUp() override {
-        fs::remove_all(dir);
-        sim = std::make_unique<Simulator>(dir, "C:\\Tessaly", out);
-        script("setting version \"4.2\"\nclock 11:50:00 12h\nstart\n");
+        boot("setting version \"4.2\"\nclock 11:50:00 12h\nstart\n");
         FrmMain& m = app().frmMain();
         m.start_lat.text = "35";
         m.start_lon.text = "-97";
@@ -37,8 +32,6 @@ struct Run : ::testing::Test {
         for (int i = 0; i < 8; ++i) m.eta_points[static_cast<size_t>(i)] = {lats[i], -97.5};
         m.edit.text = "1";
     }
-    void script(const std::string& s) { ASSERT_EQ(sim->run(s, "."), 0) << sim->error; }
-    App& app() { return *sim->app(); }
     void replies(int n, const std::string& file, const std::string& extra = "") {
         std::string s;
         for (int i = 0; i < n; ++i) s += "web reply \"" + kGeo + file + "\"" + extra + "\n";

@@ -9,6 +9,7 @@
 
 #include "app/app.h"
 #include "platform/sim/simulator.h"
+#include "sim_fixture.h"
 
 using namespace tessaly;
 
@@ -18,23 +19,12 @@ const std::vector<std::string> kHeader = {
     "Title: Tessaly", "RefreshSeconds: 1", "Threshold: 999", "Font: 1, 12, 1, Segoe UI", "",
     "IconFile: 1, 12, 12, 5, 5, stormtrack.png", ""};
 
-class Compiler : public ::testing::Test {
+class Compiler : public SimTest {
 protected:
     void SetUp() override {
-        dir = (std::filesystem::temp_directory_path() /
-               ("tessaly-proj-" + std::string(::testing::UnitTest::GetInstance()
-                                                  ->current_test_info()
-                                                  ->name())))
-                  .string();
-        std::filesystem::remove_all(dir);
-        sim = std::make_unique<Simulator>(dir, "C:\\Tessaly", out);
-        ASSERT_EQ(sim->run("setting version \"4.2\"\nstart\n", dir), 0) << sim->error;
+        boot();
         m = &sim->app()->frmMain();
         out.str("");
-    }
-    void TearDown() override {
-        sim.reset();
-        std::filesystem::remove_all(dir);
     }
     // A finished track as the tracker leaves it: header plus the three marker lines.
     void track(const std::string& speed) {
@@ -65,9 +55,6 @@ protected:
         m->mnu_projection_wedge.checked = wedge;
     }
 
-    std::string dir;
-    std::ostringstream out;
-    std::unique_ptr<Simulator> sim;
     FrmMain* m = nullptr;
 };
 

@@ -10,23 +10,15 @@
 #include "editor/frm_edit.h"
 #include "placefile/frm_pfinfo.h"
 #include "platform/sim/simulator.h"
+#include "sim_fixture.h"
 
 using namespace tessaly;
 namespace fs = std::filesystem;
 
 namespace {
 
-struct Shell : ::testing::Test {
-    std::string dir = ::testing::TempDir() + "/shell-" +
-                      ::testing::UnitTest::GetInstance()->current_test_info()->name();
-    std::ostringstream out;
-    std::unique_ptr<Simulator> sim;
-    void SetUp() override {
-        fs::remove_all(dir);
-        sim = std::make_unique<Simulator>(dir, "C:\\Tessaly", out);
-        ASSERT_EQ(sim->run("setting version \"4.2\"\nstart\n", "."), 0) << sim->error;
-    }
-    App& app() { return *sim->app(); }
+struct Shell : SimTest {
+    void SetUp() override { boot(); }
     std::string file() {
         std::ifstream f(dir + "/korvel.txt", std::ios::binary);
         std::stringstream ss;
