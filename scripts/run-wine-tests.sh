@@ -60,6 +60,7 @@ cleanup() {
         timeout 60 wineserver -w || timeout 10 wineserver -k
     fi
     [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null && wait "$xvfb" 2>/dev/null
+    pkill -f "fake_geonames.py --port 0 --map $root/../shared" 2>/dev/null
     rm -rf "$work"
 }
 trap cleanup EXIT
@@ -96,6 +97,26 @@ timeout 60 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d 
 xdotool mousemove 1279 1023 || true
 boot_done=$(date +%s)
 echo "wine prefix ready: $(( boot_done - wine_start )) s"
+
+# Loopback GeoNames stand-ins for the WinHTTP tests: one answering after
+# 800 ms, one that holds its reply past the 10 s timeout.
+geo="$root/../shared/testdata/geonames"
+start_server() { # start_server LOGNAME ARGS... -> prints the port
+    local out="$work/$1.out"; shift
+    python3 "$geo/fake_geonames.py" --port 0 --map "$geo/mapping.json" \
+        --default "$geo/ok_luther_r5_1place.xml" --max-seconds 300 "$@" >"$out" 2>&1 &
+    for _ in $(seq 100); do
+        grep -q '^PORT ' "$out" 2>/dev/null && break
+        sleep 0.05
+    done
+    sed -n 's/^PORT //p' "$out" | head -n1
+}
+if [ -f "$geo/fake_geonames.py" ]; then
+    port=$(start_server web --delay-ms 800)
+    slow=$(start_server slow --delay-ms 15000)
+    [ -n "$port" ] && export TESSALY_TEST_WEB="http://127.0.0.1:$port"
+    [ -n "$slow" ] && export TESSALY_TEST_WEB_SLOW="http://127.0.0.1:$slow"
+fi
 
 rc=0
 for suite in "${suites[@]}"; do

@@ -1,0 +1,370 @@
+#include "platform/win32/win32_platform.h"
+
+#include <windows.h>
+#include <commdlg.h>
+
+#include <algorithm>
+#include <cstring>
+
+#include "platform/win32/win32_text.h"
+#include "platform/win32/win32_web.h"
+
+namespace tessaly {
+
+using win32::acp_to_utf8;
+using win32::narrow;
+using win32::utf8_to_acp;
+using win32::widen;
+
+namespace {
+
+// Status-bar messages (ANSI forms), as numbers so no common-controls header is needed.
+constexpr UINT kSbGetTextA = 0x402;
+constexpr UINT kSbGetTextLengthA = 0x403;
+constexpr UINT kSbGetParts = 0x406;
+// PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE
+constexpr DWORD kProcessVmAccess = 0x38;
+constexpr SIZE_T kRemoteBufferSize = 256;
+
+// A buffer inside another process, released on every path out of the read.
+class RemoteBuffer {
+public:
+    explicit RemoteBuffer(DWORD pid) {
+        process_ = OpenProcess(kProcessVmAccess, FALSE, pid);
+        if (process_)
+            address_ = VirtualAllocEx(process_, nullptr, kRemoteBufferSize,
+                                      MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE);
+    }
+    ~RemoteBuffer() {
+        if (address_) VirtualFreeEx(process_, address_, 0, MEM_RELEASE);
+        if (process_) CloseHandle(process_);
+    }
+    RemoteBuffer(const RemoteBuffer&) = delete;
+    RemoteBuffer& operator=(const RemoteBuffer&) = delete;
+
+    bool ok() const { return address_ != nullptr; }
+    void* address() const { return address_; }
+    HANDLE process() const { return process_; }
+
+private:
+    HANDLE process_ = nullptr;
+    void* address_ = nullptr;
+};
+
+std::string window_text_utf8(HWND hwnd) {
+    int n = GetWindowTextLengthA(hwnd);
+    if (n <= 0) return {};
+    std::string buf(static_cast<size_t>(n) + 1, '\0');
+    int got = GetWindowTextA(hwnd, buf.data(), n + 1);
+    buf.resize(got > 0 ? static_cast<size_t>(got) : 0);
+    return acp_to_utf8(buf);
+}
+
+BOOL CALLBACK collect_title(HWND hwnd, LPARAM param) {
+    reinterpret_cast<std::vector<std::string>*>(param)->push_back(window_text_utf8(hwnd));
+    return TRUE;
+}
+
+// FindWindowA compares titles without regard to case; the interface wants the exact one.
+HWND find_exact_window(const std::string& title_acp) {
+    HWND hwnd = FindWindowA(nullptr, title_acp.c_str());
+    while (hwnd) {
+        int n = GetWindowTextLengthA(hwnd);
+        std::string buf(static_cast<size_t>(n > 0 ? n : 0) + 1, '\0');
+        int got = GetWindowTextA(hwnd, buf.data(), n + 1);
+        buf.resize(got > 0 ? static_cast<size_t>(got) : 0);
+        if (buf == title_acp) return hwnd;
+        hwnd = FindWindowExA(nullptr, hwnd, nullptr, title_acp.c_str());
+    }
+    return nullptr;
+}
+
+std::wstring settings_key(const std::string& app, const std::string& section) {
+    return L"Software\\VB and VBA Program Settings\\" + widen(app) + L"\\" + widen(section);
+}
+
+std::wstring module_path() {
+    std::wstring buf(MAX_PATH, L'\0');
+    for (;;) {
+        DWORD n = GetModuleFileNameW(nullptr, buf.data(), static_cast<DWORD>(buf.size()));
+        if (n == 0) return {};
+        if (n < buf.size()) {
+            buf.resize(n);
+            return buf;
+        }
+        buf.resize(buf.size() * 2);
+    }
+}
+
+std::wstring locale_info(LCTYPE type) {
+    wchar_t buf[16] = {};
+    int n = GetLocaleInfoEx(LOCALE_NAME_USER_DEFAULT, type, buf, 16);
+    return n > 1 ? std::wstring(buf, static_cast<size_t>(n) - 1) : std::wstring();
+}
+
+// Writes the whole file; false (GetLastError set) when any step fails.
+bool write_whole_file(const std::wstring& path, const std::string& bytes, DWORD disposition,
+                      DWORD share) {
+    HANDLE f = CreateFileW(path.c_str(), GENERIC_WRITE, share, nullptr, disposition,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (f == INVALID_HANDLE_VALUE) return false;
+    bool ok = true;
+    size_t done = 0;
+    while (ok && done < bytes.size()) {
+        DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1u << 20));
+        DWORD written = 0;
+        ok = WriteFile(f, bytes.data() + done, chunk, &written, nullptr) && written == chunk;
+        done += written;
+    }
+    // In place, the old content beyond the new length goes only after the new content is in.
+    if (ok) ok = SetEndOfFile(f) != 0;
+    DWORD err = ok ? 0 : GetLastError();
+    CloseHandle(f);
+    if (!ok) SetLastError(err);
+    return ok;
+}
+
+}  // namespace
+
+Win32Platform::Win32Platform() : web_(std::make_unique<win32::Web>()) {}
+Win32Platform::~Win32Platform() = default;
+
+// --- window manager ----------------------------------------------------------
+
+bool Win32Platform::is_nt() {
+    // The program's runtime needs the NT family, so only NT's cross-process
+    // memory path is written; the older family's shared file-mapping path is left out.
+    static const bool nt = [] {
+        OSVERSIONINFOA vi{};
+        vi.dwOSVersionInfoSize = sizeof vi;
+        return GetVersionExA(&vi) && vi.dwPlatformId == VER_PLATFORM_WIN32_NT;
+    }();
+    return nt;
+}
+
+std::vector<std::string> Win32Platform::top_level_titles() {
+    std::vector<std::string> titles;
+    EnumWindows(collect_title, reinterpret_cast<LPARAM>(&titles));
+    return titles;
+}
+
+PanelRead Win32Platform::read_panel(const std::string& title, int index) {
+    PanelRead r;
+    if (!is_nt()) return r;
+    HWND top = find_exact_window(utf8_to_acp(title));
+    if (!top) return r;
+    HWND bar = FindWindowExA(top, nullptr, "msctls_statusbar32", nullptr);
+    if (!bar) return r;
+    if (SendMessageA(bar, kSbGetParts, 0, 0) < 1) return r;
+
+    r.status = PanelStatus::Empty;
+    DWORD pid = 0;
+    GetWindowThreadProcessId(bar, &pid);
+    RemoteBuffer remote(pid);
+    if (!remote.ok()) return r;
+    auto length = static_cast<size_t>(
+        LOWORD(SendMessageA(bar, kSbGetTextLengthA, static_cast<WPARAM>(index), 0)));
+    if (length == 0 || length >= kRemoteBufferSize) return r;
+    SendMessageA(bar, kSbGetTextA, static_cast<WPARAM>(index),
+                 reinterpret_cast<LPARAM>(remote.address()));
+    char local[kRemoteBufferSize] = {};
+    SIZE_T got = 0;
+    if (!ReadProcessMemory(remote.process(), remote.address(), local, length, &got) || got == 0)
+        return r;
+    std::string text(local, strnlen(local, got));
+    if (text.empty()) return r;
+    r.status = PanelStatus::Text;
+    r.text = acp_to_utf8(text);
+    return r;
+}
+
+// --- keyboard ------------------------------------------------------------------
+
+std::uint16_t Win32Platform::async_key_state(int code) {
+    if (code < 1 || code > 255) return 0;
+    auto raw = static_cast<std::uint16_t>(GetAsyncKeyState(code));
+    bool down = raw & 0x8000, pressed = raw & 0x0001;
+    bool was_down = key_down_[code];
+    key_down_[code] = down;
+    // The system sets the "pressed" bit again on every autorepeat, so only an
+    // up-to-down change counts as a press; a tap that went down and up between
+    // two queries leaves just the bit and is reported as one press.
+    if (down) return was_down ? 0x8000 : 0x8001;
+    if (pressed && !was_down) return 0x8001;
+    return 0;
+}
+
+// --- settings store ------------------------------------------------------------
+
+std::string Win32Platform::get_setting(const std::string& app, const std::string& section,
+                                       const std::string& key) {
+    std::wstring sub = settings_key(app, section), name = widen(key);
+    for (int attempt = 0; attempt < 3; ++attempt) {  // the value may grow between the calls
+        DWORD bytes = 0;
+        LSTATUS st = RegGetValueW(HKEY_CURRENT_USER, sub.c_str(), name.c_str(), RRF_RT_REG_SZ,
+                                  nullptr, nullptr, &bytes);
+        if (st != ERROR_SUCCESS) return {};
+        std::wstring buf(bytes / sizeof(wchar_t) + 1, L'\0');
+        bytes = static_cast<DWORD>(buf.size() * sizeof(wchar_t));
+        st = RegGetValueW(HKEY_CURRENT_USER, sub.c_str(), name.c_str(), RRF_RT_REG_SZ, nullptr,
+                          buf.data(), &bytes);
+        if (st == ERROR_MORE_DATA) continue;
+        if (st != ERROR_SUCCESS) return {};
+        buf.resize(wcsnlen(buf.data(), bytes / sizeof(wchar_t)));
+        return narrow(buf);
+    }
+    return {};
+}
+
+void Win32Platform::save_setting(const std::string& app, const std::string& section,
+                                 const std::string& key, const std::string& value) {
+    std::wstring sub = settings_key(app, section), name = widen(key), data = widen(value);
+    RegSetKeyValueW(HKEY_CURRENT_USER, sub.c_str(), name.c_str(), REG_SZ, data.c_str(),
+                    static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t)));
+}
+
+// --- user notifications --------------------------------------------------------
+
+bool Win32Platform::set_clipboard_text(const std::string& text) {
+    std::wstring w = widen(text);
+    // Another program may hold the clipboard for a moment.
+    bool open = false;
+    for (int attempt = 0; attempt < 5 && !open; ++attempt) {
+        open = OpenClipboard(static_cast<HWND>(owner_)) != 0;
+        if (!open) Sleep(10);
+    }
+    if (!open) return false;
+    bool ok = false;
+    if (EmptyClipboard()) {
+        size_t bytes = (w.size() + 1) * sizeof(wchar_t);
+        HGLOBAL mem = GlobalAlloc(GMEM_MOVEABLE, bytes);
+        if (mem) {
+            if (void* p = GlobalLock(mem)) {
+                std::memcpy(p, w.c_str(), bytes);
+                GlobalUnlock(mem);
+                ok = SetClipboardData(CF_UNICODETEXT, mem) != nullptr;
+            }
+            if (!ok) GlobalFree(mem);  // the clipboard owns it only on success
+        }
+    }
+    CloseClipboard();
+    return ok;
+}
+
+void Win32Platform::message_box(const std::string& title, const std::string& text,
+                                bool critical) {
+    MessageBoxW(static_cast<HWND>(owner_), widen(text).c_str(), widen(title).c_str(),
+                MB_OK | (critical ? MB_ICONERROR : 0u));
+}
+
+void Win32Platform::beep() { MessageBeep(MB_OK); }
+
+std::optional<std::uint32_t> Win32Platform::choose_color() {
+    COLORREF custom[16] = {};  // sixteen black custom colours
+    CHOOSECOLORW cc{};
+    cc.lStructSize = sizeof cc;
+    cc.hwndOwner = static_cast<HWND>(owner_);
+    cc.lpCustColors = custom;
+    if (!ChooseColorW(&cc)) return std::nullopt;
+    return static_cast<std::uint32_t>(cc.rgbResult);
+}
+
+// --- clock and locale ----------------------------------------------------------
+
+ClockTime Win32Platform::local_time() {
+    SYSTEMTIME st{};
+    GetLocalTime(&st);
+    ClockTime t;
+    t.hour24 = st.wHour;
+    t.minute = st.wMinute;
+    t.second = st.wSecond;
+    t.twelve_hour = locale_info(LOCALE_ITIME) == L"0";
+    return t;
+}
+
+std::string Win32Platform::thousands_separator() { return narrow(locale_info(LOCALE_STHOUSAND)); }
+
+// --- files ---------------------------------------------------------------------
+
+std::string Win32Platform::program_folder() {
+    std::wstring p = module_path();
+    size_t slash = p.find_last_of(L"\\/");
+    return narrow(slash == std::wstring::npos ? std::wstring() : p.substr(0, slash));
+}
+
+std::string Win32Platform::application_name() {
+    std::wstring p = module_path();
+    size_t slash = p.find_last_of(L"\\/");
+    std::wstring name = slash == std::wstring::npos ? p : p.substr(slash + 1);
+    size_t dot = name.find_last_of(L'.');
+    if (dot != std::wstring::npos && dot > 0) name.resize(dot);
+    return narrow(name);
+}
+
+std::optional<long long> Win32Platform::file_size(const std::string& path) {
+    HANDLE f = CreateFileW(widen(path).c_str(), GENERIC_READ,
+                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (f == INVALID_HANDLE_VALUE) return std::nullopt;
+    LARGE_INTEGER size{};
+    bool ok = GetFileSizeEx(f, &size) != 0;
+    CloseHandle(f);
+    if (!ok) return std::nullopt;
+    return static_cast<long long>(size.QuadPart);
+}
+
+std::optional<std::string> Win32Platform::replace_file(const std::string& path,
+                                                       const std::string& bytes) {
+    std::wstring target = widen(path), tmp = target + L".tmp";
+    if (!write_whole_file(tmp, bytes, CREATE_ALWAYS, 0)) {
+        DWORD err = GetLastError();
+        DeleteFileW(tmp.c_str());
+        return win32::error_text(err);
+    }
+    // A reader that holds the file open makes the rename fail for a moment.
+    for (int attempt = 0; attempt <= 5; ++attempt) {
+        if (attempt > 0) Sleep(10);
+        if (MoveFileExW(tmp.c_str(), target.c_str(),
+                        MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+            return std::nullopt;
+    }
+    // Still held: overwrite in place, which a reader sharing the file allows.
+    bool ok = write_whole_file(target, bytes, OPEN_ALWAYS, FILE_SHARE_READ | FILE_SHARE_WRITE);
+    DWORD err = ok ? 0 : GetLastError();
+    DeleteFileW(tmp.c_str());
+    if (!ok) return win32::error_text(err);
+    return std::nullopt;
+}
+
+std::string Win32Platform::to_codepage(const std::string& utf8) { return utf8_to_acp(utf8); }
+std::string Win32Platform::from_codepage(const std::string& bytes) { return acp_to_utf8(bytes); }
+
+// --- web -----------------------------------------------------------------------
+
+int Win32Platform::fetch_start(const std::string& url) { return web_->start(url); }
+bool Win32Platform::fetch_done(int id) { return web_->done(id); }
+FetchResult Win32Platform::fetch_take(int id) { return web_->take(id); }
+void Win32Platform::fetch_abandon(int id) { web_->abandon(id); }
+
+// --- event loop ----------------------------------------------------------------
+
+void Win32Platform::pump_until(const std::function<bool()>& done) {
+    bool quit = false;
+    WPARAM quit_code = 0;
+    while (!done()) {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+        MSG msg;
+        while (!done() && PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (msg.message == WM_QUIT) {  // belongs to the outer loop: hand it back afterwards
+                quit = true;
+                quit_code = msg.wParam;
+                continue;
+            }
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+    }
+    if (quit) PostQuitMessage(static_cast<int>(quit_code));
+}
+
+}  // namespace tessaly

@@ -1,0 +1,60 @@
+#pragma once
+// The Windows implementation of the platform interface. Kept free of
+// <windows.h> so that the program's entry point can hold one without pulling
+// the Win32 headers into portable code.
+#include <memory>
+
+#include "platform/platform.h"
+
+namespace tessaly {
+
+namespace win32 {
+class Web;
+}
+
+class Win32Platform : public Platform {
+public:
+    Win32Platform();
+    ~Win32Platform() override;
+    Win32Platform(const Win32Platform&) = delete;
+    Win32Platform& operator=(const Win32Platform&) = delete;
+
+    // Owner (an HWND) for message boxes and the colour dialog; null for none.
+    void set_owner_window(void* hwnd) { owner_ = hwnd; }
+
+    // Whether the system is of the NT family; asked once.
+    static bool is_nt();
+
+    std::vector<std::string> top_level_titles() override;
+    PanelRead read_panel(const std::string& title, int index) override;
+    std::uint16_t async_key_state(int code) override;
+    std::string get_setting(const std::string& app, const std::string& section,
+                            const std::string& key) override;
+    void save_setting(const std::string& app, const std::string& section, const std::string& key,
+                      const std::string& value) override;
+    bool set_clipboard_text(const std::string& text) override;
+    void message_box(const std::string& title, const std::string& text, bool critical) override;
+    void beep() override;
+    std::optional<std::uint32_t> choose_color() override;
+    ClockTime local_time() override;
+    std::string thousands_separator() override;
+    std::string program_folder() override;
+    std::string application_name() override;
+    std::optional<long long> file_size(const std::string& path) override;
+    std::optional<std::string> replace_file(const std::string& path,
+                                            const std::string& bytes) override;
+    std::string to_codepage(const std::string& utf8) override;
+    std::string from_codepage(const std::string& bytes) override;
+    int fetch_start(const std::string& url) override;
+    bool fetch_done(int id) override;
+    FetchResult fetch_take(int id) override;
+    void fetch_abandon(int id) override;
+    void pump_until(const std::function<bool()>& done) override;
+
+private:
+    void* owner_ = nullptr;
+    bool key_down_[256] = {};  // down at the previous query of each code
+    std::unique_ptr<win32::Web> web_;
+};
+
+}  // namespace tessaly

@@ -1,0 +1,14 @@
+// The test executable doubles as the fake viewer process for the
+// cross-process status-bar tests.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "platform/win32/fixture/fake_viewer.h"
+
+int main(int argc, char** argv) {
+    if (argc == 4 && std::string(argv[1]) == "--fake-viewer")
+        return tessaly::win32::fixture::run_fake_viewer(argv[2], argv[3], 60);
+    testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

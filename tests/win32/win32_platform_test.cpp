@@ -1,0 +1,394 @@
+// The Windows platform against the real system (run under Wine on the build
+// machines): windows and status bars, registry, files, code page, web.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <thread>
+
+#include "platform/win32/fixture/fake_viewer.h"
+#include "platform/win32/win32_platform.h"
+
+namespace fs = std::filesystem;
+using tessaly::PanelStatus;
+using tessaly::Win32Platform;
+using tessaly::win32::fixture::FakeViewer;
+using tessaly::win32::fixture::TickCounter;
+
+namespace {
+
+const char kViewerTitle[] = "KTLX - GRLevel3";
+
+std::string read_all(const fs::path& p) {
+    std::ifstream f(p, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(f), {});
+}
+
+std::string utf8_path(const fs::path& p) {
+    auto u = p.u8string();
+    return std::string(u.begin(), u.end());
+}
+
+struct TempDir {
+    fs::path path;
+    TempDir() {
+        path = fs::temp_directory_path() /
+               ("tessaly-w32-" + std::to_string(std::chrono::steady_clock::now()
+                                                    .time_since_epoch()
+                                                    .count()));
+        fs::create_directories(path);
+    }
+    ~TempDir() {
+        std::error_code ec;
+        fs::remove_all(path, ec);
+    }
+};
+
+}  // namespace
+
+TEST(Win32Windows, ReportsNtFamily) { EXPECT_TRUE(Win32Platform::is_nt()); }
+
+TEST(Win32Windows, EnumerationFindsTheViewer) {
+    FakeViewer viewer(kViewerTitle);
+    ASSERT_TRUE(viewer.ok());
+    Win32Platform p;
+    auto titles = p.top_level_titles();
+    EXPECT_NE(std::find(titles.begin(), titles.end(), kViewerTitle), titles.end());
+}
+
+TEST(Win32Windows, EnumerationConvertsTitlesToUtf8) {
+    FakeViewer viewer("Z\xC3\xBCrich \xC2\xA4 - GRLevel3");
+    ASSERT_TRUE(viewer.ok());
+    Win32Platform p;
+    auto titles = p.top_level_titles();
+    EXPECT_NE(std::find(titles.begin(), titles.end(), "Z\xC3\xBCrich \xC2\xA4 - GRLevel3"),
+              titles.end());
+}
+
+TEST(Win32StatusBar, ReadsPanelFour) {
+    FakeViewer viewer(kViewerTitle);
+    ASSERT_TRUE(viewer.ok());
+    ASSERT_EQ(viewer.parts(), 5);
+    viewer.set_panel(4, "35.2231, -97.4412");
+    Win32Platform p;
+    auto r = p.read_panel(kViewerTitle, 4);
+    EXPECT_EQ(r.status, PanelStatus::Text);
+    EXPECT_EQ(r.text, "35.2231, -97.4412");
+}
+
+TEST(Win32StatusBar, ConvertsPanelTextFromTheCodePage) {
+    FakeViewer viewer(kViewerTitle);
+    ASSERT_TRUE(viewer.ok());
+    viewer.set_panel(4, "35\xB0 12'");
+    Win32Platform p;
+    auto r = p.read_panel(kViewerTitle, 4);
+    EXPECT_EQ(r.status, PanelStatus::Text);
+    EXPECT_EQ(r.text, "35\xC2\xB0 12'");
+}
+
+TEST(Win32StatusBar, EmptyPanel) {
+    FakeViewer viewer(kViewerTitle);
+    ASSERT_TRUE(viewer.ok());
+    viewer.set_panel(3, "not this one");
+    Win32Platform p;
+    EXPECT_EQ(p.read_panel(kViewerTitle, 4).status, PanelStatus::Empty);
+}
+
+TEST(Win32StatusBar, TextOf256CharactersCountsAsEmpty) {
+    FakeViewer viewer(kViewerTitle);
+    ASSERT_TRUE(viewer.ok());
+    Win32Platform p;
+    viewer.set_panel(4, std::string(255, 'x'));
+    auto r = p.read_panel(kViewerTitle, 4);
+    EXPECT_EQ(r.status, PanelStatus::Text);
+    EXPECT_EQ(r.text, std::string(255, 'x'));
+    viewer.set_panel(4, std::string(256, 'x'));
+    EXPECT_EQ(p.read_panel(kViewerTitle, 4).status, PanelStatus::Empty);
+}
+
+TEST(Win32StatusBar, UnknownTitleIsNoWindow) {
+    FakeViewer viewer(kViewerTitle);
+    ASSERT_TRUE(viewer.ok());
+    viewer.set_panel(4, "35.2231, -97.4412");
+    Win32Platform p;
+    EXPECT_EQ(p.read_panel("KTLX - GRLevel2", 4).status, PanelStatus::NoWindow);
+    EXPECT_EQ(p.read_panel("KTLX - GRLevel", 4).status, PanelStatus::NoWindow);
+}
+
+TEST(Win32StatusBar, TitleMustMatchExactly) {
+    FakeViewer viewer(kViewerTitle);
+    ASSERT_TRUE(viewer.ok());
+    viewer.set_panel(4, "35.2231, -97.4412");
+    Win32Platform p;
+    EXPECT_EQ(p.read_panel("ktlx - grlevel3", 4).status, PanelStatus::NoWindow);
+}
+
+TEST(Win32StatusBar, WindowWithoutStatusBarIsNoWindow) {
+    FakeViewer viewer("KICT - GRLevel3", false);
+    Win32Platform p;
+    EXPECT_EQ(p.read_panel("KICT - GRLevel3", 4).status, PanelStatus::NoWindow);
+}
+
+TEST(Win32StatusBar, RepeatedReadsReleaseTheirMemory) {
+    FakeViewer viewer(kViewerTitle);
+    ASSERT_TRUE(viewer.ok());
+    viewer.set_panel(4, "35.2231, -97.4412");
+    Win32Platform p;
+    // Leaking a reservation per read would exhaust nothing this soon, but a
+    // leaked process handle per read shows as a failure to open eventually.
+    for (int i = 0; i < 2000; ++i) ASSERT_EQ(p.read_panel(kViewerTitle, 4).status, PanelStatus::Text);
+}
+
+// The real use: the status bar belongs to another process, so the text goes
+// through the buffer allocated in that process.
+TEST(Win32StatusBar, ReadsPanelFourOfAnotherProcess) {
+    const std::string title = "KOUN - GRLevel3";
+    tessaly::win32::fixture::ViewerProcess viewer(title, "35.2231, -97.4412");
+    ASSERT_TRUE(viewer.started());
+    Win32Platform p;
+    tessaly::PanelRead r;
+    auto until = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (std::chrono::steady_clock::now() < until) {
+        r = p.read_panel(title, 4);
+        if (r.status == PanelStatus::Text) break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    ASSERT_EQ(r.status, PanelStatus::Text);
+    EXPECT_EQ(r.text, "35.2231, -97.4412");
+    EXPECT_EQ(p.read_panel(title, 3).status, PanelStatus::Empty);
+    auto titles = p.top_level_titles();
+    EXPECT_NE(std::find(titles.begin(), titles.end(), title), titles.end());
+
+    auto t0 = std::chrono::steady_clock::now();
+    const int reads = 200;
+    for (int i = 0; i < reads; ++i) ASSERT_EQ(p.read_panel(title, 4).status, PanelStatus::Text);
+    auto us = std::chrono::duration_cast<std::chrono::microseconds>(
+                  std::chrono::steady_clock::now() - t0).count();
+    RecordProperty("microseconds_per_read", static_cast<int>(us / reads));
+    std::printf("cross-process panel read: %lld us each\n", static_cast<long long>(us / reads));
+}
+
+TEST(Win32Settings, RoundTrip) {
+    const std::string app = "TessalyWin32Test";
+    tessaly::win32::fixture::delete_settings(app);
+    Win32Platform p;
+    EXPECT_EQ(p.get_setting(app, "Korvel3", "projection"), "");
+    p.save_setting(app, "Korvel3", "projection", "2");
+    p.save_setting(app, "Korvel3", "town", "Z\xC3\xBCrich \xC2\xA4");
+    EXPECT_EQ(p.get_setting(app, "Korvel3", "projection"), "2");
+    EXPECT_EQ(p.get_setting(app, "Korvel3", "town"), "Z\xC3\xBCrich \xC2\xA4");
+    p.save_setting(app, "Korvel3", "projection", "");
+    EXPECT_EQ(p.get_setting(app, "Korvel3", "projection"), "");
+    EXPECT_EQ(p.get_setting(app, "Korvel3", "missing"), "");
+    EXPECT_EQ(p.get_setting(app, "Other", "town"), "");
+    std::string long_value(5000, 'v');
+    p.save_setting(app, "Korvel3", "long", long_value);
+    EXPECT_EQ(p.get_setting(app, "Korvel3", "long"), long_value);
+    tessaly::win32::fixture::delete_settings(app);
+    EXPECT_EQ(p.get_setting(app, "Korvel3", "town"), "");
+}
+
+TEST(Win32Files, ReplaceFileRoundTrip) {
+    TempDir dir;
+    Win32Platform p;
+    std::string target = utf8_path(dir.path / "korvel.txt");
+    EXPECT_FALSE(p.file_size(target));
+    EXPECT_EQ(p.replace_file(target, "first\r\n"), std::nullopt);
+    EXPECT_EQ(read_all(dir.path / "korvel.txt"), "first\r\n");
+    EXPECT_EQ(p.file_size(target), 7);
+    EXPECT_EQ(p.replace_file(target, "second, longer\r\n"), std::nullopt);
+    EXPECT_EQ(read_all(dir.path / "korvel.txt"), "second, longer\r\n");
+    EXPECT_EQ(p.replace_file(target, "x"), std::nullopt);
+    EXPECT_EQ(read_all(dir.path / "korvel.txt"), "x");
+    EXPECT_FALSE(fs::exists(dir.path / "korvel.txt.tmp"));
+}
+
+TEST(Win32Files, ReplaceFileWhileAReaderHoldsIt) {
+    TempDir dir;
+    Win32Platform p;
+    std::string target = utf8_path(dir.path / "korvel.txt");
+    ASSERT_EQ(p.replace_file(target, "old content\r\n"), std::nullopt);
+    {
+        std::ifstream reader(dir.path / "korvel.txt", std::ios::binary);
+        ASSERT_TRUE(reader.good());
+        EXPECT_EQ(p.replace_file(target, "new\r\n"), std::nullopt);
+    }
+    EXPECT_EQ(read_all(dir.path / "korvel.txt"), "new\r\n");
+    EXPECT_FALSE(fs::exists(dir.path / "korvel.txt.tmp"));
+}
+
+TEST(Win32Files, ReplaceFileInAMissingFolderFails) {
+    TempDir dir;
+    Win32Platform p;
+    auto err = p.replace_file(utf8_path(dir.path / "no" / "such" / "korvel.txt"), "x");
+    ASSERT_TRUE(err);
+    EXPECT_FALSE(err->empty());
+}
+
+TEST(Win32Files, ProgramFolderAndName) {
+    Win32Platform p;
+    std::string folder = p.program_folder();
+    ASSERT_FALSE(folder.empty());
+    EXPECT_NE(folder.back(), '\\');
+    EXPECT_EQ(p.application_name(), "win32_tests");
+    EXPECT_TRUE(p.file_size(folder + "\\win32_tests.exe"));
+}
+
+TEST(Win32CodePage, CurrencySignIsA4) {
+    Win32Platform p;
+    EXPECT_EQ(p.to_codepage("\xC2\xA4"), "\xA4");
+    EXPECT_EQ(p.from_codepage("\xA4"), "\xC2\xA4");
+    EXPECT_EQ(p.to_codepage("plain"), "plain");
+    EXPECT_EQ(p.to_codepage("\xE2\x82\xAC"), "\x80");         // the euro sign
+    EXPECT_EQ(p.to_codepage("Kr\xC4\x81ko\xE2\x98\x83"), "Kr?ko?");  // not in the code page
+    EXPECT_EQ(p.from_codepage(p.to_codepage("Z\xC3\xBCrich")), "Z\xC3\xBCrich");
+}
+
+TEST(Win32Clipboard, HoldsUnicodeText) {
+    Win32Platform p;
+    ASSERT_TRUE(p.set_clipboard_text("35.2231, -97.4412 Z\xC3\xBCrich \xE2\x82\xAC"));
+    EXPECT_EQ(tessaly::win32::fixture::clipboard_text(),
+              "35.2231, -97.4412 Z\xC3\xBCrich \xE2\x82\xAC");
+}
+
+TEST(Win32Locale, ClockAndSeparator) {
+    Win32Platform p;
+    auto t = p.local_time();
+    EXPECT_GE(t.hour24, 0);
+    EXPECT_LE(t.hour24, 23);
+    EXPECT_LE(t.minute, 59);
+    EXPECT_LE(t.second, 59);
+    EXPECT_FALSE(p.thousands_separator().empty());
+}
+
+// F13: not on the test machine's keyboards, so nobody else presses it.
+constexpr int kTestKey = 0x7C;
+
+static void settle() {
+    // Injected input reaches the key state through the window system.
+    std::this_thread::sleep_for(std::chrono::milliseconds(30));
+}
+
+TEST(Win32Keys, APressIsReportedOnceWhileHeld) {
+    Win32Platform p;
+    p.async_key_state(kTestKey);
+    tessaly::win32::fixture::send_key(kTestKey, true);
+    settle();
+    EXPECT_EQ(p.async_key_state(kTestKey), 0x8001);
+    EXPECT_EQ(p.async_key_state(kTestKey), 0x8000);
+    // Autorepeat: further downs without an up.
+    for (int i = 0; i < 3; ++i) {
+        tessaly::win32::fixture::send_key(kTestKey, true);
+        settle();
+        EXPECT_EQ(p.async_key_state(kTestKey), 0x8000);
+    }
+    tessaly::win32::fixture::send_key(kTestKey, false);
+    settle();
+    EXPECT_EQ(p.async_key_state(kTestKey), 0);
+    EXPECT_EQ(p.async_key_state(kTestKey), 0);
+}
+
+TEST(Win32Keys, ATapBetweenQueriesIsReportedOnce) {
+    Win32Platform p;
+    p.async_key_state(kTestKey);
+    tessaly::win32::fixture::send_key(kTestKey, true);
+    tessaly::win32::fixture::send_key(kTestKey, false);
+    settle();
+    EXPECT_EQ(p.async_key_state(kTestKey), 0x8001);
+    EXPECT_EQ(p.async_key_state(kTestKey), 0);
+}
+
+TEST(Win32Keys, OutOfRangeCodesReadZero) {
+    Win32Platform p;
+    EXPECT_EQ(p.async_key_state(0), 0);
+    EXPECT_EQ(p.async_key_state(256), 0);
+}
+
+TEST(Win32Web, RefusedConnectionIsAnError) {
+    Win32Platform p;
+    // Port 1 on loopback: nothing listens there on a test machine.
+    int id = p.fetch_start("http://127.0.0.1:1/findNearbyPlaceName?lat=1&lng=2");
+    p.pump_until([&] { return p.fetch_done(id); });
+    auto r = p.fetch_take(id);
+    EXPECT_FALSE(r.ok);
+    EXPECT_NE(r.error_number, 0);
+    EXPECT_FALSE(r.error.empty());
+    std::printf("refused connection: %d %s\n", r.error_number, r.error.c_str());
+    EXPECT_EQ(p.fetch_take(id).error, "Request was cancelled");  // id forgotten
+}
+
+// The loopback test server's address ("http://127.0.0.1:PORT"), from the
+// environment; started by whoever runs the tests.
+static std::string web_base() {
+    const char* v = std::getenv("TESSALY_TEST_WEB");
+    return v ? v : "";
+}
+
+TEST(Win32Web, FetchesFromTheTestServerWhileTimersRun) {
+    std::string base = web_base();
+    if (base.empty()) GTEST_SKIP() << "TESSALY_TEST_WEB not set";
+    Win32Platform p;
+    TickCounter timer(50);
+    auto t0 = std::chrono::steady_clock::now();
+    int ids[3];
+    for (auto& id : ids)
+        id = p.fetch_start(base + "/findNearbyPlaceName?lat=35.47&lng=-97.52&radius=15");
+    p.pump_until([&] { return std::all_of(std::begin(ids), std::end(ids),
+                                          [&](int id) { return p.fetch_done(id); }); });
+    auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(
+                  std::chrono::steady_clock::now() - t0).count();
+    for (int id : ids) {
+        auto r = p.fetch_take(id);
+        EXPECT_TRUE(r.ok) << r.error;
+        EXPECT_GT(r.http_status, 0);
+        EXPECT_FALSE(r.body.empty());
+    }
+    // The server holds replies back (--delay-ms); the timer kept ticking meanwhile.
+    if (ms >= 500) {
+        EXPECT_GE(timer.ticks(), 3) << ms << " ms";
+    }
+}
+
+TEST(Win32Web, AbandonReturnsAtOnce) {
+    std::string base = web_base();
+    if (base.empty()) GTEST_SKIP() << "TESSALY_TEST_WEB not set";
+    auto t0 = std::chrono::steady_clock::now();
+    {
+        Win32Platform p;
+        int id = p.fetch_start(base + "/findNearbyPlaceName?lat=35.47&lng=-97.52&radius=15");
+        p.fetch_abandon(id);
+        EXPECT_TRUE(p.fetch_done(id));
+        EXPECT_FALSE(p.fetch_take(id).ok);
+    }  // the platform goes while the request is still out
+    auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(
+                  std::chrono::steady_clock::now() - t0).count();
+    EXPECT_LT(ms, 200);
+}
+
+// A server that holds every reply back longer than the timeout
+// (TESSALY_TEST_WEB_SLOW, e.g. fake_geonames.py --delay-ms 15000).
+TEST(Win32Web, TimesOutAfterTenSeconds) {
+    const char* slow = std::getenv("TESSALY_TEST_WEB_SLOW");
+    if (!slow || !*slow) GTEST_SKIP() << "TESSALY_TEST_WEB_SLOW not set";
+    Win32Platform p;
+    TickCounter timer(100);
+    auto t0 = std::chrono::steady_clock::now();
+    int id = p.fetch_start(std::string(slow) + "/findNearbyPlaceName?lat=35.47&lng=-97.52&radius=15");
+    p.pump_until([&] { return p.fetch_done(id); });
+    auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(
+                  std::chrono::steady_clock::now() - t0).count();
+    auto r = p.fetch_take(id);
+    std::printf("timeout after %lld ms: %d %s\n", static_cast<long long>(ms), r.error_number,
+                r.error.c_str());
+    EXPECT_FALSE(r.ok);
+    EXPECT_NE(r.error_number, 0);
+    EXPECT_GE(ms, 9000);
+    EXPECT_LE(ms, 12000);
+    EXPECT_GE(timer.ticks(), 50);
+}
