@@ -181,3 +181,37 @@ TEST(PlacefileParser, GarbageDoesNotThrow) {
     auto p = parse_placefile(junk);
     EXPECT_FALSE(p.problems.empty());
 }
+
+// The writer and the parser agree: a whole session written by the program
+// reads back without a problem.
+#include <filesystem>
+
+#include "sim_fixture.h"
+
+namespace tessaly {
+
+class WriterToParser : public SimTest {};
+
+TEST_F(WriterToParser, ASessionReadsBackWhole) {
+    boot(
+        "setting version \"4.2\"\nsetting hkselect \"Q\"\nsetting hkerase \"W\"\n"
+        "setting hketa \"X\"\nsetting border \"yes\"\nclock 11:50:00 12h\nstart\n"
+        "desktop add \"KTLX - GRLevel3\"\ndesktop panel \"KTLX - GRLevel3\" \"35.65, -97.2\"\n"
+        "wait 1000\nclick frmMain.optgr3\nclick frmMain.mnu_projection_cone\npress Q\nwait 5\n"
+        "desktop panel \"KTLX - GRLevel3\" \"35.9, -97.0\"\nwait 5\npress Q\nwait 5\n"
+        "click frmMain.mnu_projection_fan\npress Q\nwait 5\n"
+        "desktop panel \"KTLX - GRLevel3\" \"35.65, -97.2\"\nwait 5\npress Q\nwait 5\n"
+        "web reply \"" + std::string(TESSALY_TESTDATA) + "/geonames/ok_luther_r5_1place.xml\"\n"
+        "press X\nwait 20\n");
+    std::ifstream f(dir + "/korvel.txt", std::ios::binary);
+    std::stringstream ss;
+    ss << f.rdbuf();
+    auto p = parse_placefile(ss.str());
+    for (auto& pr : p.problems) ADD_FAILURE() << pr.line << ": " << pr.message;
+    EXPECT_EQ(p.polygons.size(), 7u + 2u);  // cone, then fan
+    EXPECT_EQ(p.icons.size(), 10u);         // five per track
+    EXPECT_EQ(p.objects.size(), 2u);  // Luther (on the second storm's path) and the ETA marker
+    EXPECT_GE(p.lines.size(), 2u + 6u);     // two tracks, six fan borders
+}
+
+}  // namespace tessaly
