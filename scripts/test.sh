@@ -15,6 +15,8 @@ cmake -S . -B build/asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTESSALY_WERROR=ON \
 cmake --build build/asan -j2
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
   ctest --test-dir build/asan -j2 --output-on-failure
+# Bounded fuzz runs of the parsers and the settings-driven compiler.
+scripts/fuzz.sh
 if [ -x scripts/run-wine-tests.sh ]; then
   scripts/run-wine-tests.sh
 fi
