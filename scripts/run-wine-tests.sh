@@ -27,6 +27,7 @@ need mingw-w64-tools x86_64-w64-mingw32-pkg-config
 need googletest /usr/src/googletest/CMakeLists.txt
 need xvfb Xvfb
 need xdotool xdotool
+need x11-xserver-utils xset
 if [ ${#missing[@]} -gt 0 ]; then
     echo "installing: ${missing[*]}"
     sudo=""
@@ -60,7 +61,7 @@ cleanup() {
         timeout 60 wineserver -w || timeout 10 wineserver -k
     fi
     [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null && wait "$xvfb" 2>/dev/null
-    pkill -f "fake_geonames.py --port 0 --map $root/../shared" 2>/dev/null
+    [ -f "$work/servers.pid" ] && xargs -r kill <"$work/servers.pid" 2>/dev/null
     rm -rf "$work"
 }
 trap cleanup EXIT
@@ -105,6 +106,7 @@ start_server() { # start_server LOGNAME ARGS... -> prints the port
     local out="$work/$1.out"; shift
     python3 "$geo/fake_geonames.py" --port 0 --map "$geo/mapping.json" \
         --default "$geo/ok_luther_r5_1place.xml" --max-seconds 300 "$@" >"$out" 2>&1 &
+    echo $! >>"$work/servers.pid"
     for _ in $(seq 100); do
         grep -q '^PORT ' "$out" 2>/dev/null && break
         sleep 0.05
@@ -134,6 +136,14 @@ for suite in "${suites[@]}"; do
     # The first failure's status is the script's.
     [ "$rc" -eq 0 ] && rc=$status
 done
+# The key-state test: xdotool types into a probe window in this same session.
+if [ -f "$bin/key_probe.exe" ]; then
+    # shellcheck source-path=SCRIPTDIR source=wine-key-test.sh
+    . "$root/scripts/wine-key-test.sh"
+    wine_key_test "$bin"
+    status=$?
+    [ "$rc" -eq 0 ] && rc=$status
+fi
 timeout 60 wineserver -w
 echo "wine part took $(( $(date +%s) - wine_start )) s"
 exit "$rc"

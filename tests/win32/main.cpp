@@ -1,14 +1,17 @@
 // The test executable doubles as the fake viewer process for the
-// cross-process status-bar tests.
+// cross-process status-bar tests and as the reader of the replace test.
 #include <gtest/gtest.h>
 
 #include <string>
 
 #include "platform/win32/fixture/fake_viewer.h"
+#include "platform/win32/fixture/file_reader.h"
 
 int main(int argc, char** argv) {
     if (argc == 4 && std::string(argv[1]) == "--fake-viewer")
         return tessaly::win32::fixture::run_fake_viewer(argv[2], argv[3], 60);
+    if (argc == 3 && std::string(argv[1]) == "--read-loop")
+        return tessaly::win32::fixture::run_read_loop(argv[2], 120);
     testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

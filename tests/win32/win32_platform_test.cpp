@@ -13,6 +13,7 @@
 #include <thread>
 
 #include "platform/win32/fixture/fake_viewer.h"
+#include "platform/win32/fixture/file_reader.h"
 #include "platform/win32/win32_platform.h"
 
 namespace fs = std::filesystem;
@@ -221,6 +222,55 @@ TEST(Win32Files, ReplaceFileWhileAReaderHoldsIt) {
     }
     EXPECT_EQ(read_all(dir.path / "korvel.txt"), "new\r\n");
     EXPECT_FALSE(fs::exists(dir.path / "korvel.txt.tmp"));
+}
+
+// A viewer re-reads the placefile while Tessaly replaces it: every read it
+// makes, in another process, must be one whole version or the other.
+TEST(Win32Files, ReplaceFileWhileAnotherProcessReadsIt) {
+    using tessaly::win32::fixture::placefile_version;
+    TempDir dir;
+    Win32Platform p;
+    fs::path file = dir.path / "korvel.txt";
+    std::string target = utf8_path(file);
+    ASSERT_EQ(p.replace_file(target, placefile_version(1)), std::nullopt);
+    tessaly::win32::fixture::ReaderProcess reader(target);
+    ASSERT_TRUE(reader.started());
+    auto until = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (!fs::exists(dir.path / "korvel.txt.ready") && std::chrono::steady_clock::now() < until)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    ASSERT_TRUE(fs::exists(dir.path / "korvel.txt.ready"));
+
+    const int replaces = 2000;
+    int failed = 0;
+    auto t0 = std::chrono::steady_clock::now();
+    // Slow replaces are mostly renames refused while the reader held the file.
+    int slow = 0;
+    long long slowest_ms = 0;
+    for (int i = 0; i < replaces; ++i) {
+        auto r0 = std::chrono::steady_clock::now();
+        if (p.replace_file(target, placefile_version(i % 2))) ++failed;
+        auto one = std::chrono::duration_cast<std::chrono::milliseconds>(
+                       std::chrono::steady_clock::now() - r0).count();
+        if (one >= 5) ++slow;
+        slowest_ms = std::max<long long>(slowest_ms, one);
+    }
+    auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(
+                  std::chrono::steady_clock::now() - t0).count();
+    std::ofstream(dir.path / "korvel.txt.stop").put('\n');
+    int code = reader.wait(30000);
+    std::string result = read_all(dir.path / "korvel.txt.result");
+    long long reads = -1, torn = -1, retries = -1;
+    std::sscanf(result.c_str(), "reads %lld torn %lld retries %lld", &reads, &torn, &retries);
+    std::printf("placefile replaced %d times in %lld ms (%d took 5 ms or more, slowest %lld ms); "
+                "reader: %lld reads checked, %lld torn, %lld open retries\n",
+                replaces, static_cast<long long>(ms), slow, slowest_ms, reads, torn, retries);
+    RecordProperty("reads_checked", static_cast<int>(reads));
+    RecordProperty("torn_reads", static_cast<int>(torn));
+    EXPECT_EQ(failed, 0);
+    EXPECT_EQ(code, 0) << result;
+    EXPECT_GT(reads, 0) << result;
+    EXPECT_EQ(torn, 0) << result;
+    EXPECT_EQ(read_all(file), placefile_version(1));
 }
 
 TEST(Win32Files, ReplaceFileInAMissingFolderFails) {

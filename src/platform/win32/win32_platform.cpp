@@ -321,12 +321,17 @@ std::optional<std::string> Win32Platform::replace_file(const std::string& path,
         DeleteFileW(tmp.c_str());
         return win32::error_text(err);
     }
-    // A reader that holds the file open makes the rename fail for a moment.
-    for (int attempt = 0; attempt <= 5; ++attempt) {
-        if (attempt > 0) Sleep(10);
+    // A reader that holds the file open makes the rename fail (Wine refuses
+    // it whatever the reader's sharing) until the reader closes it. Retry
+    // often: a viewer re-reading in a loop leaves only brief gaps, and an
+    // in-place write is what a reader could catch half-done.
+    const ULONGLONG give_up = GetTickCount64() + 200;
+    for (int attempt = 0;; ++attempt) {
         if (MoveFileExW(tmp.c_str(), target.c_str(),
                         MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
             return std::nullopt;
+        if (GetTickCount64() >= give_up) break;
+        if (attempt >= 8) Sleep(1);
     }
     // Still held: overwrite in place, which a reader sharing the file allows.
     bool ok = write_whole_file(target, bytes, OPEN_ALWAYS, FILE_SHARE_READ | FILE_SHARE_WRITE);
