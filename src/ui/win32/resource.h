@@ -1,0 +1,111 @@
+#pragma once
+// Resource and control IDs shared by tessaly.rc and the views. Plain
+// #defines: the resource compiler reads this file too.
+
+#define IDI_TESSALY 1
+
+#define IDD_MAIN 100
+#define IDD_EDIT 101
+#define IDD_EDITETA 102
+#define IDD_ETA_SMALL 103
+#define IDD_ETA_MEDIUM 104
+#define IDD_ETA_LIST 105
+#define IDD_INPUT 106
+#define IDD_ABOUT 107
+#define IDD_PFINFO 108
+
+#define IDR_MAINMENU 200
+
+// Main menu items.
+#define IDM_PROJECTION_EDIT 301
+#define IDM_PROJECTION_FAN 302
+#define IDM_PROJECTION_CONE 303
+#define IDM_PROJECTION_WEDGE 304
+#define IDM_PROJECTION_BOW 305
+#define IDM_ETA_EDIT 311
+#define IDM_ETA_VIEW 312
+#define IDM_PLACEFILE_COPY 321
+#define IDM_PLACEFILE_INFO 322
+#define IDM_HELP_ABOUT 331
+
+// Main window.
+#define IDC_START_LAT 1001
+#define IDC_START_LON 1002
+#define IDC_STOP_LAT 1003
+#define IDC_STOP_LON 1004
+#define IDC_CELL_SPEED 1005
+#define IDC_CELL_SPEEDKTS 1006
+#define IDC_COR_AZIMUTH 1007
+#define IDC_OPTGR3 1008
+#define IDC_OPTGR2 1009
+#define IDC_OPTGRAE 1010
+#define IDC_STATUS 1011
+#define IDC_STATUS_ON 1012
+#define IDC_STATUS_OFF 1013
+
+// Projection editor.
+#define IDC_POLYC 1101
+#define IDC_BORDERC 1102
+#define IDC_TRACKC 1103
+#define IDC_CMD_POLYGON_COLOR 1104
+#define IDC_CMD_BORDER_COLOR 1105
+#define IDC_CMD_TRACK_COLOR 1106
+#define IDC_CMD_POLYGON_TRANS 1107
+#define IDC_CMD_BORDER_WIDTH 1108
+#define IDC_CMD_TRACK_WIDTH 1109
+#define IDC_HKSELECT 1110
+#define IDC_HKERASE 1111
+#define IDC_HKETA 1112
+#define IDC_EDIT_FRAME1 1113
+#define IDC_EDIT_FRAME2 1114
+#define IDC_EDIT_FRAME3 1115
+#define IDC_EDIT_NOTICE 1116
+
+// ETA editor.
+#define IDC_DISPLAYETA 1201
+#define IDC_DISPLAYETAMED 1202
+#define IDC_DISPLAYETA2 1203
+#define IDC_ETA_COMMAND1 1204
+#define IDC_ETA_COMMAND2 1205
+#define IDC_ETA_COMMAND3 1206
+#define IDC_ETA_COMMAND4 1207
+#define IDC_ETA_COMMAND5 1208
+#define IDC_ETA_COMMAND6 1209
+#define IDC_RADIUS 1210
+#define IDC_ETAQC_HISTORIC 1211
+#define IDC_ETA_REP 1212
+#define IDC_ETA_FONTSIZE 1213
+#define IDC_ETA_RGB 1214
+#define IDC_SHOWCITY 1215
+#define IDC_SHOWTIME 1216
+#define IDC_OPT_LOCAL_DB 1217
+#define IDC_OPT_SERVER_DB 1218
+#define IDC_ETA_SERVER 1219
+#define IDC_ETA_USERNAME 1220
+#define IDC_ETA_HINT 1221
+
+// Small and medium ETA windows: the time labels are consecutive.
+#define IDC_ETA_LABEL_FIRST 1301  // "one"; "thirteen" is 1313
+#define IDC_LABELTITLE 1320
+#define IDC_LABELCLOSE 1321
+
+// Classic ETA list.
+#define IDC_LIST1 1401
+
+// Input dialog.
+#define IDC_INP 1501
+#define IDC_CMD_SAVE 1502
+
+// About box.
+#define IDC_VERSION_LABEL 1601
+#define IDC_HELP_TEXT 1602
+#define IDC_MANUAL_TEXT 1603
+#define IDC_ABOUT_OK 1604
+
+// Placefile information.
+#define IDC_PF_FRAME1 1701
+#define IDC_PFDIR 1702
+#define IDC_PF_LABEL2 1703
+#define IDC_PF_LABEL1 1704
+#define IDC_PF_SIZE 1705
+#define IDC_COPYPFDIR 1706

@@ -1,0 +1,84 @@
+#pragma once
+// The Win32 front end of the window models: one native window per model
+// that has a view, timers driven by SetTimer, and the message loop's hook for
+// keyboard navigation in the modeless windows.
+#include <windows.h>
+
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/window.h"
+
+namespace tessaly {
+class App;
+}
+
+namespace tessaly::ui {
+
+struct ViewSpec;
+class View;
+
+class Win32Ui : public UiHost {
+public:
+    explicit Win32Ui(HINSTANCE instance);
+    ~Win32Ui() override;
+    Win32Ui(const Win32Ui&) = delete;
+    Win32Ui& operator=(const Win32Ui&) = delete;
+
+    // The program whose windows this shows; set before the program starts.
+    void attach(App& app) { app_ = &app; }
+    App* app() { return app_; }
+    HINSTANCE instance() const { return instance_; }
+
+    // Runs the program's message loop until the program ends; returns the exit code.
+    int run();
+    // Keyboard navigation (tab, access keys, Enter, Esc) in the modeless
+    // windows; true when the message was used. Also called by the loop that
+    // runs while a web request is out.
+    bool dialog_message(MSG* msg);
+
+    // After any event was forwarded to the models: start and stop timers as
+    // the models left them, and re-render what changed.
+    void refresh();
+
+    HWND hwnd_of(const std::string& window) const;
+    View* view_of(const std::string& window) const;
+
+    // UiHost
+    void visibility_changed(Window& w) override;
+    void window_loaded(Window& w) override;
+    void window_unloaded(Window& w) override;
+    void make_topmost(Window& w) override;
+    void start_drag(Window& w) override;
+    void model_changed(Window& w) override;
+    void program_ended() override;
+
+private:
+    static LRESULT CALLBACK timer_proc(HWND, UINT, WPARAM, LPARAM);
+    void sync_timers();
+    void fire(UINT_PTR id);
+
+    HINSTANCE instance_;
+    App* app_ = nullptr;
+    HWND timer_window_ = nullptr;
+    std::map<const Window*, std::unique_ptr<View>> views_;
+    std::vector<std::unique_ptr<View>> graveyard_;  // unloaded, destroyed at the loop's top
+    struct Running {
+        Timer* timer;
+        int interval;
+    };
+    std::map<UINT_PTR, Running> running_;  // SetTimer id -> timer
+    UINT_PTR next_timer_id_ = 1;
+    bool refreshing_ = false;
+    bool ended_ = false;
+};
+
+// Pixels for a distance in twips at the given DPI (1440 twips per inch).
+int twips_to_pixels(int twips, unsigned dpi);
+// The DPI of the monitor holding the point (screen pixels), or the system's.
+unsigned dpi_at(POINT screen_point);
+unsigned dpi_of(HWND hwnd);
+
+}  // namespace tessaly::ui

@@ -1,0 +1,328 @@
+// The Win32 views: every template against its model, the main menu against
+// the design's menu bar, and events going from native controls to the models
+// and back to the screen.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <set>
+#include <string>
+
+#include "app/app.h"
+#include "editor/frm_edit.h"
+#include "eta/frm_custom_eta.h"
+#include "eta/frm_edit_eta.h"
+#include "platform/sim/sim_platform.h"
+#include "platform/win32/win32_text.h"
+#include "ui/win32/resource.h"
+#include "ui/win32/views.h"
+#include "ui/win32/win32_ui.h"
+
+namespace tessaly::ui {
+namespace {
+
+INT_PTR CALLBACK quiet_proc(HWND, UINT msg, WPARAM, LPARAM) { return msg == WM_INITDIALOG; }
+
+std::wstring text_of(HWND h) {
+    wchar_t buf[512] = {};
+    GetWindowTextW(h, buf, 512);
+    return buf;
+}
+
+std::wstring menu_text(HMENU m, int pos) {
+    wchar_t buf[128] = {};
+    GetMenuStringW(m, static_cast<UINT>(pos), buf, 128, MF_BYPOSITION);
+    std::wstring out;
+    for (const wchar_t* p = buf; *p; ++p)
+        if (*p != L'&') out += *p;
+    return out;
+}
+
+// A program on the simulated platform (settings, files, desktop in memory)
+// shown through the real Win32 views.
+class ViewsTest : public ::testing::Test {
+protected:
+    std::string dir = (std::filesystem::temp_directory_path() / "tessaly-views-test").string();
+    std::unique_ptr<SimPlatform> platform;
+    std::unique_ptr<Win32Ui> ui;
+    std::unique_ptr<App> app;
+
+    void SetUp() override {
+        std::filesystem::remove_all(dir);
+        std::filesystem::create_directories(dir);
+        platform = std::make_unique<SimPlatform>(dir, "C:\\Tessaly", "Tessaly");
+        std::ofstream(platform->real_path("C:\\Tessaly\\stormtrack.png"), std::ios::binary) << "png";
+        ui = std::make_unique<Win32Ui>(GetModuleHandleW(nullptr));
+    }
+    void TearDown() override {
+        app.reset();
+        ui.reset();
+        std::filesystem::remove_all(dir);
+    }
+    void start(bool first_start = false) {
+        if (!first_start) setting("version", "4.2");
+        app = std::make_unique<App>(*platform, *ui);
+        ui->attach(*app);
+        ui->window_loaded(app->frmMain());
+        app->start();
+        ui->refresh();
+    }
+    void setting(const std::string& key, const std::string& value) {
+        platform->settings["Tessaly\\Korvel3\\" + key] = value;
+    }
+    std::string stored(const std::string& key) { return platform->settings["Tessaly\\Korvel3\\" + key]; }
+    HWND item(const std::string& window, int id) { return GetDlgItem(ui->hwnd_of(window), id); }
+    // Lets queued messages and timers run for a while.
+    void pump_for(int ms) {
+        DWORD end = GetTickCount() + static_cast<DWORD>(ms);
+        while (static_cast<int>(end - GetTickCount()) > 0) {
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+            MSG msg;
+            while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+                if (msg.message == WM_QUIT) return;
+                if (!ui->dialog_message(&msg)) {
+                    TranslateMessage(&msg);
+                    DispatchMessageW(&msg);
+                }
+            }
+        }
+    }
+};
+
+TEST_F(ViewsTest, EveryTemplateLoadsWithTheControlsItsViewBinds) {
+    start();
+    for (const ViewSpec& spec : view_specs()) {
+        SCOPED_TRACE(spec.window);
+        HWND dlg = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(spec.dialog),
+                                      nullptr, quiet_proc, 0);
+        ASSERT_NE(dlg, nullptr);
+        Window* model = app->window(spec.window);
+        ASSERT_NE(model, nullptr);
+        std::set<int> ids;
+        for (const Binding& b : spec.bindings) {
+            EXPECT_NE(GetDlgItem(dlg, b.id), nullptr) << b.control;
+            EXPECT_NE(model->control(b.control), nullptr) << b.control;
+            EXPECT_TRUE(ids.insert(b.id).second) << "ID bound twice: " << b.id;
+        }
+        // Every visible control of the model is shown somewhere.
+        for (const auto& [name, c] : model->controls()) {
+            if (!c->visible || c->kind == ControlKind::Menu) continue;
+            if (spec.kind == ViewKind::EtaBox && name == "Shape1") continue;  // drawn by the view
+            if (spec.kind == ViewKind::EtaList && name == "focus") continue;
+            bool bound = false;
+            for (const Binding& b : spec.bindings) bound = bound || name == b.control;
+            EXPECT_TRUE(bound) << name << " has no control in the template";
+        }
+        DestroyWindow(dlg);
+    }
+}
+
+TEST_F(ViewsTest, MainMenuIsTheDesignsMenuBarAndEveryItemHasAHandler) {
+    HMENU bar = LoadMenuW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINMENU));
+    ASSERT_NE(bar, nullptr);
+    const std::vector<std::pair<std::wstring, std::vector<std::wstring>>> design = {
+        {L"Projection", {L"Edit", L"-", L"Fan", L"Cone", L"Wedge", L"Bow"}},
+        {L"ETA", {L"Edit", L"-", L"View"}},
+        {L"Placefile", {L"Copy", L"-", L"Info"}},
+        {L"Help", {L"About"}},
+    };
+    ASSERT_EQ(GetMenuItemCount(bar), static_cast<int>(design.size()));
+    start();
+    std::set<int> seen;
+    for (size_t i = 0; i < design.size(); ++i) {
+        EXPECT_EQ(menu_text(bar, static_cast<int>(i)), design[i].first);
+        HMENU sub = GetSubMenu(bar, static_cast<int>(i));
+        ASSERT_NE(sub, nullptr);
+        ASSERT_EQ(GetMenuItemCount(sub), static_cast<int>(design[i].second.size()));
+        for (size_t k = 0; k < design[i].second.size(); ++k) {
+            UINT id = GetMenuItemID(sub, static_cast<int>(k));
+            if (design[i].second[k] == L"-") {
+                EXPECT_TRUE(GetMenuState(sub, static_cast<UINT>(k), MF_BYPOSITION) & MF_SEPARATOR);
+                continue;
+            }
+            EXPECT_EQ(menu_text(sub, static_cast<int>(k)), design[i].second[k]);
+            const Binding* b = nullptr;
+            for (const Binding& m : main_menu_bindings())
+                if (static_cast<UINT>(m.id) == id) b = &m;
+            ASSERT_NE(b, nullptr) << "menu item " << id << " has no handler";
+            Control* c = app->frmMain().control(b->control);
+            ASSERT_NE(c, nullptr) << b->control;
+            EXPECT_TRUE(static_cast<bool>(c->on_click)) << b->control;
+            seen.insert(static_cast<int>(id));
+        }
+    }
+    EXPECT_EQ(seen.size(), main_menu_bindings().size());
+    DestroyMenu(bar);
+}
+
+TEST_F(ViewsTest, AccessKeysDoNotClashWithinAWindow) {
+    for (const ViewSpec& spec : view_specs()) {
+        SCOPED_TRACE(spec.window);
+        HWND dlg = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(spec.dialog),
+                                      nullptr, quiet_proc, 0);
+        ASSERT_NE(dlg, nullptr);
+        std::set<wchar_t> keys;
+        if (HMENU bar = GetMenu(dlg)) {
+            for (int i = 0; i < GetMenuItemCount(bar); ++i) {
+                wchar_t buf[64] = {};
+                GetMenuStringW(bar, static_cast<UINT>(i), buf, 64, MF_BYPOSITION);
+                if (const wchar_t* amp = wcschr(buf, L'&')) {
+                    EXPECT_TRUE(keys.insert(towlower(amp[1])).second) << "menu " << i;
+                }
+            }
+        }
+        for (HWND c = GetWindow(dlg, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+            std::wstring t = text_of(c);
+            size_t amp = t.find(L'&');
+            if (amp == std::wstring::npos || amp + 1 >= t.size()) continue;
+            EXPECT_TRUE(keys.insert(towlower(t[amp + 1])).second)
+                << "access key of " << win32::narrow(t) << " is taken";
+        }
+        DestroyWindow(dlg);
+    }
+}
+
+TEST_F(ViewsTest, MainWindowShowsTheModelAndForwardsItsEvents) {
+    start();
+    HWND main = ui->hwnd_of("frmMain");
+    ASSERT_NE(main, nullptr);
+    EXPECT_TRUE(IsWindowVisible(main));
+    EXPECT_EQ(text_of(item("frmMain", IDC_START_LAT)), L"00.00");
+    EXPECT_EQ(text_of(item("frmMain", IDC_COR_AZIMUTH)), L"000");
+    EXPECT_EQ(text_of(item("frmMain", IDC_STATUS)), L"Searching for GRLevelX Software .");
+
+    // The projection menu: the model's check marks, never the menu's own.
+    SendMessageW(main, WM_COMMAND, MAKEWPARAM(IDM_PROJECTION_CONE, 0), 0);
+    HMENU menu = GetMenu(main);
+    EXPECT_TRUE(GetMenuState(menu, IDM_PROJECTION_CONE, MF_BYCOMMAND) & MF_CHECKED);
+    EXPECT_FALSE(GetMenuState(menu, IDM_PROJECTION_FAN, MF_BYCOMMAND) & MF_CHECKED);
+    EXPECT_EQ(stored("projection"), "cone");
+    SendMessageW(main, WM_COMMAND, MAKEWPARAM(IDM_PROJECTION_BOW, 0), 0);
+    EXPECT_TRUE(GetMenuState(menu, IDM_PROJECTION_BOW, MF_BYCOMMAND) & MF_CHECKED);
+    EXPECT_FALSE(GetMenuState(menu, IDM_PROJECTION_CONE, MF_BYCOMMAND) & MF_CHECKED);
+
+    // The pause toggle: one lamp visible at a time, following the model.
+    HWND on = item("frmMain", IDC_STATUS_ON), off = item("frmMain", IDC_STATUS_OFF);
+    EXPECT_FALSE(IsWindowVisible(on));
+    EXPECT_TRUE(IsWindowVisible(off));
+    SendMessageW(main, WM_COMMAND, MAKEWPARAM(IDC_STATUS_OFF, STN_CLICKED), reinterpret_cast<LPARAM>(off));
+    EXPECT_TRUE(IsWindowVisible(on));
+    EXPECT_FALSE(IsWindowVisible(off));
+    EXPECT_TRUE(app->frmMain().find_keys.enabled);
+    SendMessageW(main, WM_COMMAND, MAKEWPARAM(IDC_STATUS_ON, STN_CLICKED), reinterpret_cast<LPARAM>(on));
+    EXPECT_FALSE(app->frmMain().find_keys.enabled);
+    EXPECT_TRUE(IsWindowVisible(off));
+}
+
+TEST_F(ViewsTest, TimersRunFromSetTimerAndTheirEffectsAreRendered) {
+    start();
+    // Viewer discovery ticks once a second: with no viewer the choices are
+    // disabled, then the GRLevel3 one becomes usable when one appears.
+    pump_for(1300);
+    EXPECT_FALSE(IsWindowEnabled(item("frmMain", IDC_OPTGR3)));
+    EXPECT_EQ(text_of(item("frmMain", IDC_STATUS)).rfind(L"Searching for GRLevelX Software", 0), 0u);
+    SimPlatform::SimWindow viewer;
+    viewer.title = "KTLX - GRLevel3";
+    platform->desktop.push_back(viewer);
+    pump_for(1100);
+    EXPECT_TRUE(IsWindowEnabled(item("frmMain", IDC_OPTGR3)));
+    EXPECT_FALSE(IsWindowEnabled(item("frmMain", IDC_OPTGR2)));
+    EXPECT_TRUE(app->frmMain().find_keys.enabled);
+    // Choosing it by the button (as a click or its access key would).
+    HWND gr3 = item("frmMain", IDC_OPTGR3);
+    SendMessageW(gr3, BM_CLICK, 0, 0);
+    EXPECT_EQ(SendMessageW(gr3, BM_GETCHECK, 0, 0), BST_CHECKED);
+    EXPECT_EQ(stored("grtype"), "gr3");
+    // Pausing stops the timers for real.
+    SendMessageW(ui->hwnd_of("frmMain"), WM_COMMAND, MAKEWPARAM(IDC_STATUS_ON, STN_CLICKED),
+                 reinterpret_cast<LPARAM>(item("frmMain", IDC_STATUS_ON)));
+    platform->desktop.clear();
+    pump_for(1300);
+    EXPECT_TRUE(IsWindowEnabled(item("frmMain", IDC_OPTGR3)));  // discovery did not run
+}
+
+TEST_F(ViewsTest, EditorFieldsAndBoxesWriteThroughTheModel) {
+    start(true);  // first start: the notice and the projection editor open
+    HWND edit = ui->hwnd_of("frmEdit");
+    ASSERT_NE(edit, nullptr);
+    EXPECT_TRUE(IsWindowVisible(edit));
+    EXPECT_EQ(text_of(edit), L"Projection Editor");
+    EXPECT_EQ(text_of(item("frmEdit", IDC_HKSELECT)), L"Q");
+    EXPECT_EQ(text_of(item("frmEdit", IDC_HKERASE)), L"W");
+    EXPECT_EQ(SendMessageW(item("frmEdit", IDC_POLYC), BM_GETCHECK, 0, 0), BST_CHECKED);
+    EXPECT_EQ(text_of(item("frmEdit", IDC_POLYC)), L"Add &Polygon");  // access key kept
+
+    SendMessageW(item("frmEdit", IDC_POLYC), BM_CLICK, 0, 0);
+    EXPECT_EQ(SendMessageW(item("frmEdit", IDC_POLYC), BM_GETCHECK, 0, 0), BST_UNCHECKED);
+    EXPECT_EQ(stored("polygon"), "no");
+    // Typing a hotkey stores it at once.
+    SetWindowTextW(item("frmEdit", IDC_HKERASE), L"Z");
+    EXPECT_EQ(stored("hkerase"), "Z");
+    EXPECT_EQ(app->frmEdit().hkerase.text, "Z");
+
+    // The value buttons open the input dialog with its caption and text.
+    SendMessageW(item("frmEdit", IDC_CMD_BORDER_WIDTH), BM_CLICK, 0, 0);
+    HWND input = ui->hwnd_of("frmInput");
+    ASSERT_NE(input, nullptr);
+    EXPECT_TRUE(IsWindowVisible(input));
+    EXPECT_EQ(text_of(input), L" Border Line Width");
+    SetWindowTextW(item("frmInput", IDC_INP), L"4");
+    SendMessageW(item("frmInput", IDC_CMD_SAVE), BM_CLICK, 0, 0);
+    EXPECT_FALSE(IsWindowVisible(input));
+    EXPECT_EQ(stored("border_width"), "4");
+
+    // Closing the editor unloads it; opening it again reads the store anew.
+    SendMessageW(edit, WM_CLOSE, 0, 0);
+    EXPECT_FALSE(app->is_loaded("frmEdit"));
+    EXPECT_FALSE(IsWindowVisible(edit));
+    pump_for(50);
+    SendMessageW(ui->hwnd_of("frmMain"), WM_COMMAND, MAKEWPARAM(IDM_PROJECTION_EDIT, 0), 0);
+    ASSERT_NE(ui->hwnd_of("frmEdit"), nullptr);
+    EXPECT_EQ(text_of(item("frmEdit", IDC_HKERASE)), L"Z");
+    EXPECT_EQ(SendMessageW(item("frmEdit", IDC_POLYC), BM_GETCHECK, 0, 0), BST_UNCHECKED);
+}
+
+TEST_F(ViewsTest, EtaBoxesFollowTheirModels) {
+    start();
+    FrmCustomETA& box = app->frmCustomETA();
+    HWND h = ui->hwnd_of("frmCustomETA");
+    ASSERT_NE(h, nullptr);
+    // No second position: loading leaves it hidden, even though it was made topmost.
+    EXPECT_FALSE(IsWindowVisible(h));
+    EXPECT_EQ(GetWindowLongW(h, GWL_STYLE) & WS_CAPTION, 0);
+    box.labels[0].text = "10:05  Norman";
+    box.Timer1.enabled = true;
+    box.show();
+    ui->refresh();
+    EXPECT_TRUE(IsWindowVisible(h));
+    EXPECT_TRUE(GetWindowLongW(h, GWL_EXSTYLE) & WS_EX_TOPMOST);
+    EXPECT_EQ(text_of(GetDlgItem(h, IDC_ETA_LABEL_FIRST)), L"10:05  Norman");
+    EXPECT_EQ(text_of(GetDlgItem(h, IDC_LABELTITLE)), L"Korvelv4");
+    // The close label hides it and stops its timer: it stays hidden.
+    SendMessageW(h, WM_COMMAND, MAKEWPARAM(IDC_LABELCLOSE, STN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(h, IDC_LABELCLOSE)));
+    EXPECT_FALSE(box.Timer1.enabled);
+    pump_for(100);
+    EXPECT_FALSE(IsWindowVisible(h));
+    // A hidden window's topmost call does not bring it back.
+    ui->make_topmost(box);
+    EXPECT_FALSE(IsWindowVisible(h));
+}
+
+TEST_F(ViewsTest, TwipPositionsFollowTheDpi) {
+    EXPECT_EQ(twips_to_pixels(6000, 96), 400);
+    EXPECT_EQ(twips_to_pixels(200, 96), 13);
+    EXPECT_EQ(twips_to_pixels(6000, 144), 600);
+    EXPECT_EQ(twips_to_pixels(3700, 120), 308);
+    start();
+    RECT r{};
+    GetWindowRect(ui->hwnd_of("frmMain"), &r);
+    unsigned dpi = dpi_at(POINT{0, 0});
+    EXPECT_EQ(r.left, twips_to_pixels(6000, dpi));
+    EXPECT_EQ(r.top, twips_to_pixels(200, dpi));
+}
+
+}  // namespace
+}  // namespace tessaly::ui
