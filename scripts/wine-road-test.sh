@@ -1,0 +1,206 @@
+#!/bin/bash
+# The road of a track, for real: the demo viewer and Tessaly.exe in this Wine
+# session, the viewer chosen with Tessaly's access key, the storm marked with
+# the select key while xdotool moves the mouse over the viewer's map. The
+# placefile must then equal, line by line, what tessaly-sim writes for the
+# same two panel texts; the view-ETA key against the loopback GeoNames
+# stand-in shows the small ETA window with the place tessaly-sim finds; the
+# erase key leaves the header only. Sourced by run-wine-tests.sh inside its
+# Xvfb/Wine session (DISPLAY, WINEPREFIX, TESSALY_TEST_WEB set).
+#   wine_road_test WINDOWS-BUILD-DIR NATIVE-TESSALY-SIM   -> 0 on success
+
+road_fail() { echo "road test: $*" >&2; return 1; }
+
+# Prints the texts of Tessaly's visible windows.
+road_dump() { timeout 20 wine "$road_bin/tests/window_probe.exe" dump Tessaly.exe 2>/dev/null | tr -d '\r'; }
+
+# Waits until road_dump's output matches the pattern (grep -E); 0 when it did.
+road_wait_for() { # PATTERN SECONDS
+    local end=$(( $(date +%s) + $2 ))
+    while [ "$(date +%s)" -lt "$end" ]; do
+        road_dump | grep -Eq "$1" && return 0
+        sleep 0.3
+    done
+    return 1
+}
+
+road_panel() { timeout 20 wine "$road_bin/tests/window_probe.exe" panel "KTLX - GRLevel3" 4 2>/dev/null | tr -d '\r'; }
+
+# The same session in the simulator: SETTINGS... then the script's body.
+road_expected() { # OUT-DIR SCRIPT-BODY
+    local out=$1 body=$2
+    rm -rf "$out"
+    mkdir -p "$out"
+    {
+        printf 'setting version "4.2"\nsetting hkselect "Q"\nsetting hkerase "W"\nsetting hketa "X"\n'
+        printf 'setting projection "cone"\n'
+        printf '%s\n' "$body"
+    } >"$out/session.sim"
+    "$road_sim" --dir "$out/folder" "$out/session.sim" >"$out/session.out" 2>&1 ||
+        { cat "$out/session.out" >&2; return 1; }
+}
+
+wine_road_test() {
+    road_bin=$1 road_sim=$2
+    local work status=0 viewer_pid tessaly_pid start
+    start=$(date +%s)
+    for f in Tessaly.exe stormtrack.png tests/window_probe.exe tools/demo-viewer/demo-viewer.exe; do
+        [ -f "$road_bin/$f" ] || { road_fail "missing $road_bin/$f"; return 1; }
+    done
+    [ -x "$road_sim" ] || { road_fail "missing $road_sim"; return 1; }
+    work=$(mktemp -d "${TMPDIR:-/tmp}/road.XXXXXX") || return 1
+    mkdir "$work/prog"
+    cp "$road_bin/Tessaly.exe" "$road_bin/stormtrack.png" "$work/prog/"
+
+    # Settings as a spotter who has run Tessaly before would have them, with
+    # the viewer not yet chosen and the web service on loopback.
+    local key='HKCU\Software\VB and VBA Program Settings\Tessaly\Korvel3' kv
+    for kv in version=4.2 hkselect=Q hkerase=W hketa=X projection=cone \
+              "eta_server=${TESSALY_TEST_WEB:-http://127.0.0.1:9}/"; do
+        timeout 30 wine reg add "$key" /v "${kv%%=*}" /t REG_SZ /d "${kv#*=}" /f >/dev/null 2>&1
+    done
+    timeout 30 wine reg delete "$key" /v grtype /f >/dev/null 2>&1
+
+    local pf_win
+    pf_win=$(winepath -w "$work/prog/korvel.txt" 2>/dev/null)
+    timeout 300 wine "$road_bin/tools/demo-viewer/demo-viewer.exe" --placefile "$pf_win" \
+        >"$work/viewer.log" 2>&1 &
+    viewer_pid=$!
+    local viewer
+    viewer=$(timeout 30 xdotool search --sync --name '^KTLX - GRLevel3$' | head -n1)
+    [ -n "$viewer" ] || { road_fail "the demo viewer did not appear"; status=1; }
+
+    if [ $status -eq 0 ]; then
+        timeout 300 wine "$work/prog/Tessaly.exe" >"$work/tessaly.log" 2>&1 &
+        tessaly_pid=$!
+        local tessaly
+        tessaly=$(timeout 30 xdotool search --sync --name '^Tessaly$' | head -n1)
+        [ -n "$tessaly" ] || { road_fail "Tessaly's window did not appear"; status=1; }
+    fi
+    # Discovery finds the viewer within a second or two.
+    if [ $status -eq 0 ] && ! road_wait_for '^  [0-9]+ KTLX - GRLevel3$' 10; then
+        road_fail "Tessaly did not find the viewer"; road_dump >&2; status=1
+    fi
+
+    local panel_a="" panel_b=""
+    if [ $status -eq 0 ]; then
+        # Choose "GRLevel3" by its access key, as a keyboard user would.
+        xdotool windowfocus --sync "$tessaly" 2>/dev/null || xdotool windowfocus "$tessaly"
+        sleep 0.3
+        xdotool key alt+3
+        sleep 0.5
+        timeout 30 wine reg query "$key" /v grtype 2>/dev/null | grep -q 'gr3' ||
+            { road_fail "choosing GRLevel3 did not store grtype gr3"; status=1; }
+    fi
+    if [ $status -eq 0 ]; then
+        # Two positions north-east of the map's centre, the storm heading
+        # for the town the stand-in knows.
+        xdotool windowfocus "$viewer" 2>/dev/null
+        xdotool mousemove --window "$viewer" 465 290
+        sleep 0.4
+        panel_a=$(road_panel)
+        xdotool key q
+        sleep 0.6
+        xdotool mousemove --window "$viewer" 515 240
+        sleep 0.4
+        panel_b=$(road_panel)
+        xdotool key q
+        sleep 1.2
+        case "$panel_a$panel_b" in
+            *"("*|"") road_fail "no cursor position on the viewer's status bar ($panel_a / $panel_b)"; status=1 ;;
+        esac
+    fi
+    if [ $status -eq 0 ]; then
+        cp "$work/prog/korvel.txt" "$work/track.txt" 2>/dev/null
+        road_expected "$work/sim" "start
+desktop add \"KTLX - GRLevel3\"
+desktop panel \"KTLX - GRLevel3\" \"$panel_a\"
+wait 1000
+click frmMain.optgr3
+press Q
+wait 20
+desktop panel \"KTLX - GRLevel3\" \"$panel_b\"
+wait 20
+press Q
+wait 20" || status=1
+        if [ $status -eq 0 ] && ! diff "$work/sim/folder/korvel.txt" "$work/track.txt" >"$work/track.diff"; then
+            road_fail "the placefile differs from the simulator's for \"$panel_a\" -> \"$panel_b\":"
+            head -n 40 "$work/track.diff" >&2
+            status=1
+        elif [ $status -eq 0 ]; then
+            grep -c '' "$work/track.txt" | xargs printf 'road test: track placefile matches the simulator (%s lines)\n'
+        fi
+    fi
+
+    if [ $status -eq 0 ] && [ -n "${TESSALY_TEST_WEB:-}" ]; then
+        # The ETA view: eight searches on loopback, then the small window.
+        local clock first
+        clock=$(date +%H:%M:%S)
+        xdotool key x
+        if ! road_wait_for '^  1320 ' 20; then
+            road_fail "the small ETA window did not appear"; road_dump >&2; status=1
+        else
+            first=$(road_dump | awk '/^  1301 /{sub(/^  1301 /, ""); print; exit}')
+            road_expected "$work/eta" "clock $clock 24h
+web server ${TESSALY_TEST_WEB}/
+start
+desktop add \"KTLX - GRLevel3\"
+desktop panel \"KTLX - GRLevel3\" \"$panel_a\"
+wait 1000
+click frmMain.optgr3
+press Q
+wait 20
+desktop panel \"KTLX - GRLevel3\" \"$panel_b\"
+wait 20
+press Q
+wait 20
+press X
+wait 4000
+print frmCustomETA.one" || status=1
+            local want
+            want=$(sed -n 's/^frmCustomETA.one = "\(.*\)"$/\1/p' "$work/eta/session.out")
+            # The same place; the time may differ by the minute that passed
+            # between the two runs' clocks.
+            if [ -z "$want" ] || [ "${first#*  }" != "${want#*  }" ]; then
+                road_fail "first ETA label \"$first\", the simulator's \"$want\""; status=1
+            else
+                local t1 t2 d
+                t1=$(( 10#${first:0:2} * 60 + 10#${first:3:2} ))
+                t2=$(( 10#${want:0:2} * 60 + 10#${want:3:2} ))
+                d=$(( (t1 - t2 + 1440) % 1440 ))
+                if [ "$d" -gt 1 ] && [ "$d" -lt 1439 ]; then
+                    road_fail "first ETA label \"$first\", the simulator's \"$want\""; status=1
+                else
+                    echo "road test: small ETA window shows \"$first\""
+                fi
+            fi
+        fi
+    fi
+
+    if [ $status -eq 0 ]; then
+        # Erase: the header alone, as at start.
+        xdotool key w
+        sleep 1
+        road_expected "$work/erase" "start
+wait 20" || status=1
+        if [ $status -eq 0 ] && ! diff "$work/erase/folder/korvel.txt" "$work/prog/korvel.txt" >"$work/erase.diff"; then
+            road_fail "after the erase key the placefile is not the header alone:"; head -n 20 "$work/erase.diff" >&2
+            status=1
+        elif [ $status -eq 0 ]; then
+            echo "road test: erase key leaves the header only"
+        fi
+    fi
+
+    # Closing the main window ends the program and leaves the header.
+    if [ -n "${tessaly:-}" ]; then
+        xdotool windowfocus "$tessaly" 2>/dev/null; sleep 0.2; xdotool key alt+F4
+    fi
+    [ -n "${tessaly_pid:-}" ] && { timeout 20 tail --pid="$tessaly_pid" -f /dev/null || kill "$tessaly_pid" 2>/dev/null; }
+    if [ -n "${viewer:-}" ]; then
+        xdotool windowfocus "$viewer" 2>/dev/null; sleep 0.2; xdotool key alt+F4
+    fi
+    [ -n "${viewer_pid:-}" ] && { timeout 10 tail --pid="$viewer_pid" -f /dev/null || kill "$viewer_pid" 2>/dev/null; }
+    echo "road test: $(( $(date +%s) - start )) s, exit $status"
+    [ $status -eq 0 ] && rm -rf "$work"
+    return $status
+}

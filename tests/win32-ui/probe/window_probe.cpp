@@ -1,0 +1,79 @@
+// What the road test cannot see through xdotool: a viewer's status-bar panel
+// read the way Tessaly reads it, and the texts inside Tessaly's windows.
+//   window_probe panel TITLE INDEX   -> the panel text, or "(none)"/"(empty)"
+//   window_probe dump EXE-NAME       -> one line per visible top-level window of
+//                                       that program: "window TITLE", then
+//                                       "  ID TEXT" per child control
+#include <windows.h>
+
+#include <cstdio>
+#include <cstring>
+#include <cwchar>
+#include <string>
+
+#include "platform/win32/win32_platform.h"
+#include "platform/win32/win32_text.h"
+
+namespace {
+
+std::string text_of(HWND h) {
+    wchar_t buf[1024] = {};
+    GetWindowTextW(h, buf, 1024);
+    return tessaly::win32::narrow(buf);
+}
+
+std::wstring exe_of(HWND h) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(h, &pid);
+    HANDLE p = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
+    if (!p) return {};
+    wchar_t path[MAX_PATH] = {};
+    DWORD n = MAX_PATH;
+    std::wstring out;
+    if (QueryFullProcessImageNameW(p, 0, path, &n)) {
+        out = path;
+        size_t slash = out.find_last_of(L"\\/");
+        if (slash != std::wstring::npos) out = out.substr(slash + 1);
+    }
+    CloseHandle(p);
+    return out;
+}
+
+struct DumpState {
+    std::wstring exe;
+};
+
+BOOL CALLBACK dump_child(HWND c, LPARAM) {
+    if (!IsWindowVisible(c)) return TRUE;
+    std::printf("  %d %s\n", GetDlgCtrlID(c), text_of(c).c_str());
+    return TRUE;
+}
+
+BOOL CALLBACK dump_top(HWND h, LPARAM lp) {
+    auto* st = reinterpret_cast<DumpState*>(lp);
+    if (!IsWindowVisible(h) || _wcsicmp(exe_of(h).c_str(), st->exe.c_str()) != 0) return TRUE;
+    std::printf("window %s\n", text_of(h).c_str());
+    EnumChildWindows(h, dump_child, 0);
+    return TRUE;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc == 4 && std::strcmp(argv[1], "panel") == 0) {
+        tessaly::Win32Platform platform;
+        tessaly::PanelRead r = platform.read_panel(tessaly::win32::acp_to_utf8(argv[2]), std::atoi(argv[3]));
+        if (r.status == tessaly::PanelStatus::NoWindow) std::puts("(none)");
+        else if (r.status == tessaly::PanelStatus::Empty) std::puts("(empty)");
+        else std::puts(r.text.c_str());
+        return 0;
+    }
+    if (argc == 3 && std::strcmp(argv[1], "dump") == 0) {
+        DumpState st{tessaly::win32::widen(argv[2])};
+        EnumWindows(dump_top, reinterpret_cast<LPARAM>(&st));
+        std::fflush(stdout);
+        return 0;
+    }
+    std::fputs("usage: window_probe panel TITLE INDEX | dump EXE-NAME\n", stderr);
+    return 2;
+}
