@@ -16,10 +16,17 @@ target_link_libraries(tessaly_win32_platform PUBLIC
 if(TESSALY_TESTS)
   # Win32 helpers only the tests need (they create windows and timers).
   add_library(tessaly_win32_fixture STATIC
+    ${TESSALY_WIN32_DIR}/fixture/demo_viewer_process.cpp
     ${TESSALY_WIN32_DIR}/fixture/fake_viewer.cpp
     ${TESSALY_WIN32_DIR}/fixture/file_reader.cpp
     ${TESSALY_WIN32_DIR}/fixture/key_probe.cpp)
   target_link_libraries(tessaly_win32_fixture PUBLIC tessaly_win32_platform comctl32)
+  # The demo viewer tests start tools/demo-viewer's program from its place in
+  # the build tree, relative to the test executables' folder.
+  file(RELATIVE_PATH demo_viewer_from_tests ${CMAKE_BINARY_DIR}/tests
+       ${CMAKE_BINARY_DIR}/tools/demo-viewer/demo-viewer.exe)
+  target_compile_definitions(tessaly_win32_fixture PRIVATE
+    TESSALY_DEMO_VIEWER_FROM_TESTS="${demo_viewer_from_tests}")
 
   # GoogleTest's targets come from tests/CMakeLists.txt, added after this
   # file; target names are resolved when the build is generated.
@@ -29,10 +36,51 @@ if(TESSALY_TESTS)
   add_executable(win32_tests ${WIN32_TEST_SOURCES})
   target_link_libraries(win32_tests PRIVATE tessaly_win32_fixture GTest::gtest)
   set_target_properties(win32_tests PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
+  add_dependencies(win32_tests demo-viewer)
   # Counts the key presses xdotool types into its window (scripts/wine-key-test.sh).
   add_executable(key_probe ${CMAKE_SOURCE_DIR}/tests/win32/key_probe.cpp)
   target_link_libraries(key_probe PRIVATE tessaly_win32_fixture)
   set_target_properties(key_probe PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
   enable_testing()
   add_test(NAME win32_tests COMMAND win32_tests)
+endif()
+
+# --- Tessaly.exe: the Win32 views over the window models --------------------
+enable_language(RC)
+set(TESSALY_UI_DIR ${CMAKE_SOURCE_DIR}/src/ui/win32)
+configure_file(${TESSALY_UI_DIR}/version.h.in ${CMAKE_BINARY_DIR}/generated/version.h @ONLY)
+add_library(tessaly_win32_ui STATIC ${TESSALY_UI_DIR}/win32_ui.cpp ${TESSALY_UI_DIR}/views.cpp)
+target_include_directories(tessaly_win32_ui PUBLIC ${CMAKE_BINARY_DIR}/generated)
+target_link_libraries(tessaly_win32_ui PUBLIC tessaly_win32_platform comctl32 gdi32 user32)
+# windres resolves the icon and manifest paths against its include path.
+set(TESSALY_RC_FLAGS -I${TESSALY_UI_DIR} -I${CMAKE_BINARY_DIR}/generated)
+set_source_files_properties(${TESSALY_UI_DIR}/tessaly.rc PROPERTIES
+  OBJECT_DEPENDS "${TESSALY_UI_DIR}/resource.h;${TESSALY_UI_DIR}/tessaly.manifest;${TESSALY_UI_DIR}/res/tessaly.ico;${CMAKE_BINARY_DIR}/generated/version.h")
+add_executable(Tessaly WIN32 ${TESSALY_UI_DIR}/main.cpp ${TESSALY_UI_DIR}/tessaly.rc)
+target_compile_options(Tessaly PRIVATE $<$<COMPILE_LANGUAGE:RC>:${TESSALY_RC_FLAGS}>)
+target_link_options(Tessaly PRIVATE -municode)
+target_link_libraries(Tessaly PRIVATE tessaly_win32_ui)
+set_target_properties(Tessaly PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
+# The icon file the placefile header names must sit beside the program.
+if(EXISTS ${CMAKE_SOURCE_DIR}/assets/stormtrack.png)
+  add_custom_command(TARGET Tessaly POST_BUILD
+    COMMAND ${CMAKE_COMMAND} -E copy_if_different ${CMAKE_SOURCE_DIR}/assets/stormtrack.png
+            ${CMAKE_BINARY_DIR}/stormtrack.png)
+endif()
+
+if(TESSALY_TESTS)
+  # The views' tests: the templates, the bindings and the event round trip,
+  # with the resources linked in as in Tessaly.exe.
+  file(GLOB UI_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win32-ui/*.cpp)
+  add_executable(ui_tests ${UI_TEST_SOURCES} ${TESSALY_UI_DIR}/tessaly.rc)
+  target_compile_options(ui_tests PRIVATE $<$<COMPILE_LANGUAGE:RC>:${TESSALY_RC_FLAGS}>)
+  target_link_libraries(ui_tests PRIVATE tessaly_win32_ui tessaly_sim_platform GTest::gtest GTest::gtest_main)
+  set_target_properties(ui_tests PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
+  add_test(NAME ui_tests COMMAND ui_tests)
+endif()
+if(TESSALY_TESTS)
+  # Reads panels and window texts for the road test (scripts/wine-road-test.sh).
+  add_executable(window_probe ${CMAKE_SOURCE_DIR}/tests/win32-ui/probe/window_probe.cpp)
+  target_link_libraries(window_probe PRIVATE tessaly_win32_platform)
+  set_target_properties(window_probe PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
 endif()

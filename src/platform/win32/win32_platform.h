@@ -2,6 +2,7 @@
 // The Windows implementation of the platform interface. Kept free of
 // <windows.h> so that the program's entry point can hold one without pulling
 // the Win32 headers into portable code.
+#include <functional>
 #include <memory>
 
 #include "platform/platform.h"
@@ -24,6 +25,25 @@ public:
 
     // Whether the system is of the NT family; asked once.
     static bool is_nt();
+
+    // Key state from a low-level keyboard hook instead of GetAsyncKeyState.
+    // Installs on the calling thread, which must keep pumping messages (the
+    // hook runs inside its message calls) and make the key-state queries.
+    // The hook only observes: every key goes on to its window. False when the
+    // system refuses the hook or another Win32Platform in this process holds
+    // it; async_key_state then keeps polling GetAsyncKeyState.
+    bool start_key_hook();
+    void stop_key_hook();
+    bool key_hook_active() const { return hooked_; }
+    // How often the hook is installed afresh (see renew_key_hook); 10 s.
+    void set_key_hook_renewal_ms(unsigned long long ms) { hook_renewal_ms_ = ms; }
+
+    // Called by pump_until with each message (a MSG*) before it is
+    // translated and dispatched; returning true means the filter handled it
+    // (e.g. IsDialogMessage) and it is not dispatched. Empty for none.
+    void set_message_filter(std::function<bool(void* msg)> filter) {
+        message_filter_ = std::move(filter);
+    }
 
     std::vector<std::string> top_level_titles() override;
     PanelRead read_panel(const std::string& title, int index) override;
@@ -52,8 +72,15 @@ public:
     void pump_until(const std::function<bool()>& done) override;
 
 private:
+    std::uint16_t polled_key_state(int code);
+    void renew_key_hook();
+
     void* owner_ = nullptr;
     bool key_down_[256] = {};  // down at the previous query of each code
+    bool hooked_ = false;
+    unsigned long long hook_renewed_ms_ = 0;  // GetTickCount64 at the last (re)install
+    unsigned long long hook_renewal_ms_ = 10000;
+    std::function<bool(void*)> message_filter_;
     std::unique_ptr<win32::Web> web_;
 };
 
