@@ -24,8 +24,11 @@ case ${1:-} in
     --build) build_first=1; shift ;;
 esac
 build=${1:-build/windows}
-exe=${TESSALY_EXE:-$build/Tessaly.exe}
 dist=${DIST_DIR:-dist}
+# Relative paths are the project root's; from here on every path is absolute.
+case $build in /*) ;; *) build="$root/$build" ;; esac
+case $dist in /*) ;; *) dist="$root/$dist" ;; esac
+exe=${TESSALY_EXE:-$build/Tessaly.exe}
 
 # --- packages (fresh Debian 12) -------------------------------------------
 missing=()
@@ -84,14 +87,14 @@ zipfile="$dist/$name.zip"
 rm -f "$zipfile"
 # -X: no Unix owners or extra time fields; UTC and fixed times: the same
 # inputs give the same zip.
-(cd "$stage" && TZ=UTC zip -X -q -9 "$root/$zipfile" Tessaly.exe stormtrack.png README.txt)
+(cd "$stage" && TZ=UTC zip -X -q -9 "$zipfile" Tessaly.exe stormtrack.png README.txt)
 
 # --- installer ---------------------------------------------------------------
 setup="$dist/$name-setup.exe"
 rm -f "$setup"
 icon=()
 [ -f src/ui/win32/res/tessaly.ico ] && icon=(-DICON="$root/src/ui/win32/res/tessaly.ico")
-makensis -V2 -DVERSION="$version" -DSTAGE="$root/$stage" -DOUTFILE="$root/$setup" "${icon[@]}" \
+makensis -V2 -DVERSION="$version" -DSTAGE="$stage" -DOUTFILE="$setup" "${icon[@]}" \
     packaging/tessaly.nsi
 
 echo "zip:       $zipfile ($(stat -c %s "$zipfile") bytes)"

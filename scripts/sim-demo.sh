@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# The main job: builds Tessaly and plays the sample session through the
+# The simulator demo: builds tessaly-sim and plays the sample session through the
 # headless simulator, printing what the program does, and leaves the
 # placefile in a folder it names.
 set -euo pipefail

@@ -178,7 +178,38 @@ struct Parser {
         auto font = to_int(h[2]);
         if (!lat || !lon || !font) return std::nullopt;
         if (!offsets && (!in_range(*lat, 90) || !in_range(*lon, 360))) return std::nullopt;
-        return PfText{*lat, *lon, *font, std::string(rest), color};
+        PfText t{*lat, *lon, *font, std::string(rest), color, {}, {}};
+        split_label(rest, t.label, t.hover);
+        return t;
+    }
+
+    // "label, hover" where either may be in double quotes (a quoted one may
+    // hold commas); without a comma the whole text is the label.
+    static void split_label(std::string_view s, std::string& label, std::string& hover) {
+        auto trim = [](std::string_view v) {
+            while (!v.empty() && (v.front() == ' ' || v.front() == '\t')) v.remove_prefix(1);
+            while (!v.empty() && (v.back() == ' ' || v.back() == '\t')) v.remove_suffix(1);
+            return v;
+        };
+        auto unquote = [](std::string_view v) {
+            if (v.size() >= 2 && v.front() == '"' && v.back() == '"') v = v.substr(1, v.size() - 2);
+            return std::string(v);
+        };
+        s = trim(s);
+        size_t cut = std::string_view::npos;
+        if (!s.empty() && s.front() == '"') {
+            size_t close = s.find('"', 1);
+            if (close != std::string_view::npos) cut = s.find(',', close);
+        } else {
+            cut = s.find(',');
+        }
+        if (cut == std::string_view::npos) {
+            label = unquote(s);
+            hover.clear();
+            return;
+        }
+        label = unquote(trim(s.substr(0, cut)));
+        hover = unquote(trim(s.substr(cut + 1)));
     }
 
     void keyword(std::string_view key, std::string_view value) {

@@ -124,11 +124,27 @@ TEST(PlacefileParser, CommentsTagsAndObjects) {
     EXPECT_DOUBLE_EQ(p.objects[0].lon, -97.12474);
     ASSERT_EQ(p.objects[0].texts.size(), 1u);
     EXPECT_EQ(p.objects[0].texts[0].text, ". ,Lantana 11:53");
+    EXPECT_EQ(p.objects[0].texts[0].label, ".");
+    EXPECT_EQ(p.objects[0].texts[0].hover, "Lantana 11:53");
     EXPECT_EQ(p.objects[0].texts[0].color.r, 200);
     ASSERT_EQ(p.texts.size(), 1u);
     EXPECT_EQ(p.texts[0].text, "hello, world");
     EXPECT_EQ(p.texts[0].color.r, 248);
     EXPECT_EQ(p.texts[0].color.alpha, 100);  // empty alpha: opaque
+}
+
+TEST(PlacefileParser, TextLabelAndHoverQuotedOrNot) {
+    auto p = parse_placefile("Text: 35, -97, 1, \"Norman, OK\", \"pop. 128,026\\nCleveland County\"\n"
+                             "Text: 35, -97, 1, alone\n"
+                             "Text: 35, -97, 1, \"open quote, no end\n");
+    ASSERT_EQ(p.texts.size(), 3u);
+    EXPECT_EQ(p.texts[0].label, "Norman, OK");
+    EXPECT_EQ(p.texts[0].hover, "pop. 128,026\\nCleveland County");
+    EXPECT_EQ(p.texts[1].label, "alone");
+    EXPECT_EQ(p.texts[1].hover, "");
+    // An unclosed quote: everything is the label, nothing is lost.
+    EXPECT_EQ(p.texts[2].label, "\"open quote, no end");
+    EXPECT_EQ(p.texts[2].hover, "");
 }
 
 TEST(PlacefileParser, BlankSeparatedVertexColour) {

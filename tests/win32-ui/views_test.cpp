@@ -157,7 +157,10 @@ TEST_F(ViewsTest, MainMenuIsTheDesignsMenuBarAndEveryItemHasAHandler) {
     DestroyMenu(bar);
 }
 
-TEST_F(ViewsTest, AccessKeysDoNotClashWithinAWindow) {
+// The default hotkeys (Q, W, X) act wherever they are typed, so an access
+// key on one of them would also mark or erase a track.
+TEST_F(ViewsTest, AccessKeysDoNotClashWithinAWindowNorWithTheDefaultHotkeys) {
+    const std::wstring hotkeys = L"qwx";
     for (const ViewSpec& spec : view_specs()) {
         SCOPED_TRACE(spec.window);
         HWND dlg = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(spec.dialog),
@@ -171,6 +174,16 @@ TEST_F(ViewsTest, AccessKeysDoNotClashWithinAWindow) {
                 if (const wchar_t* amp = wcschr(buf, L'&')) {
                     EXPECT_TRUE(keys.insert(towlower(amp[1])).second) << "menu " << i;
                 }
+                HMENU sub = GetSubMenu(bar, i);
+                std::set<wchar_t> item_keys;
+                for (int k = 0; sub && k < GetMenuItemCount(sub); ++k) {
+                    wchar_t item[64] = {};
+                    GetMenuStringW(sub, static_cast<UINT>(k), item, 64, MF_BYPOSITION);
+                    const wchar_t* amp = wcschr(item, L'&');
+                    if (!amp) continue;
+                    EXPECT_TRUE(item_keys.insert(towlower(amp[1])).second) << win32::narrow(item);
+                    EXPECT_EQ(hotkeys.find(towlower(amp[1])), std::wstring::npos) << win32::narrow(item);
+                }
             }
         }
         for (HWND c = GetWindow(dlg, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
@@ -179,6 +192,8 @@ TEST_F(ViewsTest, AccessKeysDoNotClashWithinAWindow) {
             if (amp == std::wstring::npos || amp + 1 >= t.size()) continue;
             EXPECT_TRUE(keys.insert(towlower(t[amp + 1])).second)
                 << "access key of " << win32::narrow(t) << " is taken";
+            EXPECT_EQ(hotkeys.find(towlower(t[amp + 1])), std::wstring::npos)
+                << "access key of " << win32::narrow(t) << " is a default hotkey";
         }
         DestroyWindow(dlg);
     }
@@ -268,6 +283,13 @@ TEST_F(ViewsTest, EditorFieldsAndBoxesWriteThroughTheModel) {
     ASSERT_NE(input, nullptr);
     EXPECT_TRUE(IsWindowVisible(input));
     EXPECT_EQ(text_of(input), L" Border Line Width");
+    // Esc closes it as its close box does: nothing is written.
+    SetWindowTextW(item("frmInput", IDC_INP), L"9");
+    SendMessageW(input, WM_COMMAND, IDCANCEL, 0);
+    EXPECT_FALSE(IsWindowVisible(input));
+    EXPECT_EQ(stored("border_width"), "1");
+    SendMessageW(item("frmEdit", IDC_CMD_BORDER_WIDTH), BM_CLICK, 0, 0);
+    EXPECT_TRUE(IsWindowVisible(input));
     SetWindowTextW(item("frmInput", IDC_INP), L"4");
     SendMessageW(item("frmInput", IDC_CMD_SAVE), BM_CLICK, 0, 0);
     EXPECT_FALSE(IsWindowVisible(input));

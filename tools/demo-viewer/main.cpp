@@ -218,10 +218,68 @@ void draw_icon(HDC dc, POINT c, const tessaly::PfIcon& icon) {
 }
 
 void draw_text(HDC dc, POINT p, const tessaly::PfText& t) {
-    std::wstring w = widen(t.text);
+    std::wstring w = widen(t.label);
     if (w.empty()) return;
     SetTextColor(dc, rgb(t.color));
     TextOutW(dc, p.x, p.y, w.data(), static_cast<int>(std::min<size_t>(w.size(), 1000)));
+}
+
+// The text under the mouse that has a hover text, as a viewer shows it.
+struct Hovered {
+    const tessaly::PfText* text = nullptr;
+    POINT at{};
+};
+POINT g_mouse{-1000, -1000};
+
+Hovered hover_at(const RECT& m, POINT mouse) {
+    auto close_to = [&](POINT p) { return std::abs(p.x - mouse.x) <= 8 && std::abs(p.y - mouse.y) <= 8; };
+    for (const auto& t : g_pf.texts) {
+        POINT p = to_px(m, t.lat, t.lon);
+        if (!t.hover.empty() && close_to(p)) return {&t, p};
+    }
+    for (const auto& o : g_pf.objects) {
+        POINT base = to_px(m, o.lat, o.lon);
+        for (const auto& t : o.texts) {
+            POINT p{base.x + clamp_px(t.lat), base.y - clamp_px(t.lon)};
+            if (!t.hover.empty() && close_to(p)) return {&t, p};
+        }
+    }
+    return {};
+}
+
+void draw_hover(HDC dc, const RECT& m) {
+    Hovered h = hover_at(m, g_mouse);
+    if (!h.text) return;
+    // "\n" breaks lines; trailing empty lines are padding, not content.
+    std::vector<std::wstring> lines{L""};
+    std::wstring w = widen(h.text->hover);
+    for (size_t i = 0; i < w.size(); ++i) {
+        if (w[i] == L'\\' && i + 1 < w.size() && w[i + 1] == L'n') {
+            lines.emplace_back();
+            ++i;
+        } else {
+            lines.back() += w[i];
+        }
+    }
+    while (lines.size() > 1 && lines.back().empty()) lines.pop_back();
+    TEXTMETRICW tm{};
+    GetTextMetricsW(dc, &tm);
+    int width = 0;
+    for (const auto& l : lines) {
+        SIZE sz{};
+        GetTextExtentPoint32W(dc, l.c_str(), static_cast<int>(l.size()), &sz);
+        width = std::max(width, static_cast<int>(sz.cx));
+    }
+    RECT box{h.at.x + 12, h.at.y + 12, h.at.x + 12 + width + 8,
+             h.at.y + 12 + static_cast<int>(lines.size()) * tm.tmHeight + 6};
+    HBRUSH bg = CreateSolidBrush(RGB(255, 255, 225));
+    FillRect(dc, &box, bg);
+    FrameRect(dc, &box, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+    DeleteObject(bg);
+    SetTextColor(dc, RGB(0, 0, 0));
+    for (size_t i = 0; i < lines.size(); ++i)
+        TextOutW(dc, box.left + 4, box.top + 3 + static_cast<int>(i) * tm.tmHeight, lines[i].c_str(),
+                 static_cast<int>(lines[i].size()));
 }
 
 void paint(HDC dc, const RECT& m) {
@@ -241,6 +299,7 @@ void paint(HDC dc, const RECT& m) {
         for (const auto& t : o.texts)
             draw_text(dc, POINT{base.x + clamp_px(t.lat), base.y - clamp_px(t.lon)}, t);  // pixel offsets, y up
     }
+    draw_hover(dc, m);
     if (g_opt.placefile.empty() || g_pf_missing) {
         SetTextColor(dc, RGB(200, 200, 200));
         const wchar_t* msg = g_opt.placefile.empty() ? L"no placefile (--placefile PATH)" : L"placefile not readable";
@@ -333,9 +392,17 @@ LRESULT CALLBACK main_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
                 g_tracking_mouse = TrackMouseEvent(&tme) != FALSE;
             }
             show_position(static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp)));
+            {
+                POINT now{static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp))};
+                RECT m = map_rect();
+                if (hover_at(m, now).text != hover_at(m, g_mouse).text) InvalidateRect(hwnd, &m, FALSE);
+                g_mouse = now;
+            }
             return 0;
         case WM_MOUSELEAVE:
             g_tracking_mouse = false;
+            g_mouse = POINT{-1000, -1000};
+            InvalidateRect(hwnd, nullptr, FALSE);
             set_part(kStatusPosition, "");
             return 0;
         case WM_TIMER:

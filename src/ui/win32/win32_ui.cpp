@@ -367,12 +367,24 @@ void View::place() {
     HWND main = ui_.hwnd_of("frmMain");
     RECT m{}, r{};
     if (!main || main == hwnd_ || !GetWindowRect(main, &m) || !GetWindowRect(hwnd_, &r)) return;
-    int x = m.left, y = m.bottom + MulDiv(8, static_cast<int>(dpi_of(main)), 96);
-    if (spec_.kind == ViewKind::EtaList) x = m.right - (r.right - r.left);
+    // To the right of the main window, clear of the editors that open below it.
+    int gap = MulDiv(8, static_cast<int>(dpi_of(main)), 96);
+    int x = m.right + gap, y = m.top;
+    // The medium window goes beside the small one, so that the preview shows both.
+    if (std::string(spec_.window) == "frmCustomETA1") {
+        RECT s{};
+        if (HWND small_box = ui_.hwnd_of("frmCustomETA"); small_box && GetWindowRect(small_box, &s))
+            x = s.right + gap;
+    }
     HMONITOR mon = MonitorFromWindow(main, MONITOR_DEFAULTTONEAREST);
     MONITORINFO mi{};
     mi.cbSize = sizeof mi;
     if (mon && GetMonitorInfoW(mon, &mi)) {
+        // No room on the right: below the main window instead.
+        if (x + (r.right - r.left) > mi.rcWork.right) {
+            x = m.left;
+            y = m.bottom + gap;
+        }
         x = std::clamp(x, static_cast<int>(mi.rcWork.left),
                        static_cast<int>(std::max(mi.rcWork.left, mi.rcWork.right - (r.right - r.left))));
         y = std::clamp(y, static_cast<int>(mi.rcWork.top),
@@ -424,6 +436,12 @@ void View::forward(const std::function<void()>& action) {
 
 void View::on_command(int id, int code, HWND from) {
     if (!model_) return;
+    if (id == IDCANCEL) {
+        // Esc and the template's Close button close a window as its close box
+        // does; the main window is closed only by its close box.
+        if (spec_.kind != ViewKind::Main) forward([this] { model_->close_request(); });
+        return;
+    }
     if (!from && code == 0) {  // a menu item
         for (MenuBound& m : menu_)
             if (m.id == id) {
@@ -431,12 +449,6 @@ void View::on_command(int id, int code, HWND from) {
                 if (c->enabled) forward([c] { c->click(); });
                 return;
             }
-        return;
-    }
-    if (id == IDCANCEL) {
-        // Esc and the template's Close button close a window as its close box
-        // does; the main window is closed only by its close box.
-        if (spec_.kind != ViewKind::Main) forward([this] { model_->close_request(); });
         return;
     }
     Bound* b = bound(id);

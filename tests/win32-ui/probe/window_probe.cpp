@@ -2,7 +2,7 @@
 // read the way Tessaly reads it, and the texts inside Tessaly's windows.
 //   window_probe panel TITLE INDEX   -> the panel text, or "(none)"/"(empty)"
 //   window_probe dump EXE-NAME       -> one line per visible top-level window of
-//                                       that program: "window TITLE", then
+//                                       that program: "window X Y W H TITLE", then
 //                                       "  ID TEXT" per child control
 #include <windows.h>
 
@@ -52,7 +52,10 @@ BOOL CALLBACK dump_child(HWND c, LPARAM) {
 BOOL CALLBACK dump_top(HWND h, LPARAM lp) {
     auto* st = reinterpret_cast<DumpState*>(lp);
     if (!IsWindowVisible(h) || _wcsicmp(exe_of(h).c_str(), st->exe.c_str()) != 0) return TRUE;
-    std::printf("window %s\n", text_of(h).c_str());
+    RECT r{};
+    GetWindowRect(h, &r);
+    std::printf("window %ld %ld %ld %ld %s\n", r.left, r.top, r.right - r.left, r.bottom - r.top,
+                text_of(h).c_str());
     EnumChildWindows(h, dump_child, 0);
     return TRUE;
 }

@@ -1,0 +1,134 @@
+#!/bin/bash
+# Opens every window of Tessaly.exe beside the demo viewer under Wine and
+# writes one PNG per window and scaling (100 % and 150 %) to OUT-DIR
+# (default docs/screenshots). Uses the Windows build in BUILD_DIR (default
+# build/windows) and the native tessaly-sim only through the road test's
+# helpers. Exits non-zero when a window did not appear.
+#   scripts/screenshots.sh [OUT-DIR]
+#   SCALES="96 144"   DPI values to shoot
+set -u
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+out=${1:-$root/docs/screenshots}
+bin=${BUILD_DIR:-$root/build/windows}
+scales=${SCALES:-96 144}
+mkdir -p "$out" || exit 1
+out=$(cd "$out" && pwd)
+
+for f in Tessaly.exe stormtrack.png tests/window_probe.exe tools/demo-viewer/demo-viewer.exe; do
+    [ -f "$bin/$f" ] || { echo "screenshots: missing $bin/$f (build the windows preset)" >&2; exit 1; }
+done
+command -v import >/dev/null || { echo "screenshots: ImageMagick's import is missing" >&2; exit 1; }
+
+# Room for every window side by side at 150 %.
+export WINE_SCREEN=${WINE_SCREEN:-1920x1200x24}
+# shellcheck source=scripts/wine-session.sh
+. "$root/scripts/wine-session.sh"
+wine_session_start || exit 1
+port=$(wine_session_server web)
+[ -n "$port" ] && export TESSALY_TEST_WEB="http://127.0.0.1:$port"
+
+dump() { timeout 20 wine "$bin/tests/window_probe.exe" dump Tessaly.exe 2>/dev/null | tr -d '\r'; }
+
+# Prints "X Y W H" of the first window whose block matches: by title
+# (rect_by_title REGEX) or by holding a child line (rect_by_child REGEX [NOT-REGEX]).
+rect_by_title() { dump | awk -v re="$1" '/^window /{t=$0; sub(/^window [-0-9]+ [-0-9]+ [-0-9]+ [-0-9]+ /, "", t); if (t ~ re) {print $2, $3, $4, $5; exit}}'; }
+rect_by_child() {
+    dump | awk -v re="$1" -v not="${2:-^$}" '
+        /^window /{ if (hit && !miss) {print r; exit} r=$2" "$3" "$4" "$5; hit=0; miss=0; next }
+        $0 ~ re {hit=1} $0 ~ not {miss=1}
+        END { if (hit && !miss) print r }' | head -n1
+}
+wait_rect() { # FUNCTION ARGS... -> prints the rect once it appears (10 s)
+    local r
+    for _ in $(seq 30); do
+        r=$("$@")
+        [ -n "$r" ] && { echo "$r"; return 0; }
+        sleep 0.3
+    done
+    return 1
+}
+missing=0
+shoot() { # NAME RECT
+    local name=$1 rect=$2
+    if [ -z "$rect" ]; then
+        echo "screenshots: $name did not appear; Tessaly's windows:" >&2
+        dump | grep '^window' >&2
+        missing=$((missing + 1)); return
+    fi
+    read -r x y w h <<<"$rect"
+    import -window root -crop "${w}x${h}+${x}+${y}" +repage "$out/$name-$pct.png" &&
+        echo "  $out/$name-$pct.png"
+}
+# Without a window manager Wine activates a window on a click only, so the
+# caption is clicked before typing.
+key_in() { # WINDOW-ID KEYS...
+    local win=$1; shift
+    xdotool mousemove --window "$win" 60 6 click 1
+    sleep 0.4
+    local k
+    for k in "$@"; do xdotool key "$k"; sleep 0.4; done
+}
+
+key='HKCU\Software\VB and VBA Program Settings\Tessaly\Korvel3'
+for dpi in $scales; do
+    pct=$(( dpi * 100 / 96 ))
+    echo "screenshots at $pct %:"
+    timeout 20 wineserver -k 2>/dev/null
+    wine_session_dpi "$dpi"
+    prog=$(mktemp -d "$TMPDIR/prog.XXXXXX")
+    cp "$bin/Tessaly.exe" "$bin/stormtrack.png" "$prog/"
+    for kv in version=4.2 hkselect=Q hkerase=W hketa=X projection=cone grtype=gr3 displayeta=1 \
+              displayetamed=0 displayeta2=0 "eta_server=${TESSALY_TEST_WEB:-http://127.0.0.1:9}/"; do
+        timeout 30 wine reg add "$key" /v "${kv%%=*}" /t REG_SZ /d "${kv#*=}" /f >/dev/null 2>&1
+    done
+    timeout 600 wine "$bin/tools/demo-viewer/demo-viewer.exe" --placefile "$(winepath -w "$prog/korvel.txt")" \
+        >/dev/null 2>&1 &
+    viewer=$(timeout 30 xdotool search --sync --name '^KTLX - GRLevel3$' | head -n1)
+    timeout 600 wine "$prog/Tessaly.exe" >/dev/null 2>&1 &
+    main=$(timeout 30 xdotool search --sync --name '^Tessaly$' | head -n1)
+    if [ -z "$viewer" ] || [ -z "$main" ]; then echo "screenshots: the programs did not start" >&2; exit 1; fi
+    wait_rect rect_by_child '^  [0-9]+ KTLX - GRLevel3$' >/dev/null
+
+    # A storm marked and its ETAs viewed, as in use.
+    xdotool windowfocus "$viewer"; sleep 0.3
+    xdotool mousemove --window "$viewer" $(( 465 )) $(( 290 )); sleep 0.4; xdotool key q; sleep 0.5
+    xdotool mousemove --window "$viewer" $(( 515 )) $(( 240 )); sleep 0.4; xdotool key q; sleep 0.5
+    xdotool key x
+    small=$(wait_rect rect_by_child '^  1308 ' '^  1309 ')
+    sleep 1.2  # the viewer re-reads the placefile every second
+    xdotool mousemove 1279 1023
+    sleep 0.3
+    import -window root "$out/session-$pct.png" && echo "  $out/session-$pct.png"
+    shoot main "$(rect_by_title '^Tessaly$')"
+    shoot eta-small "$small"
+
+    key_in "$main" alt+p e
+    shoot projection-editor "$(wait_rect rect_by_title '^Projection Editor$')"
+    key_in "$(xdotool search --name '^Projection Editor$' | head -n1)" alt+i
+    shoot input "$(wait_rect rect_by_title '^ Border Line Width$')"
+    key_in "$(xdotool search --name '^ Border Line Width$' | head -n1)" Escape
+    key_in "$(xdotool search --name '^Projection Editor$' | head -n1)" Escape
+
+    key_in "$main" alt+e e
+    shoot eta-editor "$(wait_rect rect_by_title '^ ETA Editor$')"
+    editor=$(xdotool search --name '^ ETA Editor$' | head -n1)
+    # The preview shows both ETA windows; the editor closes first so that it
+    # covers neither of them.
+    key_in "$editor" alt+p alt+c Escape
+    shoot eta-medium "$(wait_rect rect_by_child '^  1313 ')"
+    key_in "$viewer" x
+    classic=$(wait_rect rect_by_title '^ Korvelv3$')
+    shoot eta-classic "$classic"
+
+    key_in "$main" alt+l i
+    shoot placefile-info "$(wait_rect rect_by_title '^ Placefile Information$')"
+    key_in "$(xdotool search --name '^ Placefile Information$' | head -n1)" Escape
+    key_in "$main" alt+h a
+    shoot about "$(wait_rect rect_by_title '^About Korvel$')"
+
+    key_in "$main" alt+F4
+    timeout 20 wineserver -k 2>/dev/null
+    rm -rf "$prog"
+done
+[ "$missing" -eq 0 ] || { echo "screenshots: $missing window(s) missing" >&2; exit 1; }
+echo "screenshots written to $out"
