@@ -95,7 +95,7 @@ echo "ETA window: $(dump | awk '/^  1301 /{sub(/^  1301 /, ""); print; exit}')"
 sleep 1.5   # the viewer re-reads the placefile every second
 xdotool mousemove 4000 4000
 cp "$placefile" "$out/track-placefile.txt"
-import -window root "$out/track.png"
+import -window root -trim +repage "$out/track.png"
 
 # A bow echo: six points along the bow, then its motion.
 activate "$main"
@@ -109,7 +109,7 @@ done
 sleep 1.5
 xdotool mousemove 4000 4000
 cp "$placefile" "$out/bow-placefile.txt"
-import -window root "$out/bow.png"
+import -window root -trim +repage "$out/bow.png"
 
 activate "$main"
 xdotool key alt+F4

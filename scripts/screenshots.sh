@@ -98,7 +98,8 @@ for dpi in $scales; do
     sleep 1.2  # the viewer re-reads the placefile every second
     xdotool mousemove 1279 1023
     sleep 0.3
-    import -window root "$out/session-$pct.png" && echo "  $out/session-$pct.png"
+    # The bare root around the windows is black: trimmed away.
+    import -window root -trim +repage "$out/session-$pct.png" && echo "  $out/session-$pct.png"
     shoot main "$(rect_by_title '^Tessaly$')"
     shoot eta-small "$small"
 
