@@ -66,16 +66,8 @@ EOF
 fi
 
 # --- the scripted session ----------------------------------------------------
-dump() { timeout 20 wine "$bin/tests/window_probe.exe" dump Tessaly.exe 2>/dev/null | tr -d '\r'; }
-wait_for() { # PATTERN SECONDS
-    local end=$(( $(date +%s) + $2 ))
-    while [ "$(date +%s)" -lt "$end" ]; do
-        dump | grep -Eq "$1" && return 0
-        sleep 0.3
-    done
-    echo "the demo did not reach: $1" >&2
-    return 1
-}
+dump() { wine_dump "$bin"; }
+wait_for() { wine_wait_for "$bin" "$@" || { echo "the demo did not reach: $1" >&2; return 1; }; }
 # Without a window manager Wine activates a window on a click only.
 activate() { xdotool mousemove --window "$1" 60 6 click 1; sleep 0.4; }
 select_at() { xdotool mousemove --window "$viewer" "$1" "$2"; sleep 0.3; xdotool key q; sleep 0.3; }

@@ -27,7 +27,7 @@ wine_session_start || exit 1
 port=$(wine_session_server web)
 [ -n "$port" ] && export TESSALY_TEST_WEB="http://127.0.0.1:$port"
 
-dump() { timeout 20 wine "$bin/tests/window_probe.exe" dump Tessaly.exe 2>/dev/null | tr -d '\r'; }
+dump() { wine_dump "$bin"; }
 
 # Prints "X Y W H" of the first window whose block matches: by title
 # (rect_by_title REGEX) or by holding a child line (rect_by_child REGEX [NOT-REGEX]).

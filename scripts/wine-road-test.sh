@@ -11,18 +11,8 @@
 
 road_fail() { echo "road test: $*" >&2; return 1; }
 
-# Prints the texts of Tessaly's visible windows.
-road_dump() { timeout 20 wine "$road_bin/tests/window_probe.exe" dump Tessaly.exe 2>/dev/null | tr -d '\r'; }
-
-# Waits until road_dump's output matches the pattern (grep -E); 0 when it did.
-road_wait_for() { # PATTERN SECONDS
-    local end=$(( $(date +%s) + $2 ))
-    while [ "$(date +%s)" -lt "$end" ]; do
-        road_dump | grep -Eq "$1" && return 0
-        sleep 0.3
-    done
-    return 1
-}
+road_dump() { wine_dump "$road_bin"; }
+road_wait_for() { wine_wait_for "$road_bin" "$@"; }
 
 road_panel() { timeout 20 wine "$road_bin/tests/window_probe.exe" panel "KTLX - GRLevel3" 4 2>/dev/null | tr -d '\r'; }
 
@@ -42,7 +32,7 @@ road_expected() { # OUT-DIR SCRIPT-BODY
 
 wine_road_test() {
     road_bin=$1 road_sim=$2
-    local work status=0 viewer_pid tessaly_pid start
+    local work status=0 viewer_pid tessaly_pid start track=""
     start=$(date +%s)
     for f in Tessaly.exe stormtrack.png tests/window_probe.exe tools/demo-viewer/demo-viewer.exe; do
         [ -f "$road_bin/$f" ] || { road_fail "missing $road_bin/$f"; return 1; }
@@ -55,7 +45,7 @@ wine_road_test() {
     # Settings as a spotter who has run Tessaly before would have them, with
     # the viewer not yet chosen and the web service on loopback.
     local key='HKCU\Software\VB and VBA Program Settings\Tessaly\Korvel3' kv
-    for kv in version=4.2 hkselect=Q hkerase=W hketa=X projection=cone \
+    for kv in version=4.2 hkselect=Q hkerase=W hketa=X projection=cone displayeta=1 displayetamed=0 displayeta2=0 \
               "eta_server=${TESSALY_TEST_WEB:-http://127.0.0.1:9}/"; do
         timeout 30 wine reg add "$key" /v "${kv%%=*}" /t REG_SZ /d "${kv#*=}" /f >/dev/null 2>&1
     done
@@ -112,7 +102,8 @@ wine_road_test() {
     fi
     if [ $status -eq 0 ]; then
         cp "$work/prog/korvel.txt" "$work/track.txt" 2>/dev/null
-        road_expected "$work/sim" "start
+        # The track as the simulator marks it from the same two panel texts.
+        track="start
 desktop add \"KTLX - GRLevel3\"
 desktop panel \"KTLX - GRLevel3\" \"$panel_a\"
 wait 1000
@@ -122,7 +113,8 @@ wait 20
 desktop panel \"KTLX - GRLevel3\" \"$panel_b\"
 wait 20
 press Q
-wait 20" || status=1
+wait 20"
+        road_expected "$work/sim" "$track" || status=1
         if [ $status -eq 0 ] && ! diff "$work/sim/folder/korvel.txt" "$work/track.txt" >"$work/track.diff"; then
             road_fail "the placefile differs from the simulator's for \"$panel_a\" -> \"$panel_b\":"
             head -n 40 "$work/track.diff" >&2
@@ -143,17 +135,7 @@ wait 20" || status=1
             first=$(road_dump | awk '/^  1301 /{sub(/^  1301 /, ""); print; exit}')
             road_expected "$work/eta" "clock $clock 24h
 web server ${TESSALY_TEST_WEB}/
-start
-desktop add \"KTLX - GRLevel3\"
-desktop panel \"KTLX - GRLevel3\" \"$panel_a\"
-wait 1000
-click frmMain.optgr3
-press Q
-wait 20
-desktop panel \"KTLX - GRLevel3\" \"$panel_b\"
-wait 20
-press Q
-wait 20
+$track
 press X
 wait 4000
 print frmCustomETA.one" || status=1

@@ -6,6 +6,8 @@
 #   wine_session_server NAME ARGS... -> starts a GeoNames stand-in, prints its port
 #   wine_session_end     -> stops everything it started (also on EXIT)
 #   wine_session_dpi DPI -> sets the session's display scaling (96 = 100 %)
+#   wine_dump BIN        -> the texts of Tessaly's visible windows (window_probe)
+#   wine_wait_for BIN PATTERN SECONDS -> 0 once wine_dump matches (grep -E)
 # Needs wine, xvfb and python3 (the callers install them).
 
 wine_session_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -84,4 +86,17 @@ wine_session_dpi() {
     timeout 60 wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f >/dev/null 2>&1
     # The scaling is read when the session's first program starts.
     timeout 30 wineserver -w
+}
+
+# "window X Y W H TITLE" per visible window of Tessaly.exe, then "  ID TEXT"
+# per visible child control. BIN is the Windows build folder.
+wine_dump() { timeout 20 wine "$1/tests/window_probe.exe" dump Tessaly.exe 2>/dev/null | tr -d '\r'; }
+
+wine_wait_for() { # BIN PATTERN SECONDS
+    local end=$(( $(date +%s) + $3 ))
+    while [ "$(date +%s)" -lt "$end" ]; do
+        wine_dump "$1" | grep -Eq "$2" && return 0
+        sleep 0.3
+    done
+    return 1
 }
