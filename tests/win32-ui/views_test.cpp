@@ -222,11 +222,11 @@ TEST_F(ViewsTest, MainWindowShowsTheModelAndForwardsItsEvents) {
     HWND on = item("frmMain", IDC_STATUS_ON), off = item("frmMain", IDC_STATUS_OFF);
     EXPECT_FALSE(IsWindowVisible(on));
     EXPECT_TRUE(IsWindowVisible(off));
-    SendMessageW(main, WM_COMMAND, MAKEWPARAM(IDC_STATUS_OFF, STN_CLICKED), reinterpret_cast<LPARAM>(off));
+    SendMessageW(off, BM_CLICK, 0, 0);  // a click, or Space on the focused lamp
     EXPECT_TRUE(IsWindowVisible(on));
     EXPECT_FALSE(IsWindowVisible(off));
     EXPECT_TRUE(app->frmMain().find_keys.enabled);
-    SendMessageW(main, WM_COMMAND, MAKEWPARAM(IDC_STATUS_ON, STN_CLICKED), reinterpret_cast<LPARAM>(on));
+    SendMessageW(on, BM_CLICK, 0, 0);
     EXPECT_FALSE(app->frmMain().find_keys.enabled);
     EXPECT_TRUE(IsWindowVisible(off));
 }
@@ -251,8 +251,7 @@ TEST_F(ViewsTest, TimersRunFromSetTimerAndTheirEffectsAreRendered) {
     EXPECT_EQ(SendMessageW(gr3, BM_GETCHECK, 0, 0), BST_CHECKED);
     EXPECT_EQ(stored("grtype"), "gr3");
     // Pausing stops the timers for real.
-    SendMessageW(ui->hwnd_of("frmMain"), WM_COMMAND, MAKEWPARAM(IDC_STATUS_ON, STN_CLICKED),
-                 reinterpret_cast<LPARAM>(item("frmMain", IDC_STATUS_ON)));
+    SendMessageW(item("frmMain", IDC_STATUS_ON), BM_CLICK, 0, 0);
     platform->desktop.clear();
     pump_for(1300);
     EXPECT_TRUE(IsWindowEnabled(item("frmMain", IDC_OPTGR3)));  // discovery did not run

@@ -144,6 +144,7 @@ private:
     void place();
     void make_fonts();
     void add_tooltips();
+    void add_lamp_tips();
     INT_PTR eta_colours(HDC dc, HWND control);
     void paint_frame();
     void draw_status_image(const DRAWITEMSTRUCT& di);
@@ -208,6 +209,7 @@ View::View(Win32Ui& ui, Window& model, const ViewSpec& spec) : ui_(ui), model_(&
         if (HWND h = GetDlgItem(hwnd_, id)) SendMessageW(h, EM_LIMITTEXT, 1, 0);
     make_fonts();
     add_tooltips();
+    add_lamp_tips();
     render();
 }
 
@@ -255,6 +257,26 @@ void View::add_tooltips() {
         SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
     }
     SendMessageW(tooltip_, TTM_SETMAXTIPWIDTH, 0, 400);
+}
+
+// The pause toggle's lamps say what a click does; the design gives them no text.
+void View::add_lamp_tips() {
+    if (spec_.kind != ViewKind::Main) return;
+    if (!tooltip_)
+        tooltip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP,
+                                   CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_,
+                                   nullptr, ui_.instance(), nullptr);
+    if (!tooltip_) return;
+    static wchar_t pause[] = L"Pause the hotkeys", resume[] = L"Resume the hotkeys";
+    for (auto [id, tip] : {std::pair{IDC_STATUS_ON, pause}, std::pair{IDC_STATUS_OFF, resume}}) {
+        TTTOOLINFOW ti{};
+        ti.cbSize = sizeof ti;
+        ti.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+        ti.hwnd = hwnd_;
+        ti.uId = reinterpret_cast<UINT_PTR>(GetDlgItem(hwnd_, id));
+        ti.lpszText = tip;
+        if (ti.uId) SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
+    }
 }
 
 View::Bound* View::bound(int id) {
@@ -461,8 +483,18 @@ void View::on_command(int id, int code, HWND from) {
             if (code == BN_CLICKED && c->enabled) forward([c] { c->click(); });
             break;
         case ControlKind::Label:
-        case ControlKind::Image:
             if (code == STN_CLICKED && c->enabled) forward([c] { c->click(); });
+            break;
+        case ControlKind::Image:
+            if (code == BN_CLICKED && c->enabled) {
+                bool had_focus = GetFocus() == from;
+                forward([c] { c->click(); });
+                // The pause toggle swaps its lamps: the focus goes with it.
+                if (had_focus && !IsWindowVisible(from)) {
+                    HWND other = GetDlgItem(hwnd_, id == IDC_STATUS_ON ? IDC_STATUS_OFF : IDC_STATUS_ON);
+                    if (other && IsWindowVisible(other)) SetFocus(other);
+                }
+            }
             break;
         case ControlKind::Text:
             if (code == EN_CHANGE) {
@@ -521,6 +553,7 @@ void View::draw_status_image(const DRAWITEMSTRUCT& di) {
     RECT c{r.left, r.top + (r.bottom - r.top - size) / 2, r.left + size,
            r.top + (r.bottom - r.top - size) / 2 + size};
     InflateRect(&c, -1, -1);
+    if (di.itemState & ODS_FOCUS) DrawFocusRect(di.hDC, &r);
     HBRUSH fill = CreateSolidBrush(on ? RGB(40, 200, 70) : RGB(200, 40, 40));
     HPEN edge = CreatePen(PS_SOLID, 1, on ? RGB(20, 110, 40) : RGB(110, 20, 20));
     HGDIOBJ old_brush = SelectObject(di.hDC, fill);
