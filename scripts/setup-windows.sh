@@ -24,6 +24,7 @@ need imagemagick import
 need python3 python3
 need nsis makensis
 need zip zip
+need unzip unzip
 if [ ${#missing[@]} -gt 0 ]; then
     echo "installing: ${missing[*]}"
     sudo=""

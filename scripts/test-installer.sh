@@ -129,33 +129,10 @@ if [ "${BASH_SOURCE[0]}" = "$0" ]; then
         $sudo apt-get update -qq || exit 1
         DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" || exit 1
     fi
-    work=$(mktemp -d "${TMPDIR:-/tmp}/tessaly-setup.XXXXXX") || exit 1
-    xvfb=""
-    # shellcheck disable=SC2317  # run from the EXIT trap
-    cleanup() {
-        [ -n "${WINEPREFIX:-}" ] && { timeout 60 wineserver -w || timeout 10 wineserver -k; }
-        [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null && wait "$xvfb" 2>/dev/null
-        rm -rf "$work"
-    }
-    trap cleanup EXIT
+    # shellcheck source-path=SCRIPTDIR source=wine-session.sh
+    . "$(dirname "${BASH_SOURCE[0]}")/wine-session.sh"
     trap 'exit 130' INT TERM
-    exec 3>"$work/display"
-    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
-    xvfb=$!
-    exec 3>&-
-    for _ in $(seq 200); do
-        [ -s "$work/display" ] && break
-        kill -0 "$xvfb" 2>/dev/null || break
-        sleep 0.05
-    done
-    [ -s "$work/display" ] || { echo "Xvfb did not start:" >&2; cat "$work/xvfb.log" >&2; exit 1; }
-    DISPLAY=":$(head -n1 "$work/display")"
-    mkdir "$work/tmp"
-    export DISPLAY WINEPREFIX="$work/prefix" TMPDIR="$work/tmp" WINEDEBUG=-all \
-        WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
-    timeout 120 wineboot -i || { echo "wineboot failed" >&2; exit 1; }
-    timeout 60 wineserver -w
-    timeout 60 wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null || exit 1
+    wine_session_start || exit 1
     wine_installer_test "$setup" ${zipfile:+"$zipfile"}
     exit $?
 fi
