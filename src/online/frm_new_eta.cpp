@@ -59,6 +59,20 @@ std::optional<std::string> attribute(const std::string& tag, const std::string& 
     return std::nullopt;
 }
 
+// A place name longer than this is cut: the marker stays readable and one
+// hostile record cannot blow up the placefile lines and the ETA lists.
+constexpr size_t kMaxNameCharacters = 100;
+
+// The first `max` characters (code points) of UTF-8 text.
+std::string cut_to_characters(const std::string& s, size_t max) {
+    size_t i = 0;
+    for (size_t count = 0; i < s.size() && count < max; ++count) {
+        size_t n = utf8_len(s, i);
+        i += n == 0 ? 1 : n;
+    }
+    return s.substr(0, i);
+}
+
 // "HH:MM" on the 12-hour dial, in minutes 0..719.
 int dial_minutes(const std::string& t) {
     size_t c = t.find(':');
@@ -312,6 +326,8 @@ void FrmNewETA::readdata() {
                 if (at != std::string::npos && at > 0)
                     name = replace_all_icase(name, "(historical)", "");
             }
+
+            name = cut_to_characters(name, kMaxNameCharacters);
 
             if (in_path) {
                 const std::string T = " ;eta#" + main.tracker.text;

@@ -6,6 +6,7 @@
 // Text crossing this interface is UTF-8. Paths are as the program sees them:
 // the program folder text followed by "\korvel.txt" and the like; the
 // implementation maps them to real files.
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -22,6 +23,13 @@ struct ClockTime {
 };
 
 // Result of one web request.
+// A reply body is read up to this many bytes; a longer one is a failed
+// transfer with the description and number below, so that a runaway server
+// cannot exhaust memory. Every platform's web layer applies the same cap.
+inline constexpr std::size_t kReplyLimitBytes = 1024 * 1024;
+inline constexpr const char* kReplyTooLarge = "The reply is larger than 1 MiB";
+inline constexpr int kReplyTooLargeNumber = 12152;  // WinHTTP: invalid server response
+
 struct FetchResult {
     bool ok = false;          // transfer completed (any HTTP status)
     int http_status = 0;      // 200, 401, 503, ... (0 when no answer)
@@ -95,7 +103,7 @@ public:
 
     // --- web ----------------------------------------------------------------
     // Starts a GET of `url`; never blocks. Several may be in flight. Each
-    // times out after 10 seconds.
+    // times out after 10 seconds; bodies are capped at kReplyLimitBytes.
     virtual int fetch_start(const std::string& url) = 0;
     virtual bool fetch_done(int id) = 0;
     // The result of a finished request; the id is then forgotten.

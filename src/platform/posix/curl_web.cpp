@@ -36,9 +36,15 @@ public:
         } else {
             curl_easy_setopt(t->easy, CURLOPT_URL, url.c_str());
             curl_easy_setopt(t->easy, CURLOPT_WRITEFUNCTION, &CurlWeb::on_data);
-            curl_easy_setopt(t->easy, CURLOPT_WRITEDATA, &t->result.body);
+            curl_easy_setopt(t->easy, CURLOPT_WRITEDATA, t.get());
             curl_easy_setopt(t->easy, CURLOPT_TIMEOUT_MS, 10000L);
             curl_easy_setopt(t->easy, CURLOPT_FOLLOWLOCATION, 1L);
+            // This libcurl follows redirects without end by default: a loop
+            // would hold the request until the timeout. WinHTTP stops at 10.
+            curl_easy_setopt(t->easy, CURLOPT_MAXREDIRS, 10L);
+            // Only web addresses, also after a redirect (no file:// and the like).
+            curl_easy_setopt(t->easy, CURLOPT_PROTOCOLS_STR, "http,https");
+            curl_easy_setopt(t->easy, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
             curl_easy_setopt(t->easy, CURLOPT_NOSIGNAL, 1L);
             curl_easy_setopt(t->easy, CURLOPT_ERRORBUFFER, t->errbuf);
             curl_easy_setopt(t->easy, CURLOPT_PRIVATE, t.get());
@@ -84,13 +90,20 @@ private:
     struct Transfer {
         CURL* easy = nullptr;
         bool finished = false;
+        bool too_large = false;  // the body passed kReplyLimitBytes
         FetchResult result;
         char errbuf[CURL_ERROR_SIZE] = {};
     };
 
     static size_t on_data(char* p, size_t size, size_t n, void* user) {
-        static_cast<std::string*>(user)->append(p, size * n);
-        return size * n;
+        auto* t = static_cast<Transfer*>(user);
+        const size_t got = size * n;
+        if (got > kReplyLimitBytes - t->result.body.size()) {
+            t->too_large = true;
+            return 0;  // stops the transfer (CURLE_WRITE_ERROR)
+        }
+        t->result.body.append(p, got);
+        return got;
     }
 
     void drop(Transfer& t) {
@@ -115,6 +128,11 @@ private:
                 curl_easy_getinfo(m->easy_handle, CURLINFO_RESPONSE_CODE, &code);
                 t->result.ok = true;
                 t->result.http_status = static_cast<int>(code);
+            } else if (t->too_large) {
+                t->result.ok = false;
+                t->result.error = kReplyTooLarge;
+                t->result.error_number = kReplyTooLargeNumber;
+                t->result.body.clear();
             } else {
                 t->result.ok = false;
                 t->result.error = t->errbuf[0] ? std::string(t->errbuf)

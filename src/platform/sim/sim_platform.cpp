@@ -1,5 +1,6 @@
 #include "platform/sim/sim_platform.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -135,29 +136,47 @@ std::optional<long long> SimPlatform::file_size(const std::string& path) {
     return static_cast<long long>(n);
 }
 
+namespace {
+std::string temp_of(const std::string& target) { return target + ".tmp"; }
+}  // namespace
+
+void SimPlatform::remove_stale_temp() {
+    std::error_code ec;
+    fs::remove(temp_of(real_path(folder_ + "\\korvel.txt")), ec);
+}
+
 std::optional<std::string> SimPlatform::replace_file(const std::string& path,
                                                      const std::string& bytes) {
     const std::string target = real_path(path);
-    if (placefile_readonly) return std::string("Permission denied");
+    auto fail = [&](const char* why) {
+        ++writes_failed;
+        return std::optional<std::string>(why);
+    };
+    if (placefile_readonly || disk_fault == DiskFault::ReadOnly) return fail("Permission denied");
+    if (disk_fault == DiskFault::Missing) return fail("Path not found");
     // Write beside the target, then rename over it: a reader sees the old or the new file.
-    const std::string tmp = target + ".tmp";
+    const std::string tmp = temp_of(target);
     {
         std::ofstream f(tmp, std::ios::binary | std::ios::trunc);
-        if (!f) return std::string("Path not found");
-        f.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        if (!f) return fail("Path not found");
+        size_t n = bytes.size();
+        if (disk_fault == DiskFault::Full)
+            n = std::min(n, static_cast<size_t>(std::max(0LL, disk_room)));
+        f.write(bytes.data(), static_cast<std::streamsize>(n));
         f.flush();
-        if (!f) {
+        if (!f || n < bytes.size()) {
             f.close();
             std::remove(tmp.c_str());
-            return std::string("Disk full");
+            return fail("Disk full");
         }
     }
     std::error_code ec;
     fs::rename(tmp, target, ec);
     if (ec) {
         std::remove(tmp.c_str());
-        return std::string("Permission denied");
+        return fail("Permission denied");
     }
+    if (on_write) on_write(path, bytes);
     return std::nullopt;
 }
 
@@ -211,6 +230,11 @@ FetchResult SimPlatform::fetch_take(int id) {
         r.body = a.body;
         r.error = a.error;
         r.error_number = a.ok ? 0 : 12029;
+        if (r.ok && r.body.size() > kReplyLimitBytes) {  // as the real web layers do
+            r = FetchResult{};
+            r.error = kReplyTooLarge;
+            r.error_number = kReplyTooLargeNumber;
+        }
     }
     fetches.erase(it);
     return r;
@@ -226,8 +250,10 @@ void SimPlatform::fetch_abandon(int id) {
 
 long long SimPlatform::next_fetch_due() const {
     long long best = -1;
+    // A reply already due but not yet taken is no event to wait for: counting
+    // it stalled the clock when a timer fell due at the same moment.
     for (auto& [id, p] : fetches)
-        if (!p.real && (best < 0 || p.due_ms < best)) best = p.due_ms;
+        if (!p.real && p.due_ms > now_ms && (best < 0 || p.due_ms < best)) best = p.due_ms;
     return best;
 }
 

@@ -41,6 +41,16 @@ public:
     std::vector<SimWindow> desktop;
     std::map<std::string, std::string> settings;  // "app\section\key" -> value
     bool placefile_readonly = false;
+    // Injected file faults for replace_file (script: `fault disk ...`).
+    enum class DiskFault { None, Full, ReadOnly, Missing };
+    DiskFault disk_fault = DiskFault::None;
+    long long disk_room = 0;  // bytes a full disk still takes before it fails
+    int writes_failed = 0;    // replace_file calls that reported a failure
+    // Called after every successful replace_file with the bytes now on disk,
+    // so that tests and the soak driver can check each write.
+    std::function<void(const std::string& path, const std::string& bytes)> on_write;
+    // Removes a temporary file a killed run left beside the placefile.
+    void remove_stale_temp();
     std::deque<std::optional<std::uint32_t>> colour_answers;
     struct WebAnswer {
         bool ok = true;
@@ -65,7 +75,7 @@ public:
         bool real = false;
     };
     std::map<int, Pending> fetches;
-    // Earliest completion time of a scripted fetch still out, or -1.
+    // Earliest completion time after now of a scripted fetch still out, or -1.
     long long next_fetch_due() const;
     bool real_fetch_out() const;
 

@@ -119,6 +119,7 @@ void Simulator::start_program() {
     } else {
         fs::remove(icon, ec);
     }
+    platform_->remove_stale_temp();
     known_enabled_.clear();
     app_ = std::make_unique<App>(*platform_, *this);
     app_->start();
@@ -409,6 +410,23 @@ void Simulator::command(const std::string& line) {
         if (arg(1) == "readonly") platform_->placefile_readonly = true;
         else if (arg(1) == "writable") platform_->placefile_readonly = false;
         else throw ScriptError("placefile readonly|writable");
+    } else if (cmd == "fault") {
+        // fault disk full [BYTES] | readonly | missing | off
+        using F = SimPlatform::DiskFault;
+        if (arg(1) != "disk") throw ScriptError("fault disk full|readonly|missing|off");
+        const std::string& what = arg(2);
+        if (what == "full") {
+            platform_->disk_fault = F::Full;
+            platform_->disk_room = tk.size() > 3 ? to_int(arg(3)) : 0;
+        } else if (what == "readonly") {
+            platform_->disk_fault = F::ReadOnly;
+        } else if (what == "missing") {
+            platform_->disk_fault = F::Missing;
+        } else if (what == "off") {
+            platform_->disk_fault = F::None;
+        } else {
+            throw ScriptError("fault disk full|readonly|missing|off");
+        }
     } else if (cmd == "colordialog") {
         if (arg(1) == "cancel") {
             platform_->colour_answers.push_back(std::nullopt);
