@@ -47,6 +47,14 @@ port=$(wine_session_server web --delay-ms 800)
 slow=$(wine_session_server slow --delay-ms 15000)
 [ -n "$port" ] && export TESSALY_TEST_WEB="http://127.0.0.1:$port"
 [ -n "$slow" ] && export TESSALY_TEST_WEB_SLOW="http://127.0.0.1:$slow"
+# And one that misbehaves on purpose: resets, redirect loops, huge bodies.
+if [ -f "$root/tests/reliability/hostile_server.py" ]; then
+    python3 "$root/tests/reliability/hostile_server.py" --max-seconds 900 >"$wine_session_work/hostile.out" 2>&1 &
+    echo $! >>"$wine_session_work/servers.pid"
+    for _ in $(seq 100); do grep -q '^PORT ' "$wine_session_work/hostile.out" 2>/dev/null && break; sleep 0.05; done
+    hostile=$(sed -n 's/^PORT //p' "$wine_session_work/hostile.out" | head -n1)
+    [ -n "$hostile" ] && export TESSALY_TEST_HOSTILE="http://127.0.0.1:$hostile"
+fi
 
 rc=0
 for suite in "${suites[@]}"; do

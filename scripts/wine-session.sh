@@ -50,7 +50,7 @@ wine_session_start() {
     else
         # Xvfb picks a free display number itself and reports it on fd 3.
         exec 3>"$wine_session_work/display"
-        Xvfb -displayfd 3 -screen 0 "${WINE_SCREEN:-1280x1024x24}" -nolisten tcp >"$wine_session_work/xvfb.log" 2>&1 &
+        Xvfb -displayfd 3 -screen 0 "${WINE_SCREEN:-1280x1024x24}" -nolisten tcp -noreset >"$wine_session_work/xvfb.log" 2>&1 &
         wine_session_xvfb=$!
         exec 3>&-
         for _ in $(seq 200); do

@@ -112,6 +112,13 @@ FetchResult fetch(const std::string& url_utf8) {
         if (!WinHttpReadData(request.h, buf.data(), static_cast<DWORD>(buf.size()), &got))
             return failure(GetLastError());
         if (got == 0) break;
+        if (got > kReplyLimitBytes - r.body.size()) {
+            // A runaway reply is a failed transfer, not a partial one.
+            FetchResult big;
+            big.error = kReplyTooLarge;
+            big.error_number = kReplyTooLargeNumber;
+            return big;
+        }
         r.body.append(buf.data(), got);
     }
     r.ok = true;
