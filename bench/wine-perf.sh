@@ -1,0 +1,331 @@
+#!/bin/bash
+# The real program under Wine, beside the demo viewer, in its own Xvfb and a
+# fresh Wine prefix:
+#   (a) idle with the viewer linked: CPU share of one core of Tessaly.exe and
+#       of the prefix's wineserver (from /proc/PID/stat);
+#   (b) the same with a half-marked track (live motion reads the viewer's
+#       status bar on every tick);
+#   (c) one cross-process status-bar read on its own (bench/wine/panel_probe);
+#   (d) select presses sent with xdotool over the viewer's map: all seen, and
+#       the time from each press to the placefile's change on disk.
+# Lines starting with "wine-perf:" are the results (bench/all.sh collects them).
+# Without Tessaly.exe the viewer-only parts still run and (a), (b), (d) are
+# reported as not measured.
+#   BUILD_DIR     windows build folder (default build/windows)
+#   BUILD_JOBS    parallel build jobs (default 1)
+#   TESSALY_EXE   the program to measure (default BUILD_DIR/Tessaly.exe)
+#   IDLE_SECONDS  length of (a) and (b) (default 60)
+#   PRESSES       select presses in (d) (default 100)
+#   HOLD_MS       how long each press holds the key down (default 100)
+#   ERASE_EVERY   tracks between erase presses in (d) (default 0: the file
+#                 grows by a track every two presses, to ~300 kB at 100)
+#   NO_BUILD=1    use what BUILD_DIR holds
+# With --build-only it installs what is missing, builds and ends.
+set -u
+
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+build=${BUILD_DIR:-$root/build/windows}
+[[ $build == /* ]] || build="$root/$build"
+jobs=${BUILD_JOBS:-1}
+idle=${IDLE_SECONDS:-60}
+presses=${PRESSES:-100}
+exe=${TESSALY_EXE:-$build/Tessaly.exe}
+viewer_title="KTLX - GRLevel3"
+
+say() { echo "wine-perf: $*"; }
+
+# --- packages (fresh Debian 12) -------------------------------------------
+missing=()
+need() { # need PACKAGE TEST-PATH-OR-COMMAND
+    if [[ $2 == /* ]]; then [ -e "$2" ] || missing+=("$1")
+    else command -v "$2" >/dev/null 2>&1 || missing+=("$1"); fi
+}
+need cmake cmake
+need ninja-build ninja
+need wine wine
+need wine64 /usr/lib/wine/wine64
+need g++-mingw-w64-x86-64-posix x86_64-w64-mingw32-g++-posix
+need mingw-w64-tools x86_64-w64-mingw32-pkg-config
+need xvfb Xvfb
+need xdotool xdotool
+need x11-xserver-utils xset
+need python3 python3
+if [ ${#missing[@]} -gt 0 ]; then
+    echo "installing: ${missing[*]}"
+    sudo=""
+    [ "$(id -u)" -ne 0 ] && sudo=sudo
+    $sudo apt-get update || exit 1
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y --no-install-recommends "${missing[@]}" || exit 1
+fi
+
+# --- build -----------------------------------------------------------------
+cd "$root" || exit 1
+if [ "${NO_BUILD:-0}" != 1 ]; then
+    cmake --preset windows -B "$build" >/dev/null || exit 1
+    targets=(demo-viewer tessaly_win32_platform)
+    # The program's target exists once its sources are in the tree.
+    cmake --build "$build" --target help 2>/dev/null | grep -q '^Tessaly:' && targets+=(Tessaly)
+    cmake --build "$build" -j "$jobs" --target "${targets[@]}" >/dev/null || exit 1
+fi
+[ "${1:-}" = --build-only ] && exit 0
+viewer_exe="$build/tools/demo-viewer/demo-viewer.exe"
+[ -f "$viewer_exe" ] || { echo "missing $viewer_exe" >&2; exit 1; }
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/tessaly-wine-perf.XXXXXX") || exit 1
+# The probe links the platform layer as the program does.
+x86_64-w64-mingw32-g++-posix -std=c++20 -O2 -static -I"$root/src" \
+    -D_WIN32_WINNT=0x0601 -DWINVER=0x0601 -DWIN32_LEAN_AND_MEAN -DNOMINMAX \
+    "$root/bench/wine/panel_probe.cpp" "$build/libtessaly_win32_platform.a" "$build/libtessaly_core.a" \
+    -luser32 -lgdi32 -lcomdlg32 -lwinhttp -ladvapi32 -o "$work/panel_probe.exe" || exit 1
+x86_64-w64-mingw32-g++-posix -O2 -static "$root/bench/wine/timer_probe.cpp" -luser32 \
+    -o "$work/timer_probe.exe" || exit 1
+
+# --- Wine session (as scripts/run-wine-tests.sh) -----------------------------
+xvfb=""
+# shellcheck disable=SC2317  # run from the EXIT trap
+cleanup() {
+    for p in ${tessaly_pid:-} ${timer_pid:-} ${viewer_pid:-}; do kill "$p" 2>/dev/null; done
+    if [ -n "${WINEPREFIX:-}" ]; then
+        timeout 30 wineserver -w || timeout 10 wineserver -k
+    fi
+    [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null && wait "$xvfb" 2>/dev/null
+    rm -rf "$work"
+}
+trap cleanup EXIT
+trap 'exit 130' INT TERM
+
+exec 3>"$work/display"
+# -noreset: the server must not reset when the last client (wineboot's) leaves,
+# or the next command finds no display for a moment.
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset >"$work/xvfb.log" 2>&1 &
+xvfb=$!
+exec 3>&-
+for _ in $(seq 200); do
+    [ -s "$work/display" ] && break
+    kill -0 "$xvfb" 2>/dev/null || break
+    sleep 0.05
+done
+[ -s "$work/display" ] || { echo "Xvfb did not start:" >&2; cat "$work/xvfb.log" >&2; exit 1; }
+DISPLAY=":$(head -n1 "$work/display")"
+export DISPLAY
+mkdir "$work/tmp"
+export WINEPREFIX="$work/prefix" TMPDIR="$work/tmp" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+unset http_proxy https_proxy HTTP_PROXY HTTPS_PROXY
+
+t=$(date +%s)
+timeout 120 wineboot -i >/dev/null 2>&1 || { echo "wineboot failed" >&2; exit 1; }
+timeout 60 wineserver -w
+reg() { timeout 60 wine reg add "$@" /f >/dev/null 2>&1 || { echo "reg add $1 $3 failed" >&2; exit 1; }; }
+reg 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0
+reg 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N
+# The program's settings, so that no first-start notice or editor appears.
+key='HKCU\Software\VB and VBA Program Settings\Tessaly\Korvel3'
+for kv in grtype=gr3 version=4.2 hkselect=Q hkerase=W hketa=X; do
+    reg "$key" /v "${kv%%=*}" /t REG_SZ /d "${kv#*=}"
+done
+timeout 60 wineserver -w
+xdotool mousemove 1279 1023 || true
+xset r off || echo "warning: autorepeat stays on" >&2  # one press is one press
+echo "wine prefix ready: $(( $(date +%s) - t )) s"
+
+# --- CPU sampling ----------------------------------------------------------
+hz=$(getconf CLK_TCK)
+# utime + stime in ticks; the fields after the command name's closing ")".
+ticks() {
+    local v=""
+    [ -n "$1" ] && v=$(sed 's/.*) //' "/proc/$1/stat" 2>/dev/null | awk '{print $12 + $13}')
+    echo "${v:-0}"
+}
+now() { date +%s.%N; }
+# Ours is the wineserver working in the socket folder under our own TMPDIR.
+wineserver_pid() {
+    local p
+    for p in $(pgrep -x wineserver64; pgrep -x wineserver); do
+        case $(readlink "/proc/$p/cwd" 2>/dev/null) in "$TMPDIR"/*) echo "$p"; return ;; esac
+    done
+}
+# Every process of this prefix (the wineserver and the Wine processes).
+prefix_pids() {
+    local p
+    for p in /proc/[0-9]*; do
+        tr '\0' '\n' 2>/dev/null <"$p/environ" | grep -qxF "WINEPREFIX=$WINEPREFIX" && echo "${p#/proc/}"
+    done
+    wineserver_pid
+}
+# sample NAME PID... : remembers ticks and time under NAME
+declare -A s_ticks s_time
+sample() {
+    local name=$1 sum=0 p; shift
+    for p in "$@"; do sum=$(( sum + $(ticks "$p") )); done
+    s_ticks[$name]=$sum
+    s_time[$name]=$(now)
+}
+# share NAME PID... : % of one core since sample NAME
+share() {
+    local name=$1 sum=0 p; shift
+    for p in "$@"; do sum=$(( sum + $(ticks "$p") )); done
+    awk -v c="$(( sum - s_ticks[$name] ))" -v hz="$hz" -v t0="${s_time[$name]}" -v t1="$(now)" \
+        'BEGIN{printf "%.2f", 100 * c / hz / (t1 - t0)}'
+}
+load() { cut -d' ' -f1-3 /proc/loadavg; }
+# field KEY LINE: the word after KEY in a "key value key value" line
+field() { awk -v k="$1" '{for (i = 1; i < NF; i++) if ($i == k) print $(i + 1)}' <<<"$2"; }
+
+ws=$(wineserver_pid)
+
+# --- the viewer ------------------------------------------------------------
+app="$work/app"
+mkdir -p "$app"
+placefile="$app/korvel.txt"
+winpath() { echo "Z:${1//\//\\}"; }
+wine "$viewer_exe" --site KTLX --kind GRLevel3 --placefile "$(winpath "$placefile")" \
+    --center 35.2,-97.4 --scale 0.01 >"$work/viewer.log" 2>&1 &
+viewer_pid=$!
+vwin=$(timeout 30 xdotool search --sync --name "^$viewer_title\$" | head -n1)
+[ -n "$vwin" ] || { echo "the demo viewer's window did not appear" >&2; exit 1; }
+ws=${ws:-$(wineserver_pid)}
+eval "$(xdotool getwindowgeometry --shell "$vwin")"  # X Y WIDTH HEIGHT
+vx=$X vy=$Y vw=$WIDTH vh=$HEIGHT
+say "machine: $(nproc) cores, $(sed -n 's/^model name[[:space:]]*: //p' /proc/cpuinfo | head -n1), load $(load)"
+sleep 3
+
+# Baseline: the viewer alone, so the wineserver's share for Tessaly is seen net.
+base_s=$(( idle < 20 ? idle : 20 ))
+sample base "$ws"; sample vbase "$viewer_pid"
+sleep "$base_s"
+ws_base=$(share base "$ws"); v_base=$(share vbase "$viewer_pid")
+say "viewer alone ${base_s} s: wineserver ${ws_base} %, viewer ${v_base} % of a core (load $(load))"
+
+# --- (c) one status-bar read -----------------------------------------------
+xdotool mousemove $(( vx + vw / 3 )) $(( vy + vh / 2 ))
+sleep 0.3
+wine "$work/panel_probe.exe" "$viewer_title" 5 >"$work/probe.log" 2>&1 &
+probe=$!
+for _ in $(seq 600); do grep -q '^begin' "$work/probe.log" 2>/dev/null && break; sleep 0.01; done
+sample pws "$ws"; sample pv "$viewer_pid"
+for _ in $(seq 3000); do grep -q '^end' "$work/probe.log" 2>/dev/null && break; sleep 0.01; done
+p_ws=$(share pws "$ws"); p_v=$(share pv "$viewer_pid")
+wait "$probe"; probe_rc=$?
+line=$(tr -d '\r' <"$work/probe.log" | grep '^end')
+if [ -n "$line" ] && [ "$probe_rc" -eq 0 ]; then
+    wall_us=$(field wall_us_per_read "$line")
+    own_us=$(field own_cpu_us_per_read "$line")
+    # While the probe reads back to back, the wineserver's and the viewer's
+    # shares are their CPU per read as a fraction of one read's wall time.
+    ws_us=$(awk -v w="$wall_us" -v s="$p_ws" -v b="$ws_base" 'BEGIN{printf "%.0f", w * (s - b) / 100}')
+    v_us=$(awk -v w="$wall_us" -v s="$p_v" -v b="$v_base" 'BEGIN{printf "%.0f", w * (s - b) / 100}')
+    say "panel read: ${wall_us} us wall each; CPU ${own_us} us reader + ${ws_us} us wineserver + ${v_us} us viewer (load $(load))"
+else
+    say "panel read: probe failed (exit $probe_rc): $(tr -d '\r' <"$work/probe.log" | tail -n3)"
+fi
+
+# --- the floor: a bare program with one fast timer --------------------------
+xdotool mousemove 1279 1023
+wine "$work/timer_probe.exe" 5 >/dev/null 2>&1 &
+timer_pid=$!
+sleep 3
+floor_s=$(( idle < 30 ? idle : 30 ))
+sample fp "$timer_pid"; sample fw "$ws"
+sleep "$floor_s"
+f_p=$(share fp "$timer_pid"); f_w=$(share fw "$ws")
+kill "$timer_pid" 2>/dev/null; wait "$timer_pid" 2>/dev/null
+floor=$(awk -v p="$f_p" -v w="$f_w" -v b="$ws_base" 'BEGIN{printf "%.2f", p + w - b}')
+say "bare 5 ms timer ${floor_s} s: program ${f_p} % + wineserver ${f_w} % of a core; net ${floor} % (load $(load))"
+
+# --- Tessaly ---------------------------------------------------------------
+if [ ! -f "$exe" ]; then
+    say "Tessaly.exe: not found at $exe; idle, half-marked and key-to-file latency not measured"
+    exit 0
+fi
+cp "$exe" "$app/Tessaly.exe"
+# The icon file the installation check asks for.
+if [ -f "$(dirname "$exe")/stormtrack.png" ]; then cp "$(dirname "$exe")/stormtrack.png" "$app/"
+elif [ -f "$root/assets/stormtrack.png" ]; then cp "$root/assets/stormtrack.png" "$app/"
+else printf 'png' >"$app/stormtrack.png"; fi
+(cd "$app" && exec wine "$app/Tessaly.exe") >"$work/tessaly.log" 2>&1 &
+tessaly_pid=$!
+# Started once it has written its header-only placefile and found the viewer.
+for _ in $(seq 300); do [ -s "$placefile" ] && break; sleep 0.1; done
+[ -s "$placefile" ] || { say "Tessaly.exe wrote no placefile in 30 s"; cat "$work/tessaly.log" >&2; exit 1; }
+sleep 3
+kill -0 "$tessaly_pid" 2>/dev/null || { say "Tessaly.exe ended early"; cat "$work/tessaly.log" >&2; exit 1; }
+# Its windows are kept out of the marking area.
+avoid=()
+nwin=0
+for w in $(xdotool search --onlyvisible --pid "$tessaly_pid" 2>/dev/null); do
+    eval "$(xdotool getwindowgeometry --shell "$w")"
+    avoid+=(--avoid "$X,$Y,$(( X + WIDTH )),$(( Y + HEIGHT ))")
+    nwin=$(( nwin + 1 ))
+done
+echo "Tessaly.exe: $nwin visible window(s) kept out of the marking area"
+
+# --- (a) idle --------------------------------------------------------------
+xdotool mousemove 1279 1023
+sleep 2
+mapfile -t all < <(prefix_pids)
+sample pa "${all[@]}"; sample ta "$tessaly_pid"; sample wa "$ws"
+sleep "$idle"
+t_a=$(share ta "$tessaly_pid"); w_a=$(share wa "$ws"); p_a=$(share pa "${all[@]}")
+net_a=$(awk -v t="$t_a" -v w="$w_a" -v b="$ws_base" 'BEGIN{printf "%.2f", t + w - b}')
+say "idle ${idle} s: Tessaly.exe ${t_a} % + wineserver ${w_a} % of a core (viewer alone: ${ws_base} %);" \
+    "net ${net_a} %, $(awk -v a="$net_a" -v f="$floor" 'BEGIN{printf "%.1f", (f > 0 ? a / f : 0)}') x the bare timer;" \
+    "whole prefix ${p_a} %; target <= 1 %: $(awk -v n="$net_a" 'BEGIN{print (n <= 1 ? "met" : "NOT met")}')" \
+    "(load $(load))"
+
+# --- (b) half-marked track -------------------------------------------------
+xdotool windowfocus --sync "$vwin" 2>/dev/null || xdotool windowfocus "$vwin"
+xdotool mousemove $(( vx + vw / 3 )) $(( vy + vh * 2 / 3 ))
+sleep 0.5
+before=$(cksum <"$placefile")
+xdotool keydown q; sleep 0.1; xdotool keyup q
+for _ in $(seq 50); do [ "$(cksum <"$placefile")" != "$before" ] && break; sleep 0.05; done
+if [ "$(cksum <"$placefile")" = "$before" ]; then
+    say "half-marked: the select press did not change the placefile; not measured"
+else
+    sleep 1
+    sample tb "$tessaly_pid"; sample wb "$ws"; sample vb "$viewer_pid"
+    sleep "$idle"
+    t_b=$(share tb "$tessaly_pid"); w_b=$(share wb "$ws"); v_b=$(share vb "$viewer_pid")
+    say "half-marked ${idle} s: Tessaly.exe ${t_b} % + wineserver ${w_b} % + viewer ${v_b} % of a core;" \
+        "net of the idle figures $(awk -v t="$t_b" -v w="$w_b" -v v="$v_b" -v ta="$t_a" -v wa="$w_a" -v vb="$v_base" \
+        'BEGIN{printf "%.2f", t + w + v - ta - wa - vb}') % (load $(load))"
+fi
+# Erase: the presses start from an empty track.
+before=$(cksum <"$placefile")
+xdotool keydown w; sleep 0.1; xdotool keyup w
+for _ in $(seq 50); do [ "$(cksum <"$placefile")" != "$before" ] && break; sleep 0.05; done
+sleep 0.5
+
+# --- (d) key to placefile --------------------------------------------------
+# The keys go to the viewer, as a spotter's do.
+xdotool windowfocus --sync "$vwin" 2>/dev/null || xdotool windowfocus "$vwin"
+python3 "$root/bench/wine/presses.py" --file "$placefile" --presses "$presses" --hold-ms "${HOLD_MS:-100}" \
+    --erase-every "${ERASE_EVERY:-0}" \
+    --area "$(( vx + 20 )),$(( vy + 40 )),$(( vx + vw - 20 )),$(( vy + vh - 60 ))" "${avoid[@]}" \
+    >"$work/presses.log" 2>&1
+rc=$?
+sed 's/^/  /' "$work/presses.log" | grep -v '^  summary' | awk 'NR % 10 == 1' 
+line=$(grep '^summary' "$work/presses.log")
+if [ -n "$line" ]; then
+    p95=$(field p95_ms "$line")
+    say "key to placefile: ${line#summary }; target p95 < 40 ms:" \
+        "$(awk -v p="$p95" 'BEGIN{print (p < 40 ? "met" : "NOT met")}') (load $(load))"
+else
+    say "key to placefile: driver failed: $(tail -n3 "$work/presses.log")"
+fi
+
+# --- (e) idle again, with the tracks of (d) in the placefile ----------------
+if kill -0 "$tessaly_pid" 2>/dev/null; then
+    xdotool mousemove 1279 1023
+    sleep 2
+    lines=$(wc -l <"$placefile"); bytes=$(wc -c <"$placefile")
+    sample te "$tessaly_pid"; sample we "$ws"; sample ve "$viewer_pid"
+    sleep "$idle"
+    t_e=$(share te "$tessaly_pid"); w_e=$(share we "$ws"); v_e=$(share ve "$viewer_pid")
+    say "idle ${idle} s with a ${lines}-line (${bytes} bytes) placefile: Tessaly.exe ${t_e} % + wineserver" \
+        "${w_e} % of a core; viewer ${v_e} % (load $(load))"
+else
+    say "Tessaly.exe ended during the run"
+    rc=1
+fi
+exit "$rc"

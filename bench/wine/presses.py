@@ -1,0 +1,197 @@
+#!/usr/bin/env python3
+"""Key-to-placefile latency: sends select presses with xdotool with the mouse
+over the viewer's map and times each press to the placefile's change on disk.
+
+Presses come in pairs (start and end of a track) at points a few dozen pixels
+apart, so that every press changes the file; every ERASE pairs an erase press
+(timed too, reported apart) keeps the file at a realistic size. The change is
+seen with inotify on the file's folder (the writer may replace the file by
+rename or write it in place) and confirmed by a change of its bytes.
+
+Prints one line per press and a summary line starting with "summary".
+"""
+import argparse
+import ctypes
+import ctypes.util
+import os
+import select
+import struct
+import subprocess
+import sys
+import time
+
+IN_MODIFY, IN_CLOSE_WRITE, IN_MOVED_TO, IN_CREATE = 0x2, 0x8, 0x80, 0x100
+
+
+class Watch:
+    """inotify on a folder, filtered to one file name; falls back to polling."""
+
+    def __init__(self, path):
+        self.path, self.name = path, os.path.basename(path).encode()
+        libc = ctypes.CDLL(ctypes.util.find_library("c") or "libc.so.6", use_errno=True)
+        self.fd = libc.inotify_init1(os.O_NONBLOCK)
+        if self.fd >= 0:
+            mask = IN_MODIFY | IN_CLOSE_WRITE | IN_MOVED_TO | IN_CREATE
+            if libc.inotify_add_watch(self.fd, os.path.dirname(path).encode(), mask) < 0:
+                os.close(self.fd)
+                self.fd = -1
+        self.mode = "inotify" if self.fd >= 0 else "poll"
+
+    def drain(self):
+        """True when an event for the file was read."""
+        hit = False
+        while True:
+            try:
+                buf = os.read(self.fd, 65536)
+            except BlockingIOError:
+                return hit
+            i = 0
+            while i + 16 <= len(buf):
+                _, _, _, n = struct.unpack_from("iIII", buf, i)
+                if buf[i + 16:i + 16 + n].rstrip(b"\0") == self.name:
+                    hit = True
+                i += 16 + n
+
+    def content(self):
+        try:
+            with open(self.path, "rb") as f:
+                return f.read()
+        except OSError:
+            return None
+
+    def wait_change(self, before, deadline, at=None, action=None):
+        """Monotonic time at which the bytes first differ from `before`, or
+        None; runs `action` once at time `at` meanwhile (the key's release)."""
+        seen = None
+        while True:
+            now = time.monotonic()
+            if action and now >= at:
+                action()
+                action = None
+                if seen is not None:
+                    return seen
+                continue
+            if seen is not None and not action:
+                return seen
+            if now >= deadline:
+                if action:
+                    action()
+                return None
+            step = min(0.05, deadline - now, (at - now) if action else 1)
+            if self.mode == "inotify":
+                r, _, _ = select.select([self.fd], [], [], max(step, 0))
+                if not r or not self.drain():
+                    continue
+            else:
+                time.sleep(min(0.0005, max(step, 0)))
+            t = time.monotonic()
+            if self.content() != before:
+                seen = t
+
+
+class Xdo:
+    """One xdotool reading commands from a pipe: a command goes out when it is
+    written, without the ~15 ms start-up of a new xdotool for each."""
+
+    def __init__(self):
+        self.p = subprocess.Popen(["xdotool", "-"], stdin=subprocess.PIPE, text=True, bufsize=1)
+
+    def __call__(self, *args):
+        self.p.stdin.write(" ".join(args) + "\n")
+        self.p.stdin.flush()
+
+    def close(self):
+        self.p.stdin.close()
+        self.p.wait(timeout=10)
+
+
+def pct(values, p):
+    s = sorted(values)
+    if not s:
+        return float("nan")
+    k = (len(s) - 1) * p / 100.0
+    lo, hi = int(k), min(int(k) + 1, len(s) - 1)
+    return s[lo] + (s[hi] - s[lo]) * (k - lo)
+
+
+def main():
+    ap = argparse.ArgumentParser()
+    ap.add_argument("--file", required=True)
+    ap.add_argument("--presses", type=int, default=100)
+    ap.add_argument("--select", default="q")
+    ap.add_argument("--erase", default="w")
+    ap.add_argument("--erase-every", type=int, default=10, help="pairs between erases (0: never)")
+    ap.add_argument("--area", required=True, help="X0,Y0,X1,Y1: screen rectangle to mark in")
+    ap.add_argument("--avoid", action="append", default=[], help="X0,Y0,X1,Y1 to keep the mouse out of")
+    ap.add_argument("--hold-ms", type=float, default=100)
+    ap.add_argument("--timeout", type=float, default=2.0)
+    a = ap.parse_args()
+
+    x0, y0, x1, y1 = map(int, a.area.split(","))
+    avoid = [tuple(map(int, r.split(","))) for r in a.avoid]
+
+    def free(x, y):
+        return all(not (ax0 - 8 <= x <= ax1 + 8 and ay0 - 8 <= y <= ay1 + 8) for ax0, ay0, ax1, ay1 in avoid)
+
+    # Track starts on a coarse grid; the end mark 60 px east-south-east.
+    starts = [(x, y) for y in range(y0 + 20, y1 - 60, 37) for x in range(x0 + 20, x1 - 90, 53)
+              if free(x, y) and free(x + 60, y + 25)]
+    if not starts:
+        print("no free points in the marking area", file=sys.stderr)
+        return 2
+
+    w = Watch(a.file)
+    xdo = Xdo()
+    lat, erase_lat = [], []
+    missed = 0
+
+    def press(key, x, y, kind, i):
+        nonlocal missed
+        xdo("mousemove", str(x), str(y))
+        # The viewer shows the new position once it has the mouse move; the
+        # spacing also keeps presses out of step with the program's timer.
+        time.sleep(0.12 + 0.011 * (i % 7))
+        if w.mode == "inotify":
+            w.drain()
+        before = w.content()
+        t0 = time.monotonic()
+        xdo("keydown", key)
+        # The key is held while the file is watched, then released.
+        t = w.wait_change(before, t0 + a.timeout, t0 + a.hold_ms / 1000.0, lambda: xdo("keyup", key))
+        if t is None:
+            missed += 1
+            print(f"{kind} {i}: no change within {a.timeout:.1f} s", flush=True)
+            return
+        ms = (t - t0) * 1000
+        (lat if kind == "select" else erase_lat).append(ms)
+        size = len(w.content() or b"")
+        print(f"{kind} {i}: {ms:.1f} ms, file {size} bytes", flush=True)
+        # Let a write that is still going on end before the next press.
+        time.sleep(0.05)
+
+    pairs = (a.presses + 1) // 2
+    n = 0
+    for k in range(pairs):
+        sx, sy = starts[k % len(starts)]
+        press(a.select, sx, sy, "select", n)
+        n += 1
+        if n < a.presses:
+            press(a.select, sx + 60, sy + 25, "select", n)
+            n += 1
+        if a.erase_every and (k + 1) % a.erase_every == 0 and n < a.presses:
+            press(a.erase, sx + 30, sy + 12, "erase", k)
+
+    xdo.close()
+    seen = len(lat)
+    nan = float("nan")
+    print(f"summary presses {a.presses} seen {seen} missed_all_kinds {missed} "
+          f"median_ms {pct(lat, 50):.1f} p95_ms {pct(lat, 95):.1f} max_ms {max(lat) if lat else nan:.1f} "
+          f"erase_count {len(erase_lat)} erase_median_ms {pct(erase_lat, 50):.1f} "
+          f"erase_p95_ms {pct(erase_lat, 95):.1f} last20_median_ms {pct(lat[-20:], 50):.1f} "
+          f"last20_p95_ms {pct(lat[-20:], 95):.1f} final_bytes {len(w.content() or b'')} watch {w.mode}",
+          flush=True)
+    return 0 if seen == a.presses else 1
+
+
+if __name__ == "__main__":
+    sys.exit(main())
