@@ -35,28 +35,7 @@ viewer_title="KTLX - GRLevel3"
 say() { echo "wine-perf: $*"; }
 
 # --- packages (fresh Debian 12) -------------------------------------------
-missing=()
-need() { # need PACKAGE TEST-PATH-OR-COMMAND
-    if [[ $2 == /* ]]; then [ -e "$2" ] || missing+=("$1")
-    else command -v "$2" >/dev/null 2>&1 || missing+=("$1"); fi
-}
-need cmake cmake
-need ninja-build ninja
-need wine wine
-need wine64 /usr/lib/wine/wine64
-need g++-mingw-w64-x86-64-posix x86_64-w64-mingw32-g++-posix
-need mingw-w64-tools x86_64-w64-mingw32-pkg-config
-need xvfb Xvfb
-need xdotool xdotool
-need x11-xserver-utils xset
-need python3 python3
-if [ ${#missing[@]} -gt 0 ]; then
-    echo "installing: ${missing[*]}"
-    sudo=""
-    [ "$(id -u)" -ne 0 ] && sudo=sudo
-    $sudo apt-get update || exit 1
-    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y --no-install-recommends "${missing[@]}" || exit 1
-fi
+"$root/scripts/setup-windows.sh" || exit 1
 
 # --- build -----------------------------------------------------------------
 cd "$root" || exit 1
@@ -80,51 +59,26 @@ x86_64-w64-mingw32-g++-posix -std=c++20 -O2 -static -I"$root/src" \
 x86_64-w64-mingw32-g++-posix -O2 -static "$root/bench/wine/timer_probe.cpp" -luser32 \
     -o "$work/timer_probe.exe" || exit 1
 
-# --- Wine session (as scripts/run-wine-tests.sh) -----------------------------
-xvfb=""
+# --- Wine session ------------------------------------------------------------
+t=$(date +%s)
+# shellcheck source=scripts/wine-session.sh
+. "$root/scripts/wine-session.sh"
+wine_session_start || exit 1
 # shellcheck disable=SC2317  # run from the EXIT trap
 cleanup() {
     for p in ${tessaly_pid:-} ${timer_pid:-} ${viewer_pid:-}; do kill "$p" 2>/dev/null; done
-    if [ -n "${WINEPREFIX:-}" ]; then
-        timeout 30 wineserver -w || timeout 10 wineserver -k
-    fi
-    [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null && wait "$xvfb" 2>/dev/null
+    wine_session_end
     rm -rf "$work"
 }
 trap cleanup EXIT
 trap 'exit 130' INT TERM
-
-exec 3>"$work/display"
-# -noreset: the server must not reset when the last client (wineboot's) leaves,
-# or the next command finds no display for a moment.
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset >"$work/xvfb.log" 2>&1 &
-xvfb=$!
-exec 3>&-
-for _ in $(seq 200); do
-    [ -s "$work/display" ] && break
-    kill -0 "$xvfb" 2>/dev/null || break
-    sleep 0.05
-done
-[ -s "$work/display" ] || { echo "Xvfb did not start:" >&2; cat "$work/xvfb.log" >&2; exit 1; }
-DISPLAY=":$(head -n1 "$work/display")"
-export DISPLAY
-mkdir "$work/tmp"
-export WINEPREFIX="$work/prefix" TMPDIR="$work/tmp" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-unset http_proxy https_proxy HTTP_PROXY HTTPS_PROXY
-
-t=$(date +%s)
-timeout 120 wineboot -i >/dev/null 2>&1 || { echo "wineboot failed" >&2; exit 1; }
-timeout 60 wineserver -w
 reg() { timeout 60 wine reg add "$@" /f >/dev/null 2>&1 || { echo "reg add $1 $3 failed" >&2; exit 1; }; }
-reg 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0
-reg 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N
 # The program's settings, so that no first-start notice or editor appears.
 key='HKCU\Software\VB and VBA Program Settings\Tessaly\Korvel3'
 for kv in grtype=gr3 version=4.2 hkselect=Q hkerase=W hketa=X; do
     reg "$key" /v "${kv%%=*}" /t REG_SZ /d "${kv#*=}"
 done
 timeout 60 wineserver -w
-xdotool mousemove 1279 1023 || true
 xset r off || echo "warning: autorepeat stays on" >&2  # one press is one press
 echo "wine prefix ready: $(( $(date +%s) - t )) s"
 
