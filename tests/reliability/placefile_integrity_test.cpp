@@ -114,7 +114,9 @@ TEST_F(Integrity, AReaderNeverSeesATornFile) {
     const int cycles = static_cast<int>(env_or("TESSALY_TORN_CYCLES", 24));
     const std::string script = busy_script(cycles);
     Reference ref = reference_run(dir, script);
-    ASSERT_GT(ref.writes, 1000u);
+    // Each cycle rewrites the file some hundred times; fewer cycles run
+    // under the sanitizers.
+    ASSERT_GT(ref.writes, 50u * static_cast<unsigned>(cycles));
     fs::create_directories(dir);
     std::string path = write_script("busy", script);
 
