@@ -23,6 +23,8 @@ wine_session_end() {
     if [ -n "$wine_session_work" ]; then
         [ -f "$wine_session_work/servers.pid" ] && xargs -r kill <"$wine_session_work/servers.pid" 2>/dev/null
         rm -rf "$wine_session_work"
+        if [ -n "${wine_session_tmpdir:-}" ]; then export TMPDIR="$wine_session_tmpdir"; else unset TMPDIR; fi
+        unset WINEPREFIX
     fi
     wine_session_work=""
 }
@@ -43,6 +45,8 @@ wine_session_server() {
 }
 
 wine_session_start() {
+    # The caller's TMPDIR comes back when the session ends.
+    wine_session_tmpdir=${TMPDIR-}
     wine_session_work=$(mktemp -d "${TMPDIR:-/tmp}/tessaly-wine.XXXXXX") || return 1
     trap wine_session_end EXIT
     if [ "${USE_DISPLAY:-0}" = 1 ] && [ -n "${DISPLAY:-}" ]; then

@@ -208,8 +208,11 @@ TEST_F(Hostile, ReplyBodyCap) {
     script("press Q\nwait 5\n");
     sim->platform().desktop[0].panels[4] = "36.15, -97.2";
     script("wait 5\npress Q\nwait 5\n");
-    std::string replies = "web reply \"" + big + "\"\n";
-    for (int i = 0; i < 7; ++i) replies += "web reply \"" + edge + "\"\n";
+    // Forward slashes: a script's quoted text treats a backslash as an escape.
+    const std::string big_in_script = fs::path(big).generic_string(),
+                      edge_in_script = fs::path(edge).generic_string();
+    std::string replies = "web reply \"" + big_in_script + "\"\n";
+    for (int i = 0; i < 7; ++i) replies += "web reply \"" + edge_in_script + "\"\n";
     script(replies + "press X\nwait 10\n");
     EXPECT_NE(out.str().find("msgbox \"Tessaly\" \"Source: run_eta Description: The reply is "
                              "larger than 1 MiB\\rNumber: 12152\""),

@@ -62,6 +62,19 @@ std::string position_text(double centre_lat, double centre_lon, double scale, co
     return buf;
 }
 
+// The viewer's map once its window has stopped changing size: without a
+// window manager Wine may still resize a new window after it first shows.
+MapArea settled_map(const DemoViewerProcess& viewer) {
+    MapArea m = viewer.map_area();
+    for (int i = 0; i < 40; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        MapArea now = viewer.map_area();
+        if (now.width == m.width && now.height == m.height && i >= 2) break;
+        m = now;
+    }
+    return m;
+}
+
 size_t index_of(const std::vector<std::string>& v, const std::string& s) {
     return static_cast<size_t>(std::find(v.begin(), v.end(), s) - v.begin());
 }
@@ -72,7 +85,7 @@ TEST(DemoViewer, PanelFourShowsThePositionUnderTheMouse) {
     const std::string title = "KVNX - GRLevel3";
     DemoViewerProcess viewer("--site KVNX --center 35.2231,-97.4412 --scale 0.001", title);
     ASSERT_TRUE(viewer.ready()) << viewer.error();
-    MapArea m = viewer.map_area();
+    MapArea m = settled_map(viewer);
     ASSERT_GT(m.width, 300);
     ASSERT_GT(m.height, 300);
     Win32Platform p;
@@ -91,6 +104,7 @@ TEST(DemoViewer, PanelFourShowsThePositionUnderTheMouse) {
         {m.width - 1, m.height - 1},
     };
     for (const Pixel& px : pixels) {
+        m = settled_map(viewer);
         std::string want = position_text(35.2231, -97.4412, 0.001, m, px.x, px.y);
         viewer.point_at(px.x, px.y);
         PanelRead r = read_until(p, title, PanelStatus::Text, want);
@@ -129,7 +143,7 @@ TEST(DemoViewer, TheProgramFindsItAndReadsTheCursorPosition) {
     const std::string title = "KINX - GRLevel3";
     DemoViewerProcess viewer("--site KINX --center 36.1750,-95.5644 --scale 0.002", title);
     ASSERT_TRUE(viewer.ready()) << viewer.error();
-    MapArea m = viewer.map_area();
+    MapArea m = settled_map(viewer);
     Win32Platform p;
     NoViews views;
     tessaly::App app(p, views);
@@ -198,7 +212,7 @@ TEST_P(DemoViewerKinds, WarningsWindowIsNotTakenForTheViewer) {
     EXPECT_TRUE(choice.enabled);
 
     // The kind's choice reads this viewer's panel 4.
-    MapArea m = viewer.map_area();
+    MapArea m = settled_map(viewer);
     viewer.point_at(m.width / 3, m.height / 3);
     PanelRead r = read_until(p, title, PanelStatus::Text,
                              position_text(32.5731, -97.3031, 0.002, m, m.width / 3, m.height / 3));
