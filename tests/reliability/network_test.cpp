@@ -14,6 +14,7 @@
 #include <thread>
 
 #include "app/app.h"
+#include "loopback_server.h"
 #include "online/frm_new_eta.h"
 #include "platform/posix/real_web.h"
 #include "platform/sim/simulator.h"
@@ -24,41 +25,14 @@ using Clock = std::chrono::steady_clock;
 
 namespace {
 
-class HostileServer {
+class HostileServer : public LoopbackServer {
 public:
-    HostileServer() {
-        int fds[2];
-        if (pipe(fds) != 0) return;
-        pid_ = fork();
-        if (pid_ == 0) {
-            dup2(fds[1], 1);
-            close(fds[0]);
-            close(fds[1]);
-            std::string script = std::string(TESSALY_RELIABILITY_DIR) + "/hostile_server.py";
-            execlp("python3", "python3", script.c_str(), "--max-seconds", "120", nullptr);
-            _exit(127);
-        }
-        close(fds[1]);
-        out_ = fdopen(fds[0], "r");
-        char line[64] = {};
-        if (out_ && std::fgets(line, sizeof line, out_)) std::sscanf(line, "PORT %d", &port_);
-    }
-    ~HostileServer() {
-        if (pid_ > 0) {
-            kill(pid_, SIGTERM);
-            waitpid(pid_, nullptr, 0);
-        }
-        if (out_) std::fclose(out_);
-    }
+    HostileServer()
+        : LoopbackServer({"python3", std::string(TESSALY_RELIABILITY_DIR) + "/hostile_server.py",
+                          "--max-seconds", "120"}) {}
     std::string base(const std::string& mode) const {
-        return "http://127.0.0.1:" + std::to_string(port_) + "/" + mode + "/";
+        return "http://127.0.0.1:" + std::to_string(port()) + "/" + mode + "/";
     }
-    int port() const { return port_; }
-
-private:
-    pid_t pid_ = -1;
-    FILE* out_ = nullptr;
-    int port_ = 0;
 };
 
 struct Fetched {

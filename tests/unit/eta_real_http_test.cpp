@@ -18,6 +18,7 @@
 #include <thread>
 
 #include "app/app.h"
+#include "loopback_server.h"
 #include "online/frm_new_eta.h"
 #include "platform/posix/real_web.h"
 #include "platform/sim/simulator.h"
@@ -27,10 +28,15 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// The test server, started for one test and stopped by its process id.
-class FakeServer {
+// The GeoNames stand-in with the test data's map and replies.
+class FakeServer : public LoopbackServer {
 public:
-    FakeServer(const std::string& log, const std::vector<std::string>& extra) {
+    FakeServer(const std::string& log, const std::vector<std::string>& extra)
+        : LoopbackServer(arguments(log, extra)) {}
+
+private:
+    static std::vector<std::string> arguments(const std::string& log,
+                                              const std::vector<std::string>& extra) {
         const std::string gn = std::string(TESSALY_TESTDATA) + "/geonames";
         std::vector<std::string> args = {"python3",
                                          gn + "/fake_geonames.py",
@@ -45,37 +51,8 @@ public:
                                          "--max-seconds",
                                          "60"};
         args.insert(args.end(), extra.begin(), extra.end());
-        int fds[2];
-        if (pipe(fds) != 0) return;
-        pid_ = fork();
-        if (pid_ == 0) {
-            dup2(fds[1], 1);
-            close(fds[0]);
-            close(fds[1]);
-            std::vector<char*> argv;
-            for (auto& a : args) argv.push_back(a.data());
-            argv.push_back(nullptr);
-            execvp("python3", argv.data());
-            _exit(127);
-        }
-        close(fds[1]);
-        out_ = fdopen(fds[0], "r");
-        char line[128] = {};
-        if (out_ && std::fgets(line, sizeof line, out_)) std::sscanf(line, "PORT %d", &port_);
+        return args;
     }
-    ~FakeServer() {
-        if (pid_ > 0) {
-            kill(pid_, SIGTERM);
-            waitpid(pid_, nullptr, 0);
-        }
-        if (out_) std::fclose(out_);
-    }
-    int port() const { return port_; }
-
-private:
-    pid_t pid_ = -1;
-    FILE* out_ = nullptr;
-    int port_ = 0;
 };
 
 std::vector<std::string> lines_of(const std::string& path) {
