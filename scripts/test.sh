@@ -5,6 +5,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup-native.sh
+# The portable core stays free of Win32 headers and types.
+scripts/check-portable.sh
 cmake --preset native -DTESSALY_WERROR=ON
 cmake --build --preset native -j2
 ctest --preset native -j2
