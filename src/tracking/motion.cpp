@@ -18,7 +18,7 @@ std::optional<int> minutes_setting(std::string_view text, int lo, int hi) {
     if (a == std::string_view::npos) return std::nullopt;
     size_t b = text.find_last_not_of(' ');
     std::string_view digits = text.substr(a, b - a + 1);
-    if (digits.size() > 4) return std::nullopt;  // also keeps the sum below in range
+    if (digits.size() > 9) return std::nullopt;  // keeps the sum below in range
     int v = 0;
     for (char c : digits) {
         if (!std::isdigit(static_cast<unsigned char>(c))) return std::nullopt;
