@@ -133,6 +133,12 @@ void FrmMain::Form_Load() {
         read_registry();
     } catch (const Failure&) {
     }
+    // A step of its own: a stored value the load stops at must not turn
+    // frames mode off. Nothing is written for missing keys.
+    try {
+        load_mark_settings();
+    } catch (const Failure&) {
+    }
 
     try {
         // Installation check: the icon file the placefile header names.
@@ -315,8 +321,6 @@ void FrmMain::read_registry() {
                 }
             }
         }
-        // 10. How the two marks are read; nothing is written when missing.
-        load_mark_settings();
     } catch (const Failure&) {
     }
     changed();

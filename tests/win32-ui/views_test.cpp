@@ -220,6 +220,24 @@ TEST_F(ViewsTest, MainWindowShowsTheModelAndForwardsItsEvents) {
     EXPECT_TRUE(GetMenuState(menu, IDM_PROJECTION_BOW, MF_BYCOMMAND) & MF_CHECKED);
     EXPECT_FALSE(GetMenuState(menu, IDM_PROJECTION_CONE, MF_BYCOMMAND) & MF_CHECKED);
 
+    // Frames mode: the menu asks the minutes, then ticks itself and shows them
+    // beside the speed row; one-hour marks hide them again.
+    HWND minutes = item("frmMain", IDC_MARK_MINUTES);
+    EXPECT_FALSE(IsWindowVisible(minutes));
+    SendMessageW(main, WM_COMMAND, MAKEWPARAM(IDM_MARK_FRAMES, 0), 0);
+    HWND inp = item("frmInput", IDC_INP);
+    ASSERT_NE(inp, nullptr);
+    SetWindowTextW(inp, L"20");
+    SendMessageW(item("frmInput", IDC_CMD_SAVE), BM_CLICK, 0, 0);
+    EXPECT_TRUE(GetMenuState(menu, IDM_MARK_FRAMES, MF_BYCOMMAND) & MF_CHECKED);
+    EXPECT_FALSE(GetMenuState(menu, IDM_MARK_HOUR, MF_BYCOMMAND) & MF_CHECKED);
+    EXPECT_TRUE(IsWindowVisible(minutes));
+    EXPECT_EQ(text_of(minutes), L"20 min");
+    EXPECT_EQ(stored("mark_mode"), "frames");
+    SendMessageW(main, WM_COMMAND, MAKEWPARAM(IDM_MARK_HOUR, 0), 0);
+    EXPECT_FALSE(IsWindowVisible(minutes));
+    EXPECT_TRUE(GetMenuState(menu, IDM_MARK_HOUR, MF_BYCOMMAND) & MF_CHECKED);
+
     // The pause toggle: one lamp visible at a time, following the model.
     HWND on = item("frmMain", IDC_STATUS_ON), off = item("frmMain", IDC_STATUS_OFF);
     EXPECT_FALSE(IsWindowVisible(on));
