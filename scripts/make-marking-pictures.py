@@ -21,9 +21,9 @@ import sys
 import tempfile
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
-_spec = importlib.util.spec_from_file_location("art", os.path.join(ROOT, "scripts", "make-art.py"))
-art = importlib.util.module_from_spec(_spec)
-_spec.loader.exec_module(art)
+_found = importlib.util.spec_from_file_location("art", os.path.join(ROOT, "scripts", "make-art.py"))
+art = importlib.util.module_from_spec(_found)
+_found.loader.exec_module(art)
 
 SESSION = """setting version "4.2"
 setting hkselect "Q"

@@ -33,7 +33,9 @@ int projection_minutes_of(std::string_view minutes_text) {
         .value_or(kDefaultProjectionMinutes);
 }
 
-int projection_length(App& app) { return projection_minutes_of(app.get_setting("projection_minutes")); }
+int projection_length(App& app) {
+    return projection_minutes_of(app.get_setting("projection_minutes"));
+}
 
 double projection_distance_nm(double speed_kt, const std::string& minutes_text) {
     int m = projection_minutes_of(minutes_text);
