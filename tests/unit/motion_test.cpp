@@ -52,10 +52,9 @@ struct Marks : SimTest {
 TEST_F(Marks, TwoFramesEqualTheHandMarkedPair) {
     link(20);
     std::string framed = track("35.0, -97.0", "35.1, -96.85");
-    // Figures from an independent calculation (Python's math.asin/atan2 on a
-    // 6372.797 km sphere, the marks 9.5015 nm apart on a bearing of 50.80
-    // degrees): 28.5 kt shown as 29, and the point 29 nm along 51 degrees
-    // from the second mark.
+    // Figures from an independent calculation (motion_figures.py: the marks
+    // 9.5015 nm apart on a bearing of 50.80 degrees): 28.5 kt shown as 29,
+    // and the point 29 nm along 51 degrees from the second mark.
     EXPECT_EQ(main().cell_speed.text, "29");
     EXPECT_EQ(main().disazimuth.text, "51");
     EXPECT_EQ(main().start_lat.text, "35.1");
