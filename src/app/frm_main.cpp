@@ -9,6 +9,7 @@
 #include "online/frm_new_eta.h"
 #include "placefile/frm_pfinfo.h"
 #include "dialogs/frm_dialogs.h"
+#include "tracking/motion.h"
 
 namespace tessaly {
 
@@ -49,6 +50,7 @@ void FrmMain::init_controls() {
     add("return_azimuth", return_azimuth, K::Text).visible = false;
     add("rlat", rlat, K::Text).visible = false;
     add("rlon", rlon, K::Text).visible = false;
+    add("projection_minutes", projection_minutes, K::Text, "60").visible = false;
     add("cursor_lat", cursor_lat, K::Text).visible = false;
     add("cursor_lon", cursor_lon, K::Text).visible = false;
     add("placefile", placefile, K::List).visible = false;
@@ -65,6 +67,9 @@ void FrmMain::init_controls() {
     add("mnu_placefile_clear", mnu_placefile_clear, K::Menu, "Copy");
     add("mnu_placefile_info", mnu_placefile_info, K::Menu, "Info");
     add("mnu_help_about", mnu_help_about, K::Menu, "About");
+    add("mnu_mark_hour", mnu_mark_hour, K::Menu, "Mark One Hour").checked = true;
+    add("mnu_mark_frames", mnu_mark_frames, K::Menu, "Mark Two Frames...");
+    add("mark_minutes", mark_minutes, K::Label, "10 min").visible = false;
 
     // Option buttons exclude each other.
     optgr3.on_click = [this] { choose_viewer("gr3"); };
@@ -85,6 +90,11 @@ void FrmMain::init_controls() {
     mnu_projection_cone.on_click = [this] { choose_projection("cone"); };
     mnu_projection_wedge.on_click = [this] { choose_projection("wedge"); };
     mnubowecho.on_click = [this] { choose_projection("bow"); };
+    mnu_mark_hour.on_click = [this] {
+        app.save_setting("mark_mode", "hour");
+        set_mark_mode(false, frame_minutes);
+    };
+    mnu_mark_frames.on_click = [this] { mnu_mark_frames_Click(); };
     mnu_eta_edit.on_click = [this] {
         FrmEditETA& e = app.frmEditETA();
         e.tag = "1";
@@ -121,6 +131,12 @@ void FrmMain::Form_Load() {
     }
     try {
         read_registry();
+    } catch (const Failure&) {
+    }
+    // A step of its own: a stored value the load stops at must not turn
+    // frames mode off. Nothing is written for missing keys.
+    try {
+        load_mark_settings();
     } catch (const Failure&) {
     }
 

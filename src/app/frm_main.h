@@ -23,6 +23,9 @@ public:
     // Internal fields.
     Control GR3, GR2, GRAE, process, scaption, tracker, edit;
     Control return_dis, return_azimuth, rlat, rlon;
+    // Minutes ahead of the current position that the finished track's stop
+    // lies (hidden, "60" until a track is marked with another length).
+    Control projection_minutes;
     Control cursor_lat, cursor_lon;
     Control placefile;  // the placefile line buffer (items)
     Control Command2, remove;
@@ -30,6 +33,11 @@ public:
     Control mnu_projection_edit, mnu_projection_fan, mnu_projection_cone, mnu_projection_wedge,
         mnubowecho, mnu_eta_edit, mnu_eta_view, mnu_placefile_clear, mnu_placefile_info,
         mnu_help_about;
+    // How the two marks are read: one hour apart (the default), or the same
+    // cell on two radar frames `frame_minutes` apart. The label beside the
+    // speed row shows "N min" while frames mode is on.
+    Control mnu_mark_hour, mnu_mark_frames, mark_minutes;
+    int frame_minutes = 10;
 
     Timer find_gr, find_keys, find_distance;
 
@@ -65,6 +73,17 @@ public:
     // --- tracking (tracking/) ---
     void find_keys_Timer();
     void find_distance_Timer();
+    // Speed and direction from start to the cursor (live motion without the
+    // status-bar read); in frames mode the speed is scaled to one hour.
+    void show_motion();
+    // At the second mark, before the compiler: frames mode turns the two
+    // marks into start = now and stop = the projection's end; any length
+    // other than 60 minutes moves stop along the track.
+    void place_forecast();
+    // Mark mode from the store; one message for an unusable stored value.
+    void load_mark_settings();
+    void set_mark_mode(bool frames, int minutes);
+    void mnu_mark_frames_Click();  // asks the minutes with the input dialog
 
     // --- ETA (eta/) ---
     void Command2_Click();

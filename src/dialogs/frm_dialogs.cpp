@@ -2,6 +2,7 @@
 
 #include "app/app.h"
 #include "eta/frm_custom_eta.h"
+#include "tracking/motion.h"
 
 namespace tessaly {
 
@@ -31,6 +32,23 @@ void FrmInput::cmd_save_Click() {
         app.frmCustomETA().changed();
         app.frmCustomETA1().Labeltitle.text = INP.text;
         app.frmCustomETA1().changed();
+    } else if (caption == kFrameMinutesTitle) {
+        // Frames mode starts with a usable interval or not at all.
+        auto v = minutes_setting(INP.text, kMinFrameMinutes, kMaxFrameMinutes);
+        if (!v) {
+            app.message("The minutes between the two frames must be a whole number from 1 to 180.");
+            return;
+        }
+        app.save_setting("mark_minutes", std::to_string(*v));
+        app.save_setting("mark_mode", "frames");
+        app.frmMain().set_mark_mode(true, *v);
+    } else if (caption == kProjectionMinutesTitle) {
+        auto v = minutes_setting(INP.text, kMinProjectionMinutes, kMaxProjectionMinutes);
+        if (!v) {
+            app.message("The projection length must be a whole number of minutes from 15 to 180.");
+            return;
+        }
+        app.save_setting("projection_minutes", std::to_string(*v));
     }
 }
 

@@ -3,6 +3,10 @@
 
 namespace tessaly {
 
+// Captions of the input dialog for the two values it checks before storing.
+inline constexpr const char* kFrameMinutesTitle = " Minutes Between Frames";
+inline constexpr const char* kProjectionMinutesTitle = " Projection Length (minutes)";
+
 // The one-value input dialog; its caption selects the setting it edits.
 class FrmInput : public Window {
 public:

@@ -20,6 +20,10 @@ FrmEdit::FrmEdit(App& a) : Window(a, "frmEdit") {
         "Polygon Transparency (0-100)";
     add("cmd_border_width", cmd_border_width, K::Button, "Border Line Width");
     add("cmd_track_width", cmd_track_width, K::Button, "Track Line Width");
+    add("cmd_projection_minutes", cmd_projection_minutes, K::Button, "Projection Length")
+        .tooltip = "Minutes of travel the projection covers (15-180)";
+    add("timemarksc", timemarksc, K::Check, "Time marks along the track").tooltip =
+        "Label the track with the clock time every 15 minutes?";
     add("hkselect", hkselect, K::Text, "Q");
     add("hkerase", hkerase, K::Text, "X");
     add("hketa", hketa, K::Text, "S");
@@ -37,6 +41,7 @@ FrmEdit::FrmEdit(App& a) : Window(a, "frmEdit") {
     check(polyc, "polygon");
     check(borderc, "border");
     check(trackc, "track");
+    check(timemarksc, "time_marks");
     cmd_polygon_color.on_click = [this] { colour_button("polygon_rgb"); };
     cmd_border_color.on_click = [this] { colour_button("border_rgb"); };
     cmd_track_color.on_click = [this] { colour_button("track_rgb"); };
@@ -45,6 +50,9 @@ FrmEdit::FrmEdit(App& a) : Window(a, "frmEdit") {
     };
     cmd_border_width.on_click = [this] { value_button("border_width", " Border Line Width", "1"); };
     cmd_track_width.on_click = [this] { value_button("track_width", " Track Line Width", "1"); };
+    cmd_projection_minutes.on_click = [this] {
+        value_button("projection_minutes", kProjectionMinutesTitle, "60");
+    };
     hkselect.on_change = [this] { app.save_setting("hkselect", hkselect.text); };
     hkerase.on_change = [this] { app.save_setting("hkerase", hkerase.text); };
     hketa.on_change = [this] { app.save_setting("hketa", hketa.text); };
@@ -93,6 +101,7 @@ void FrmEdit::read_registry() {
     polyc.set_checked(poly.empty() || poly == "yes");
     std::string t = app.get_setting("track");
     trackc.set_checked(t.empty() || t == "yes");
+    timemarksc.set_checked(app.get_setting("time_marks") == "yes");
 
     const char* defaults[][2] = {{"border_rgb", "248, 000, 000,"}, {"polygon_rgb", "248, 248, 248,"},
                                  {"border_width", "1"},            {"polygon_trans", "50"},

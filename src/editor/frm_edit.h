@@ -12,6 +12,9 @@ public:
     Control polyc, borderc, trackc;
     Control cmd_polygon_color, cmd_border_color, cmd_track_color;
     Control cmd_polygon_trans, cmd_border_width, cmd_track_width;
+    // Length of the projection (projection_minutes) and the clock labels
+    // along the track (time_marks).
+    Control cmd_projection_minutes, timemarksc;
     Control hkselect, hkerase, hketa;
     Control focus;
     Control Frame1, Frame2, Frame3, notice;

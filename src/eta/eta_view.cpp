@@ -9,6 +9,7 @@
 #include "eta/frm_edit_eta.h"
 #include "online/frm_new_eta.h"
 #include "tracking/mod_math.h"
+#include "tracking/motion.h"
 
 namespace tessaly {
 
@@ -135,8 +136,10 @@ void FrmMain::RUNeta() {
             double slat = to_number(start_lat.text), slon = to_number(start_lon.text);
             modmath::get_azimuth(app, slat, slon, to_number(stop_lat.text),
                                  to_number(stop_lon.text));
-            modmath::get_destination(app, slat, slon, to_number(return_azimuth.text),
-                                     to_number(cell_speed.text));
+            // P lies as far ahead as the projection reaches.
+            modmath::get_destination(
+                app, slat, slon, to_number(return_azimuth.text),
+                projection_distance_nm(to_number(cell_speed.text), projection_minutes.text));
             auto mean = [](const Point& a, const Point& b) {
                 return Point{(a.lat + b.lat) / 2, (a.lon + b.lon) / 2};
             };

@@ -7,7 +7,9 @@
 #include "core/failure.h"
 #include "core/numtext.h"
 #include "core/text.h"
+#include "eta/frm_edit_eta.h"
 #include "tracking/mod_math.h"
+#include "tracking/motion.h"
 
 namespace tessaly {
 
@@ -41,7 +43,10 @@ public:
         az_text = main.return_azimuth.text;
         az = to_number(az_text);
 
-        double s = to_number(main.cell_speed.text);
+        speed = to_number(main.cell_speed.text);
+        // The shapes reach as far as the storm travels in the projection's
+        // length (one hour unless the track was marked with another).
+        double s = projection_distance_nm(speed, main.projection_minutes.text);
         back = s + (s / 100 + 0.09);
         inner = round_half_even(s / 1.3);
         middle = s / 2;
@@ -62,7 +67,7 @@ private:
     FrmMain& main;
     Pt start, stop;
     std::string az_text;
-    double az = 0, back = 0, inner = 0, middle = 0, outer = 0, half = 0, quarter = 0;
+    double speed = 0, az = 0, back = 0, inner = 0, middle = 0, outer = 0, half = 0, quarter = 0;
 
     void emit(const std::string& line) { main.placefile.items.push_back(line); }
 
@@ -145,6 +150,21 @@ private:
         emit("Icon: " + a.line() + ", " + az_text + ", 1, 2, ");
         emit("Icon: " + c.line() + ", " + az_text + ", 1, 2, ");
         emit("Icon: " + stop.line() + ", " + az_text + ", 1, 3, ");
+        emit("");
+        if (app.get_setting("time_marks") == "yes") time_marks();
+    }
+
+    // The clock time of arrival every 15 minutes along the track, in the ETA
+    // marker's colour and font.
+    void time_marks() {
+        const ClockTime now = app.platform.local_time();
+        const int minutes = projection_minutes_of(main.projection_minutes.text);
+        emit("Color: 200 200 200, 100");
+        emit("Font: 1, " + app.frmEditETA().eta_fontsize.text + ", 1, Segoe UI");
+        for (int t = kTimeMarkStepMinutes; t <= minutes; t += kTimeMarkStepMinutes) {
+            Pt p = dest10(start, az, speed * t / 60);
+            emit("Text: " + p.line() + ", 1, " + eta_clock_text(now, t));
+        }
         emit("");
     }
 

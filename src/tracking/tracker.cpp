@@ -1,4 +1,6 @@
 // The hotkey tracker and the live storm motion.
+#include <cmath>
+#include <limits>
 #include <string>
 
 #include "app/app.h"
@@ -103,6 +105,7 @@ void FrmMain::find_keys_Timer() {
                     app.write_list_to_file(placefile_path(), placefile.items);
                     tag = "0";
                     find_distance.enabled = false;
+                    place_forecast();
                     compiler();
                 }
                 changed();
@@ -114,22 +117,35 @@ void FrmMain::find_keys_Timer() {
 }
 
 void FrmMain::find_distance_Timer() {
-    // Every step on its own: a failing one leaves its fields as they were.
     try {
         Read_StatusBar();
     } catch (const Failure&) {
     }
+    show_motion();
+}
+
+void FrmMain::show_motion() {
+    // Every step on its own: a failing one leaves its fields as they were.
+    const bool frames = mnu_mark_frames.checked;
+    double exact_nm = std::numeric_limits<double>::quiet_NaN();
     try {
-        modmath::get_distance(app, to_number(start_lat.text), to_number(start_lon.text),
-                              to_number(cursor_lat.text), to_number(cursor_lon.text));
+        exact_nm = modmath::get_distance(app, to_number(start_lat.text), to_number(start_lon.text),
+                                         to_number(cursor_lat.text), to_number(cursor_lon.text));
+    } catch (const Failure&) {
+    }
+    // Knots: the published whole distance between one-hour marks; between two
+    // frames the exact distance scaled from their minutes to one hour.
+    auto knots = [&] {
+        if (!frames) return to_number(return_dis.text);
+        if (std::isnan(exact_nm)) fail_invalid_argument();
+        return exact_nm * 60 / frame_minutes;
+    };
+    try {
+        cell_speedkts.text = num_text(round_half_even(knots() * 1.15077945));
     } catch (const Failure&) {
     }
     try {
-        cell_speedkts.text = num_text(round_half_even(to_number(return_dis.text) * 1.15077945));
-    } catch (const Failure&) {
-    }
-    try {
-        cell_speed.text = num_text(round_half_even(to_number(return_dis.text)));
+        cell_speed.text = num_text(round_half_even(knots()));
     } catch (const Failure&) {
     }
     try {

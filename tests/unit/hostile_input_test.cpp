@@ -233,7 +233,8 @@ TEST_F(Hostile, HostileSettings) {
     const char* numeric[] = {"border_width", "polygon_trans", "track_width", "eta_text",
                              "eta_border",   "eta_tag",       "eta_background", "eta_radius",
                              "eta_historic", "eta_fontsize",  "displayeta", "displayetamed",
-                             "displayeta2",  "showcity",      "showtime",   "eta_pop"};
+                             "displayeta2",  "showcity",      "showtime",   "eta_pop",
+                             "mark_minutes", "projection_minutes"};
     const char* numbers[] = {"", "abc", "-5", "-1e308", "1e308", "99999999999999999999999",
                              "nan", "0x1F", " 7 ", "4294967296"};
     const char* colour[] = {"border_rgb", "polygon_rgb", "track_rgb", "eta_rgb"};

@@ -123,7 +123,9 @@ TEST_F(ViewsTest, MainMenuIsTheDesignsMenuBarAndEveryItemHasAHandler) {
     HMENU bar = LoadMenuW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINMENU));
     ASSERT_NE(bar, nullptr);
     const std::vector<std::pair<std::wstring, std::vector<std::wstring>>> design = {
-        {L"Projection", {L"Edit", L"-", L"Fan", L"Cone", L"Wedge", L"Bow"}},
+        {L"Projection",
+         {L"Edit", L"-", L"Mark One Hour", L"Mark Two Frames...", L"-", L"Fan", L"Cone", L"Wedge",
+          L"Bow"}},
         {L"ETA", {L"Edit", L"-", L"View"}},
         {L"Placefile", {L"Copy", L"-", L"Info"}},
         {L"Help", {L"About"}},
@@ -217,6 +219,24 @@ TEST_F(ViewsTest, MainWindowShowsTheModelAndForwardsItsEvents) {
     SendMessageW(main, WM_COMMAND, MAKEWPARAM(IDM_PROJECTION_BOW, 0), 0);
     EXPECT_TRUE(GetMenuState(menu, IDM_PROJECTION_BOW, MF_BYCOMMAND) & MF_CHECKED);
     EXPECT_FALSE(GetMenuState(menu, IDM_PROJECTION_CONE, MF_BYCOMMAND) & MF_CHECKED);
+
+    // Frames mode: the menu asks the minutes, then ticks itself and shows them
+    // beside the speed row; one-hour marks hide them again.
+    HWND minutes = item("frmMain", IDC_MARK_MINUTES);
+    EXPECT_FALSE(IsWindowVisible(minutes));
+    SendMessageW(main, WM_COMMAND, MAKEWPARAM(IDM_MARK_FRAMES, 0), 0);
+    HWND inp = item("frmInput", IDC_INP);
+    ASSERT_NE(inp, nullptr);
+    SetWindowTextW(inp, L"20");
+    SendMessageW(item("frmInput", IDC_CMD_SAVE), BM_CLICK, 0, 0);
+    EXPECT_TRUE(GetMenuState(menu, IDM_MARK_FRAMES, MF_BYCOMMAND) & MF_CHECKED);
+    EXPECT_FALSE(GetMenuState(menu, IDM_MARK_HOUR, MF_BYCOMMAND) & MF_CHECKED);
+    EXPECT_TRUE(IsWindowVisible(minutes));
+    EXPECT_EQ(text_of(minutes), L"20 min");
+    EXPECT_EQ(stored("mark_mode"), "frames");
+    SendMessageW(main, WM_COMMAND, MAKEWPARAM(IDM_MARK_HOUR, 0), 0);
+    EXPECT_FALSE(IsWindowVisible(minutes));
+    EXPECT_TRUE(GetMenuState(menu, IDM_MARK_HOUR, MF_BYCOMMAND) & MF_CHECKED);
 
     // The pause toggle: one lamp visible at a time, following the model.
     HWND on = item("frmMain", IDC_STATUS_ON), off = item("frmMain", IDC_STATUS_OFF);

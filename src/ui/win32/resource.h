@@ -27,6 +27,8 @@
 #define IDM_PLACEFILE_COPY 321
 #define IDM_PLACEFILE_INFO 322
 #define IDM_HELP_ABOUT 331
+#define IDM_MARK_HOUR 341
+#define IDM_MARK_FRAMES 342
 
 // Main window.
 #define IDC_START_LAT 1001
@@ -42,6 +44,7 @@
 #define IDC_STATUS 1011
 #define IDC_STATUS_ON 1012
 #define IDC_STATUS_OFF 1013
+#define IDC_MARK_MINUTES 1030
 
 // Projection editor.
 #define IDC_POLYC 1101
@@ -60,6 +63,8 @@
 #define IDC_EDIT_FRAME2 1114
 #define IDC_EDIT_FRAME3 1115
 #define IDC_EDIT_NOTICE 1116
+#define IDC_CMD_PROJECTION_MINUTES 1130
+#define IDC_TIMEMARKSC 1131
 
 // ETA editor.
 #define IDC_DISPLAYETA 1201

@@ -1,0 +1,125 @@
+// Mark modes and projection length: what the two select presses mean, and
+// where the finished track's stop lies.
+#include "tracking/motion.h"
+
+#include <cctype>
+#include <cstdio>
+
+#include "app/app.h"
+#include "core/failure.h"
+#include "core/numtext.h"
+#include "dialogs/frm_dialogs.h"
+#include "tracking/mod_math.h"
+
+namespace tessaly {
+
+std::optional<int> minutes_setting(std::string_view text, int lo, int hi) {
+    size_t a = text.find_first_not_of(' ');
+    if (a == std::string_view::npos) return std::nullopt;
+    size_t b = text.find_last_not_of(' ');
+    std::string_view digits = text.substr(a, b - a + 1);
+    if (digits.size() > 9) return std::nullopt;  // keeps the sum below in range
+    int v = 0;
+    for (char c : digits) {
+        if (!std::isdigit(static_cast<unsigned char>(c))) return std::nullopt;
+        v = v * 10 + (c - '0');
+    }
+    if (v < lo || v > hi) return std::nullopt;
+    return v;
+}
+
+int projection_minutes_of(std::string_view minutes_text) {
+    return minutes_setting(minutes_text, kMinProjectionMinutes, kMaxProjectionMinutes)
+        .value_or(kDefaultProjectionMinutes);
+}
+
+int projection_length(App& app) {
+    return projection_minutes_of(app.get_setting("projection_minutes"));
+}
+
+double projection_distance_nm(double speed_kt, const std::string& minutes_text) {
+    int m = projection_minutes_of(minutes_text);
+    return m == 60 ? speed_kt : speed_kt * m / 60;
+}
+
+std::string eta_clock_text(const ClockTime& now, long ahead) {
+    long hours = now.hour24;
+    if (now.twelve_hour) {
+        hours %= 12;
+        if (hours == 0) hours = 12;
+    }
+    long total = now.minute + ahead;
+    hours += total / 60;
+    total %= 60;
+    while (hours > 12) hours -= 12;
+    char b[48];
+    std::snprintf(b, sizeof b, "%02ld:%02ld", hours, total);
+    return b;
+}
+
+void FrmMain::set_mark_mode(bool frames, int minutes) {
+    frame_minutes = minutes;
+    mnu_mark_frames.checked = frames;
+    mnu_mark_hour.checked = !frames;
+    mark_minutes.text = std::to_string(minutes) + " min";
+    mark_minutes.visible = frames;
+    changed();
+}
+
+void FrmMain::load_mark_settings() {
+    int minutes = kDefaultFrameMinutes;
+    std::string stored = app.get_setting("mark_minutes");
+    if (!stored.empty()) {
+        if (auto v = minutes_setting(stored, kMinFrameMinutes, kMaxFrameMinutes)) {
+            minutes = *v;
+        } else {
+            app.message("The stored minutes between frames (\"" + stored +
+                        "\") are not a whole number from 1 to 180. 10 minutes are used.");
+        }
+    }
+    set_mark_mode(app.get_setting("mark_mode") == "frames", minutes);
+
+    std::string length = app.get_setting("projection_minutes");
+    if (!length.empty() &&
+        !minutes_setting(length, kMinProjectionMinutes, kMaxProjectionMinutes)) {
+        app.message("The stored projection length (\"" + length +
+                    "\") is not a whole number of minutes from 15 to 180. 60 minutes are used.");
+    }
+}
+
+void FrmMain::mnu_mark_frames_Click() {
+    FrmInput& in = app.frmInput();
+    in.INP.set_text(std::to_string(frame_minutes));
+    in.caption = kFrameMinutesTitle;
+    in.show();
+    in.changed();
+}
+
+void FrmMain::place_forecast() {
+    const int minutes = projection_length(app);
+    projection_minutes.text = std::to_string(minutes);
+    const bool frames = mnu_mark_frames.checked;
+    if (!frames && minutes == 60) return;  // the second mark is the one-hour point
+
+    if (frames) {
+        // The motion from the first frame to the second, per hour, from the
+        // marks themselves (the cursor is the second mark).
+        show_motion();
+        start_lat.text = stop_lat.text;
+        start_lon.text = stop_lon.text;
+    } else {
+        modmath::get_azimuth(app, to_number(start_lat.text), to_number(start_lon.text),
+                             to_number(stop_lat.text), to_number(stop_lon.text));
+    }
+    // Along the whole-degree direction shown, so the compiler finds the same
+    // bearing from start to stop again.
+    double bearing = to_number(return_azimuth.text);
+    double distance = projection_distance_nm(to_number(cell_speed.text), projection_minutes.text);
+    modmath::get_destination(app, to_number(start_lat.text), to_number(start_lon.text), bearing,
+                             distance);
+    stop_lat.text = num_text(round10(rlat.text));
+    stop_lon.text = num_text(round10(rlon.text));
+    changed();
+}
+
+}  // namespace tessaly
