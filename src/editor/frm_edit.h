@@ -1,6 +1,6 @@
 #pragma once
 // The projection editor: drawing switches, colours, widths, transparency and
-// the three hotkeys. Every change goes to the settings store at once.
+// the hotkeys. Every change goes to the settings store at once.
 #include "app/window.h"
 
 namespace tessaly {
@@ -13,6 +13,7 @@ public:
     Control cmd_polygon_color, cmd_border_color, cmd_track_color;
     Control cmd_polygon_trans, cmd_border_width, cmd_track_width;
     Control hkselect, hkerase, hketa;
+    Control hkundo;  // optional; empty (the default) never fires
     Control focus;
     Control Frame1, Frame2, Frame3, notice;
 

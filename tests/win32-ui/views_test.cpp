@@ -123,7 +123,7 @@ TEST_F(ViewsTest, MainMenuIsTheDesignsMenuBarAndEveryItemHasAHandler) {
     HMENU bar = LoadMenuW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINMENU));
     ASSERT_NE(bar, nullptr);
     const std::vector<std::pair<std::wstring, std::vector<std::wstring>>> design = {
-        {L"Projection", {L"Edit", L"-", L"Fan", L"Cone", L"Wedge", L"Bow"}},
+        {L"Projection", {L"Edit", L"-", L"Fan", L"Cone", L"Wedge", L"Bow", L"-", L"Undo Last Mark"}},
         {L"ETA", {L"Edit", L"-", L"View"}},
         {L"Placefile", {L"Copy", L"-", L"Info"}},
         {L"Help", {L"About"}},
