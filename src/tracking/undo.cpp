@@ -50,8 +50,12 @@ void FrmMain::undo_last_mark() {
         placefile_groups.remove(last.id, placefile.items);
 
         // The main window shows no track afterwards, as after an erase: a
-        // later ETA view must not run on the geometry of a track that is gone.
+        // later ETA view must not run on the geometry of a track that is gone,
+        // and a lookup still running would read the reset fields (or, for an
+        // undone track, add lines under its number after the undo).
         auto reset_track = [this] {
+            if (app.is_loaded("frmNewETA") && app.frmNewETA().request_executing())
+                app.frmNewETA().cancel_request();
             start_lat.text = start_lon.text = stop_lat.text = stop_lon.text = "00.00";
             cell_speed.text = cell_speedkts.text = "00";
             disazimuth.text = cor_azimuth.text = "000";
@@ -72,11 +76,9 @@ void FrmMain::undo_last_mark() {
             reset_track();
             break;
         case LinePurpose::track:
+            reset_track();
             if (last.track > 0) {
                 const std::string number = std::to_string(last.track);
-                // A lookup still running for this track would add its lines after the undo.
-                FrmNewETA& lookup = app.frmNewETA();
-                if (lookup.request_executing()) lookup.cancel_request();
                 const std::string tag_text = " ;eta#" + number;
                 placefile_groups.remove_if(placefile.items, [&](const std::string& line) {
                     return ends_with(line, tag_text);
@@ -88,7 +90,6 @@ void FrmMain::undo_last_mark() {
                     eta_windows_track.clear();
                 }
             }
-            reset_track();
             break;
         case LinePurpose::bow_echo:
             break;
