@@ -131,6 +131,7 @@ void BM_one_more_track(benchmark::State& s, const char* shape) {
         items.push_back(kWhite);
         items.push_back("Text: " + fmt(a) + ", " + fmt(b) + ", 1, \xC2\xA4");
         items.push_back("Text: " + fmt(c) + ", " + fmt(d) + ", 1, \xC2\xA4");
+        m.placefile_groups.record(LinePurpose::half_mark, items, keep);  // as the tracker does
         m.start_lat.text = fmt(a);
         m.start_lon.text = fmt(b);
         m.stop_lat.text = fmt(c);
@@ -139,6 +140,9 @@ void BM_one_more_track(benchmark::State& s, const char* shape) {
         m.compiler();
         s.PauseTiming();
         items.resize(keep);
+        // The track just compiled is gone from the buffer: forget its lines too.
+        if (const LineGroups::Group* g = m.placefile_groups.newest(LinePurpose::track))
+            m.placefile_groups.remove(g->id, items);
         m.tracker.text = tracker;
         s.ResumeTiming();
     }

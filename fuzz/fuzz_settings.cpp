@@ -24,6 +24,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         m.choose_projection(shape);
         m.placefile.items.resize(7);
         m.placefile.items.insert(m.placefile.items.end(), {"a", "b", "c"});
+        // A reset of the buffer, then the markers as the tracker records them.
+        m.placefile_groups.clear();
+        m.placefile_groups.record(LinePurpose::half_mark, m.placefile.items, 7);
         m.start_lat.text = "35.2";
         m.start_lon.text = "-97.4";
         m.stop_lat.text = "35.5";

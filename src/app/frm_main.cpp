@@ -31,9 +31,10 @@ void FrmMain::init_controls() {
     add("status", status, K::Label, "Searching for GRLevelX Software .");
     add("status_on", status_on, K::Image).visible = false;
     add("status_off", status_off, K::Image);
-    add("optgr3", optgr3, K::Option, "GRLevel3");
-    add("optgr2", optgr2, K::Option, "GRLevel2");
-    add("optgrae", optgrae, K::Option, "GR2Analyst");
+    // Disabled until a sweep finds a viewer of their kind.
+    add("optgr3", optgr3, K::Option, "GRLevel3").enabled = false;
+    add("optgr2", optgr2, K::Option, "GRLevel2").enabled = false;
+    add("optgrae", optgrae, K::Option, "GR2Analyst").enabled = false;
     for (Control* c : {&GR3, &GR2, &GRAE, &process, &scaption, &return_dis, &return_azimuth,
                        &rlat, &rlon, &cursor_lat, &cursor_lon}) {
         c->kind = K::Text;
@@ -70,6 +71,7 @@ void FrmMain::init_controls() {
     add("mnu_mark_hour", mnu_mark_hour, K::Menu, "Mark One Hour").checked = true;
     add("mnu_mark_frames", mnu_mark_frames, K::Menu, "Mark Two Frames...");
     add("mark_minutes", mark_minutes, K::Label, "10 min").visible = false;
+    add("mnu_projection_undo", mnu_projection_undo, K::Menu, "Undo Last Mark");
 
     // Option buttons exclude each other.
     optgr3.on_click = [this] { choose_viewer("gr3"); };
@@ -95,6 +97,7 @@ void FrmMain::init_controls() {
         set_mark_mode(false, frame_minutes);
     };
     mnu_mark_frames.on_click = [this] { mnu_mark_frames_Click(); };
+    mnu_projection_undo.on_click = [this] { undo_last_mark(); };
     mnu_eta_edit.on_click = [this] {
         FrmEditETA& e = app.frmEditETA();
         e.tag = "1";
@@ -308,7 +311,8 @@ void FrmMain::read_registry() {
             std::string d = value_or_default("displayeta", "1");
             app.frmEditETA().displayeta.set_checked(to_long(d) == 1);
         }
-        // 9. Hotkeys, chained: an empty one stops the chain.
+        // 9. Hotkeys, chained: an empty one stops the chain. The undo hotkey
+        // (hkundo) has no default: missing or empty, no key undoes.
         {
             std::string s = app.get_setting("hkselect");
             if (!s.empty()) {

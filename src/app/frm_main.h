@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/window.h"
+#include "placefile/line_groups.h"
 
 namespace tessaly {
 
@@ -28,11 +29,17 @@ public:
     Control projection_minutes;
     Control cursor_lat, cursor_lon;
     Control placefile;  // the placefile line buffer (items)
+    // Which lines of `placefile` were written for what: every removal from
+    // the buffer other than a reset goes through it (see LineGroups).
+    LineGroups placefile_groups;
+    // The track (text of `tracker` at the view) whose arrivals the ETA
+    // windows show; "" before the first view.
+    std::string eta_windows_track;
     Control Command2, remove;
     // Menus.
     Control mnu_projection_edit, mnu_projection_fan, mnu_projection_cone, mnu_projection_wedge,
         mnubowecho, mnu_eta_edit, mnu_eta_view, mnu_placefile_clear, mnu_placefile_info,
-        mnu_help_about;
+        mnu_help_about, mnu_projection_undo;
     // How the two marks are read: one hour apart (the default), or the same
     // cell on two radar frames `frame_minutes` apart. The label beside the
     // speed row shows "N min" while frames mode is on.
@@ -84,6 +91,10 @@ public:
     void load_mark_settings();
     void set_mark_mode(bool frames, int minutes);
     void mnu_mark_frames_Click();  // asks the minutes with the input dialog
+    // Takes back the most recent mark still in the placefile (a bow point, a
+    // half-marked track, a finished track with its ETA lines, a built bow
+    // echo) and rewrites the placefile; beeps when there is none.
+    void undo_last_mark();
 
     // --- ETA (eta/) ---
     void Command2_Click();

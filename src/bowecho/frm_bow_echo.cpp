@@ -38,7 +38,7 @@ void FrmBowEcho::bow_echo() {
     FrmMain& m = app.frmMain();
     auto setting_or = [this](const std::string& key, const std::string& fallback) {
         std::string v = app.get_setting(key);
-        return v.empty() ? fallback : v;
+        return v.empty() ? fallback : placefile_text(v);
     };
     auto reset = [this] {
         placefile.items.clear();

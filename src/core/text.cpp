@@ -82,4 +82,13 @@ bool ends_with(std::string_view s, std::string_view x) {
     return s.size() >= x.size() && s.substr(s.size() - x.size()) == x;
 }
 
+std::string placefile_text(std::string_view s) {
+    std::string out(s);
+    for (char& c : out) {
+        if (c == '\r' || c == '\n') c = ' ';
+        else if (c == ';') c = ',';
+    }
+    return out;
+}
+
 }  // namespace tessaly

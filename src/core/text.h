@@ -19,4 +19,10 @@ std::vector<std::string> split(std::string_view s, char sep);
 bool starts_with(std::string_view s, std::string_view prefix);
 bool ends_with(std::string_view s, std::string_view suffix);
 
+// Outside text (a status-bar panel, a web reply, a stored setting) made fit
+// to stand inside one placefile statement: CR and LF become blanks, so the
+// line stays one line, and ";" becomes ",", since the viewer reads the rest
+// of a line after ";" as a comment (the ETA tag with it).
+std::string placefile_text(std::string_view s);
+
 }  // namespace tessaly

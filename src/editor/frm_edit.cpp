@@ -27,6 +27,7 @@ FrmEdit::FrmEdit(App& a) : Window(a, "frmEdit") {
     add("hkselect", hkselect, K::Text, "Q");
     add("hkerase", hkerase, K::Text, "X");
     add("hketa", hketa, K::Text, "S");
+    add("hkundo", hkundo, K::Text);
     add("focus", focus, K::Text).visible = false;
     add("Frame1", Frame1, K::Frame, "Projection Appearance");
     add("Frame2", Frame2, K::Frame, "Korvel HotKeys");
@@ -56,6 +57,7 @@ FrmEdit::FrmEdit(App& a) : Window(a, "frmEdit") {
     hkselect.on_change = [this] { app.save_setting("hkselect", hkselect.text); };
     hkerase.on_change = [this] { app.save_setting("hkerase", hkerase.text); };
     hketa.on_change = [this] { app.save_setting("hketa", hketa.text); };
+    hkundo.on_change = [this] { app.save_setting("hkundo", hkundo.text); };
 }
 
 void FrmEdit::load() {
@@ -119,6 +121,8 @@ void FrmEdit::read_registry() {
             if (!v.empty()) hketa.set_text(v);
         }
     }
+    // Not part of the chain: it is optional, and a missing key leaves it empty.
+    hkundo.set_text(app.get_setting("hkundo"));
     m.changed();
 }
 

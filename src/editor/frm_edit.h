@@ -1,6 +1,6 @@
 #pragma once
 // The projection editor: drawing switches, colours, widths, transparency and
-// the three hotkeys. Every change goes to the settings store at once.
+// the hotkeys. Every change goes to the settings store at once.
 #include "app/window.h"
 
 namespace tessaly {
@@ -16,6 +16,7 @@ public:
     // along the track (time_marks).
     Control cmd_projection_minutes, timemarksc;
     Control hkselect, hkerase, hketa;
+    Control hkundo;  // optional; empty (the default) never fires
     Control focus;
     Control Frame1, Frame2, Frame3, notice;
 

@@ -5,6 +5,7 @@
 #include "app/app.h"
 #include "core/failure.h"
 #include "core/numtext.h"
+#include "core/text.h"
 #include "eta/frm_custom_eta.h"
 #include "eta/frm_edit_eta.h"
 #include "online/frm_new_eta.h"
@@ -84,12 +85,14 @@ void FrmMain::Command2_Click() {
         lookup.hover.text = h;
     });
     const std::string T = " ;eta#" + tracker.text;
+    eta_windows_track = tracker.text;
     step([&] {
         auto& pf = placefile.items;
         pf.push_back(T);
         pf.push_back("Object: " + start_lat.text + ", " + start_lon.text + T);
         pf.push_back(std::string("Color: ") + "200 200 200" + ", " + "100" + T);
-        pf.push_back("Font: 1, " + app.frmEditETA().eta_fontsize.text + ", 1, Segoe UI" + T);
+        pf.push_back("Font: 1, " + placefile_text(app.frmEditETA().eta_fontsize.text) +
+                     ", 1, Segoe UI" + T);
         pf.push_back(std::string("Text:  0, 0, 1, ") + " . " + "," + lookup.hover.text + T);
         pf.push_back("End:" + T);
     });

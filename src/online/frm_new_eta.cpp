@@ -286,9 +286,9 @@ void FrmNewETA::readdata() {
             auto raw_dist = element(s, "<distance>", "</distance>", next, next);
             if (!raw_dist) return;
             pos = next;
-            std::string name = xml_text(*raw_name);
-            std::string plat = trim(xml_text(*raw_lat));
-            std::string plon = trim(xml_text(*raw_lng));
+            std::string name = placefile_text(xml_text(*raw_name));
+            std::string plat = placefile_text(trim(xml_text(*raw_lat)));
+            std::string plon = placefile_text(trim(xml_text(*raw_lng)));
 
             nm_distance.text.clear();
             double slat = to_number(main.start_lat.text), slon = to_number(main.start_lon.text);
@@ -334,15 +334,15 @@ void FrmNewETA::readdata() {
                 const std::string shown = std::to_string(hours) + ":" + minutes;
                 auto& pf = main.placefile.items;
                 pf.push_back("Object:  " + plat + ", " + plon + T);
-                pf.push_back("Color: " + replace_all_icase(ed.eta_rgb.text, ",", " ") + ", " +
+                pf.push_back("Color: " + replace_all_icase(placefile_text(ed.eta_rgb.text), ",", " ") + ", " +
                              "100" + T);
-                pf.push_back("Font: 1, " + ed.eta_fontsize.text + ", 1, Segoe UI" + T);
+                pf.push_back("Font: 1, " + placefile_text(ed.eta_fontsize.text) + ", 1, Segoe UI" + T);
                 if (ed.showcity.checked)
                     pf.push_back("Text:  0, 0, 1, " + name + ", " + shown + T);
                 if (ed.showtime.checked)
                     pf.push_back("Text:  0, 0, 1, " + shown + ", " + name + T);
                 if (!ed.showcity.checked && !ed.showtime.checked)
-                    pf.push_back("Text:  0, 0, 1, " + ed.eta_rep.text + " ," + name + " " +
+                    pf.push_back("Text:  0, 0, 1, " + placefile_text(ed.eta_rep.text) + " ," + name + " " +
                                  shown + T);
                 pf.push_back("End:" + T);
                 pf.push_back(T);

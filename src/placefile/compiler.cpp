@@ -30,12 +30,14 @@ class Compiler {
 public:
     Compiler(App& a, FrmMain& m) : app(a), main(m) {}
 
+    size_t first_line = 0;  // the first buffer line this run appends
+
     void run() {
-        // The tracker left a marker for each of the two marks (three lines).
-        for (int i = 0; i < 3; ++i) {
-            if (main.placefile.items.empty()) fail_invalid_argument();
-            main.placefile.items.pop_back();
-        }
+        // The markers of the two marks give way to the projection; ETA lines
+        // or anything else written since stay as they are.
+        if (const LineGroups::Group* g = main.placefile_groups.newest(LinePurpose::half_mark))
+            main.placefile_groups.remove(g->id, main.placefile.items);
+        first_line = main.placefile.items.size();
         start = {main.start_lat.text, main.start_lon.text};
         stop = {main.stop_lat.text, main.stop_lon.text};
         modmath::get_azimuth(app, to_number(start.lat), to_number(start.lon), to_number(stop.lat),
@@ -73,12 +75,12 @@ private:
 
     std::string setting_or(const std::string& key, const std::string& fallback) {
         std::string v = app.get_setting(key);
-        return v.empty() ? fallback : v;
+        return v.empty() ? fallback : placefile_text(v);
     }
     // Colour for a "Color:" line: the stored R, G, B, form loses its ", ".
     std::string colour_setting(const std::string& key, const std::string& fallback) {
         std::string v = app.get_setting(key);
-        return v.empty() ? fallback : replace_all(v, ", ", " ");
+        return v.empty() ? fallback : replace_all(placefile_text(v), ", ", " ");
     }
 
     // polygon_fallback is already in the vertex form "R, G, B," so that the
@@ -239,11 +241,19 @@ private:
 }  // namespace
 
 void FrmMain::compiler() {
+    const std::string before = tracker.text;
+    Compiler c(app, *this);
     try {
-        Compiler(app, *this).run();
+        c.run();
     } catch (const Failure& f) {
         app.message(failure_message("data_compiler", f));
     }
+    // The track's own lines, for undo (its ETA lines are found by their tag).
+    // A failed run is not counted: what it wrote is kept without a number.
+    const bool counted = tracker.text != before && is_number(tracker.text);
+    if (counted || placefile.items.size() > c.first_line)
+        placefile_groups.record(LinePurpose::track, placefile.items, c.first_line,
+                                counted ? to_long(tracker.text) : 0);
 }
 
 }  // namespace tessaly

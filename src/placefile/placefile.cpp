@@ -11,6 +11,7 @@ void FrmMain::write_placefile() {
     try {
         auto& lines = placefile.items;
         lines.clear();
+        placefile_groups.clear();
         lines.insert(lines.end(), {"Title: Tessaly", "RefreshSeconds: 1", "Threshold: 999",
                                    "Font: 1, 12, 1, Segoe UI", "",
                                    "IconFile: 1, 12, 12, 5, 5, stormtrack.png", ""});
@@ -26,12 +27,8 @@ void FrmMain::remove_eta() {
     // are not mistaken for those of tracks 10 to 19.
     try {
         const std::string tag = " ;eta#" + tracker.text;
-        auto& lines = placefile.items;
-        std::vector<std::string> kept;
-        kept.reserve(lines.size());
-        for (auto& l : lines)
-            if (!ends_with(l, tag)) kept.push_back(std::move(l));
-        lines = std::move(kept);
+        placefile_groups.remove_if(placefile.items,
+                                   [&](const std::string& l) { return ends_with(l, tag); });
     } catch (const Failure&) {
     }
 }

@@ -61,6 +61,8 @@ void FrmMain::find_keys_Timer() {
                 changed();
             }
 
+            if (is(&FrmEdit::hkundo)) undo_last_mark();
+
             if (is(&FrmEdit::hkselect)) {
                 if (!optgr3.checked && !optgr2.checked && !optgrae.checked) {
                     status.text = "You must select a version of GRLevelX";
@@ -75,33 +77,43 @@ void FrmMain::find_keys_Timer() {
                     bow.List.items.push_back(cursor_lat.text);
                     bow.List.items.push_back(cursor_lon.text);
                     bow.points.text = num_text(to_number(bow.points.text) + 1);
+                    const size_t first = placefile.items.size();
                     placefile.items.push_back(kWhite);
                     placefile.items.push_back("Text: " + cursor_lat.text + ", " + cursor_lon.text +
                                               ", 1, " + bow.points.text);
+                    placefile_groups.record(LinePurpose::bow_point, placefile.items, first);
                     app.write_list_to_file(placefile_path(), placefile.items);
                     if (bow.points.text == "8") {
-                        for (int i = 0; i < 16; ++i) {
-                            if (placefile.items.empty()) fail_invalid_argument();
-                            placefile.items.pop_back();
-                        }
+                        // The point markers give way to the bow echo, wherever
+                        // later lines have put them.
+                        for (LineGroups::Id id : placefile_groups.ids(LinePurpose::bow_point))
+                            placefile_groups.remove(id, placefile.items);
+                        const size_t at = placefile.items.size();
                         bow.build.click();
+                        if (placefile.items.size() > at)
+                            placefile_groups.record(LinePurpose::bow_echo, placefile.items, at);
                         app.write_list_to_file(placefile_path(), placefile.items);
                     }
                 } else if (tag == "0") {
                     start_lat.text = cursor_lat.text;
                     start_lon.text = cursor_lon.text;
+                    const size_t first = placefile.items.size();
                     placefile.items.push_back(kWhite);
                     // The start marker ends in the currency sign (one byte, 164, on disk).
                     placefile.items.push_back("Text: " + cursor_lat.text + ", " + cursor_lon.text +
                                               ", 1, \xC2\xA4");
+                    placefile_groups.record(LinePurpose::half_mark, placefile.items, first);
                     app.write_list_to_file(placefile_path(), placefile.items);
                     tag = "1";
                     find_distance.enabled = true;
                 } else if (tag == "1") {
                     stop_lat.text = cursor_lat.text;
                     stop_lon.text = cursor_lon.text;
+                    const size_t first = placefile.items.size();
                     placefile.items.push_back("Text: " + cursor_lat.text + ", " + cursor_lon.text +
                                               ", 1, \xC2\xA4");
+                    if (const LineGroups::Group* g = placefile_groups.newest(LinePurpose::half_mark))
+                        placefile_groups.extend(g->id, placefile.items, first);
                     app.write_list_to_file(placefile_path(), placefile.items);
                     tag = "0";
                     find_distance.enabled = false;

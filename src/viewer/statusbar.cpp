@@ -28,8 +28,9 @@ void FrmMain::Read_StatusBar() {
     PanelRead r = app.platform.read_panel(*title, 4);
     if (r.status != PanelStatus::Text) return;
     auto [lat, lon] = parse_position(r.text);
-    cursor_lat.text = std::move(lat);
-    cursor_lon.text = std::move(lon);
+    // The texts go into placefile lines as they are, so they must not end one early.
+    cursor_lat.text = placefile_text(lat);
+    cursor_lon.text = placefile_text(lon);
 }
 
 }  // namespace tessaly

@@ -236,7 +236,7 @@ TEST_F(Lookup, NamesAreDecodedAndStayOnOneLine) {
     read(reply(record("Caf&#233; &#x41;&lt;B&gt; &amp;amp; &bogus; A&amp", "35.1", "-97") +
                record("Two\r\nLines\tHere", "35.2", "-97")));
     EXPECT_EQ(lookup().one.items,
-              (Strings{"Caf\xC3\xA9 A<B> &amp; &bogus; A&amp", "Two  Lines Here"}));
+              (Strings{"Caf\xC3\xA9 A<B> &amp, &bogus, A&amp", "Two  Lines Here"}));
     for (auto& l : app().frmMain().placefile.items)
         EXPECT_EQ(l.find_first_of("\r\n\t"), std::string::npos) << l;
 }

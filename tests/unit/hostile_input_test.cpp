@@ -76,7 +76,9 @@ TEST_F(Hostile, PanelTextsAtTheSelectKey) {
         {"north, west", "north", "west", false},                  // unchecked text
         {"35.1\xC2\xB0, -97.2\xC2\xB0", "35.1\xC2\xB0", "-97.2\xC2\xB0", false},  // bytes > 127
         {"35.1, -97.2>Polygon:", "35.1", "-97.2", false},         // ">" cuts the longitude
-        {"35.1\r\nPolygon:, -97.2\nEnd:", "35.1\r\nPolygon:", "-97.2\nEnd:", false},
+        // Line breaks become blanks and ";" a comma: the texts go into placefile lines.
+        {"35.1\r\nPolygon:, -97.2\nEnd:", "35.1  Polygon:", "-97.2 End:", false},
+        {"35.1;x, -97.2; ;eta#1", "35.1,x", "-97.2, ,eta#1", false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.panel);
@@ -95,8 +97,8 @@ TEST_F(Hostile, PanelTextsAtTheSelectKey) {
         }
         expect_file_mirrors_buffer();
     }
-    // Line breaks from the panel become blanks on disk, in the marker's line.
-    EXPECT_NE(disk().find("Text: 35.1  Polygon:, -97.2 End:, 1, \xA4\r\n"), std::string::npos);
+    // The last case's marker on disk: one line, no comment in it.
+    EXPECT_NE(disk().find("Text: 35.1,x, -97.2, ,eta#1, 1, \xA4\r\n"), std::string::npos);
     // A byte above 127 goes to disk in the code page.
     boot_with_viewer();
     panel("35.1\xC2\xB0, -97.2");
@@ -167,10 +169,11 @@ TEST_F(Hostile, ReplyBodiesAndNames) {
     EXPECT_EQ(read(record("A&#10;B&#13;C&#9;D&#0;E&#x7F;F&#x85;G&#x2028;H&#x1f;I", "35.1")),
               Strings{"A B C D\xEF\xBF\xBD" "E F G H I"});
 
-    // Quotes, commas and semicolons are text; the line stays one line.
-    const std::string odd = "Say &quot;Hi&quot;, y'all; \"ok\"\tnow";
-    EXPECT_EQ(read(record(odd, "35.1")), Strings{"Say \"Hi\", y'all; \"ok\" now"});
-    EXPECT_NE(disk().find("Text:  0, 0, 1, ETA ,Say \"Hi\", y'all; \"ok\" now 11:55 ;eta#3\r\n"),
+    // Quotes and commas are text; a ";" (also as a reference) would start a
+    // comment in the viewer and hide the ETA tag, so it is written as ",".
+    const std::string odd = "Say &quot;Hi&quot;, y'all; \"ok\"\tnow&#59; ;eta#1";
+    EXPECT_EQ(read(record(odd, "35.1")), Strings{"Say \"Hi\", y'all, \"ok\" now, ,eta#1"});
+    EXPECT_NE(disk().find("Text:  0, 0, 1, ETA ,Say \"Hi\", y'all, \"ok\" now, ,eta#1 11:55 ;eta#3\r\n"),
               std::string::npos);
 
     // 500 characters are cut to 100, on a character boundary for non-ASCII.

@@ -32,6 +32,7 @@ protected:
         for (const char* l : {"Color: 255 255 255, 100", "Text: 35.0, -97.0, 1, x",
                               "Text: 35.333, -97.0, 1, x"})
             m->placefile.items.push_back(l);
+        m->placefile_groups.record(LinePurpose::half_mark, m->placefile.items, kHeader.size());
         m->start_lat.text = "35.0";
         m->start_lon.text = "-97.0";
         m->stop_lat.text = "35.333";
@@ -70,17 +71,21 @@ TEST_F(Compiler, NoShapeStillRemovesMarkersWritesAndCounts) {
     EXPECT_EQ(out.str(), "");
 }
 
-TEST_F(Compiler, EmptyBufferIsAFailureAndNothingIsWrittenOrCounted) {
-    shapes(true, false, false);
+// Markers that are gone (never written, or taken out already) take nothing
+// else with them: the lines before stay, the projection follows them.
+TEST_F(Compiler, MissingMarkersRemoveNothingElse) {
+    track("20");
+    shapes(false, false, true);
+    m->placefile_groups.clear();
     m->placefile.items = {"only", "two"};
-    std::string before = file_text();
     m->compiler();
-    EXPECT_TRUE(m->placefile.items.empty());  // the two removals before the failure stay done
-    EXPECT_EQ(file_text(), before);
-    EXPECT_EQ(m->tracker.text, "0");
-    EXPECT_EQ(out.str(),
-              "msgbox \"Tessaly\" \"Source: data_compiler Description: Invalid procedure call or "
-              "argument\\rNumber: 5\"\n");
+    ASSERT_GT(m->placefile.items.size(), 2u);
+    EXPECT_EQ(m->placefile.items[0], "only");
+    EXPECT_EQ(m->placefile.items[1], "two");
+    EXPECT_EQ(m->placefile.items[2], "Polygon: ");
+    EXPECT_EQ(file_text(), crlf(m->placefile.items));
+    EXPECT_EQ(m->tracker.text, "1");
+    EXPECT_EQ(out.str(), "");
 }
 
 TEST_F(Compiler, NonNumericSpeedStopsBeforeAnyShape) {

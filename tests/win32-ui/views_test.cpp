@@ -125,7 +125,7 @@ TEST_F(ViewsTest, MainMenuIsTheDesignsMenuBarAndEveryItemHasAHandler) {
     const std::vector<std::pair<std::wstring, std::vector<std::wstring>>> design = {
         {L"Projection",
          {L"Edit", L"-", L"Mark One Hour", L"Mark Two Frames...", L"-", L"Fan", L"Cone", L"Wedge",
-          L"Bow"}},
+          L"Bow", L"-", L"Undo Last Mark"}},
         {L"ETA", {L"Edit", L"-", L"View"}},
         {L"Placefile", {L"Copy", L"-", L"Info"}},
         {L"Help", {L"About"}},

@@ -4,10 +4,13 @@
 // events: timer ticks and waits, hotkey and other key presses, cursor texts
 // (valid and hostile), web replies (the test data and hostile bodies, late,
 // failing or missing), menu clicks, viewer windows coming and going,
-// hostile settings, disk faults and restarts. After every write the file on
-// disk must be whole: CR LF lines, one per buffer line, parsed by the
-// project's placefile parser; after every failed write the old file must
-// still be there. Prints the figures; exit 1 on any violation.
+// hostile settings, disk faults, undo and restarts. After every write the
+// file on disk must be whole: CR LF lines, one per buffer line, parsed by the
+// project's placefile parser with every block closed; every line written for
+// a mark, a finished track or a bow echo and not taken back since must be in
+// it where it was; no ETA tag may name a track number the counter has not
+// reached (the next track would share it). After every failed write the old
+// file must still be there. Prints the figures; exit 1 on any violation.
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -25,6 +28,7 @@
 #include <vector>
 
 #include "app/app.h"
+#include "core/numtext.h"
 #include "placefile_check.h"
 #include "platform/sim/simulator.h"
 
@@ -137,7 +141,7 @@ int main(int argc, char** argv) {
         "frmMain.mnu_projection_fan", "frmMain.mnu_projection_cone",
         "frmMain.mnu_projection_wedge", "frmMain.mnubowecho", "frmMain.optgr3",
         "frmMain.optgr2", "frmMain.remove", "frmMain.mnu_placefile_clear",
-        "frmMain.Command2", "frmMain.mnu_eta_view"};
+        "frmMain.Command2", "frmMain.mnu_eta_view", "frmMain.mnu_projection_undo"};
     const char* titles[] = {"KTLX - GRLevel3", "KICT - GRLevel2"};
 
     CountingBuf counter;
@@ -154,6 +158,20 @@ int main(int argc, char** argv) {
         ++bad;
         if (violations.size() < 10) violations.push_back(what);
     };
+    // Every recorded group of buffer lines, and a buffer line as the writer puts it on disk.
+    auto groups = [](FrmMain& m) {
+        std::vector<const LineGroups::Group*> v;
+        for (LinePurpose purpose : {LinePurpose::half_mark, LinePurpose::bow_point,
+                                    LinePurpose::track, LinePurpose::bow_echo})
+            for (LineGroups::Id id : m.placefile_groups.ids(purpose))
+                v.push_back(m.placefile_groups.find(id));
+        return v;
+    };
+    auto on_disk = [&](std::string line) {
+        for (char& c : line)
+            if (c == '\r' || c == '\n') c = ' ';
+        return p.to_codepage(line);
+    };
     p.on_write = [&](const std::string&, const std::string& bytes) {
         ++writes;
         check::FileLines f = check::split_crlf(bytes);
@@ -163,9 +181,34 @@ int main(int argc, char** argv) {
         if (slurp(placefile) != bytes) violation("write " + std::to_string(writes) + ": disk differs");
         ParsedPlacefile parsed = parse_placefile(bytes);
         problems += static_cast<long>(parsed.problems.size());
+        if (sim.app()) {
+            FrmMain& m = sim.app()->frmMain();
+            const long tracks = is_number(m.tracker.text) ? to_long(m.tracker.text) : -1;
+            for (const LineGroups::Group* g : groups(m)) {
+                for (size_t k = 0; k < g->at.size(); ++k)
+                    if (g->at[k] >= f.lines.size() || f.lines[g->at[k]] != on_disk(g->lines[k])) {
+                        violation("write " + std::to_string(writes) + ": a line of " +
+                                  (g->purpose == LinePurpose::track
+                                       ? "track " + std::to_string(g->track)
+                                       : std::string("a mark")) +
+                                  " is missing or moved");
+                        break;
+                    }
+            }
+            for (const std::string& l : f.lines) {
+                size_t at = l.rfind(" ;eta#");
+                if (at == std::string::npos) continue;
+                std::string n = l.substr(at + 6);
+                if (is_number(n) && to_long(n) > tracks)
+                    violation("write " + std::to_string(writes) + ": ETA tag " + n +
+                              " beyond the track counter " + m.tracker.text);
+            }
+        }
         for (auto& pr : parsed.problems)
             if (check::structural(pr)) {
                 ++structural;
+                violation("write " + std::to_string(writes) + ": line " +
+                          std::to_string(pr.line) + ": " + pr.message);
                 if (trace) {
                     std::cerr << "structural: " << pr.message << " at " << pr.line << "\n";
                     std::ofstream(dir + "-structural-" + pr.message.substr(0, 4) + ".txt",
@@ -187,7 +230,8 @@ int main(int argc, char** argv) {
     };
 
     run("setting version \"4.2\"\nsetting grtype \"gr3\"\nsetting hkselect \"Q\"\n"
-        "setting hkerase \"W\"\nsetting hketa \"X\"\nclock 11:50:00 12h\nstart");
+        "setting hkerase \"W\"\nsetting hketa \"X\"\nsetting hkundo \"U\"\n"
+        "clock 11:50:00 12h\nstart");
     run(std::string("desktop add \"") + titles[0] + "\"");
     run("wait 1000");
 
@@ -224,7 +268,8 @@ int main(int argc, char** argv) {
             done["cursor"]++;
         } else if (r < 780) {
             int k = static_cast<int>(rng() % 100);
-            int code = k < 55 ? 'Q' : k < 65 ? 'W' : k < 75 ? 'X' : 1 + static_cast<int>(pick(255));
+            int code = k < 55 ? 'Q' : k < 63 ? 'W' : k < 73 ? 'X' : k < 78 ? 'U'
+                                                                     : 1 + static_cast<int>(pick(255));
             p.press(code);
             if (trace) std::cerr << "key " << code << " answers " << p.web_answers.size() << "\n";
             sim.advance(5);
@@ -272,6 +317,17 @@ int main(int argc, char** argv) {
         } else {
             sim.advance(200 + static_cast<long long>(pick(1500)));
             done["long wait"]++;
+        }
+
+        // The track counter counts the finished tracks still in the placefile.
+        if (sim.app()) {
+            FrmMain& m = sim.app()->frmMain();
+            long counted = 0;
+            for (const LineGroups::Group* g : groups(m))
+                if (g->purpose == LinePurpose::track && g->track > 0) ++counted;
+            if (!is_number(m.tracker.text) || to_long(m.tracker.text) != counted)
+                violation("event " + std::to_string(e) + ": tracker " + m.tracker.text + " but " +
+                          std::to_string(counted) + " finished tracks");
         }
 
         // A failed write leaves the last whole write on disk.
