@@ -2,6 +2,7 @@
 
 #include <windows.h>
 #include <commdlg.h>
+#include <shellapi.h>
 
 #include <algorithm>
 #include <atomic>
@@ -445,6 +446,17 @@ std::optional<std::string> Win32Platform::replace_file(const std::string& path,
     DeleteFileW(tmp.c_str());
     if (!ok) return win32::error_text(err);
     return std::nullopt;
+}
+
+std::optional<std::string> Win32Platform::open_document(const std::string& path) {
+    SetLastError(0);
+    auto r = reinterpret_cast<INT_PTR>(ShellExecuteW(static_cast<HWND>(owner_), L"open",
+                                                     widen(path).c_str(), nullptr, nullptr,
+                                                     SW_SHOWNORMAL));
+    if (r > 32) return std::nullopt;
+    DWORD err = GetLastError();
+    // Below 32 the result itself is the reason (no program for the file type, ...).
+    return win32::error_text(err ? err : static_cast<DWORD>(r));
 }
 
 std::string Win32Platform::to_codepage(const std::string& utf8) { return utf8_to_acp(utf8); }

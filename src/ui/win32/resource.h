@@ -27,6 +27,7 @@
 #define IDM_PLACEFILE_COPY 321
 #define IDM_PLACEFILE_INFO 322
 #define IDM_HELP_ABOUT 331
+#define IDM_HELP_GUIDE 332
 
 // Main window.
 #define IDC_START_LAT 1001
@@ -42,6 +43,9 @@
 #define IDC_STATUS 1011
 #define IDC_STATUS_ON 1012
 #define IDC_STATUS_OFF 1013
+#define IDC_KTS_LABEL 1020
+#define IDC_MPH_LABEL 1021
+#define IDC_AZ_LABEL 1022
 
 // Projection editor.
 #define IDC_POLYC 1101
