@@ -109,7 +109,9 @@ for dpi in $scales; do
     prog=$(mktemp -d "$TMPDIR/prog.XXXXXX")
     cp "$bin/Tessaly.exe" "$bin/stormtrack.png" "$prog/"
     # As after the first start: the hotkeys seen, the viewer chosen. Nothing
-    # else is stored, so every window shows its defaults.
+    # else is stored (not even what the previous scaling's pass stored), so
+    # every window shows its defaults.
+    timeout 30 wine reg delete "${key%\\*}" /f >/dev/null 2>&1
     for kv in version=4.2 hkselect=Q hkerase=W hketa=X projection=cone grtype=gr3; do
         timeout 30 wine reg add "$key" /v "${kv%%=*}" /t REG_SZ /d "${kv#*=}" /f >/dev/null 2>&1
     done
@@ -171,26 +173,26 @@ for dpi in $scales; do
         for shape in fan:f cone:c wedge:d; do
             key_in "$main" alt+p "${shape#*:}"
             mark 400,470 470,400
-            map_shot "shape-${shape%:*}" 300 290 610 570
+            map_shot "shape-${shape%:*}" 340 340 590 530
             key_in "$viewer" w
         done
         key_in "$main" alt+p b
         mark 400,340 430,372 450,410 452,450 438,490 410,522 452,430 500,430
-        map_shot shape-bow 320 290 610 570
+        map_shot shape-bow 350 315 560 550
         key_in "$viewer" w
         # Two marks 20 minutes of travel apart, taken as the storm now and in
         # an hour, then as two radar frames 20 minutes apart.
         key_in "$main" alt+p c
-        mark 400,500 425,475
-        map_shot mark-hour 330 300 620 560
+        mark 380,520 420,480
+        map_shot mark-hour 340 300 600 560
         key_in "$viewer" w
         stop_tessaly
         for kv in mark_mode=frames mark_minutes=20; do
             timeout 30 wine reg add "$key" /v "${kv%%=*}" /t REG_SZ /d "${kv#*=}" /f >/dev/null 2>&1
         done
         start_tessaly
-        mark 400,500 425,475
-        map_shot mark-frames 330 300 620 560
+        mark 380,520 420,480
+        map_shot mark-frames 340 300 600 560
         key_in "$viewer" w
     fi
 
