@@ -11,7 +11,7 @@ target_compile_definitions(tessaly_win32_platform PUBLIC
   _WIN32_WINNT=0x0601 WINVER=0x0601 WIN32_LEAN_AND_MEAN NOMINMAX)
 find_package(Threads REQUIRED)
 target_link_libraries(tessaly_win32_platform PUBLIC
-  tessaly_core user32 gdi32 comdlg32 winhttp advapi32 Threads::Threads)
+  tessaly_core user32 gdi32 comdlg32 shell32 winhttp advapi32 Threads::Threads)
 
 if(TESSALY_TESTS)
   # Win32 helpers only the tests need (they create windows and timers).

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The Windows release: from a built windows tree makes
 #   dist/Tessaly-<version>-win64.zip        Tessaly.exe, stormtrack.png, README.txt
+#                                            (README.txt: docs/user-guide.md as plain text)
 #   dist/Tessaly-<version>-win64-setup.exe  per-user NSIS installer (packaging/tessaly.nsi)
 # The version is the one in CMakeLists.txt's project() line.
 #   scripts/package.sh [--build] [BUILD_DIR]   (default build/windows; it must hold Tessaly.exe)
@@ -34,6 +35,7 @@ exe=${TESSALY_EXE:-$build/Tessaly.exe}
 missing=()
 command -v zip >/dev/null 2>&1 || missing+=(zip)
 command -v makensis >/dev/null 2>&1 || missing+=(nsis)
+command -v pandoc >/dev/null 2>&1 || missing+=(pandoc)
 if [ "$build_first" -eq 1 ]; then
     command -v cmake >/dev/null 2>&1 || missing+=(cmake)
     command -v ninja >/dev/null 2>&1 || missing+=(ninja-build)
@@ -62,7 +64,7 @@ pe=$(od -An -tu4 -j60 -N4 "$exe" | tr -d ' ')
 if [ "$(head -c2 "$exe")" != MZ ] || [ "$(od -An -tx1 -j$((pe + 4)) -N2 "$exe" | tr -d ' ')" != 6486 ]; then
     echo "package: $exe is not a 64-bit Windows executable" >&2; exit 1
 fi
-for f in assets/stormtrack.png packaging/README.txt packaging/tessaly.nsi; do
+for f in assets/stormtrack.png docs/user-guide.md packaging/guide-text.lua packaging/tessaly.nsi; do
     [ -f "$f" ] || { echo "package: missing $f" >&2; exit 1; }
 done
 
@@ -77,8 +79,11 @@ else
     cp "$exe" "$stage/Tessaly.exe"
 fi
 cp assets/stormtrack.png "$stage/stormtrack.png"
-# CR LF, so that every Windows editor shows the lines.
-sed 's/\r$//; s/$/\r/' packaging/README.txt >"$stage/README.txt"
+# The whole user guide as plain text, CR LF so that every Windows editor
+# shows the lines, with a byte-order mark so that Notepad reads it as UTF-8.
+printf '\xEF\xBB\xBF' >"$stage/README.txt"
+pandoc -f gfm -t plain --columns=78 --lua-filter packaging/guide-text.lua docs/user-guide.md |
+    sed 's/\r$//; s/$/\r/' >>"$stage/README.txt"
 
 touch -d "@$epoch" "$stage"/*
 

@@ -1,7 +1,9 @@
 #!/bin/bash
 # Opens every window of Tessaly.exe beside the demo viewer under Wine and
 # writes one PNG per window and scaling (100 % and 150 %) to OUT-DIR
-# (default docs/screenshots). Uses the Windows build in BUILD_DIR (default
+# (default docs/screenshots), and at the first scaling pictures of the map:
+# each projection shape (shape-*.png) and a storm marked on two radar frames
+# (mark-hour.png, mark-frames.png). Uses the Windows build in BUILD_DIR (default
 # build/windows) and the native tessaly-sim only through the road test's
 # helpers. Exits non-zero when a window did not appear.
 #   scripts/screenshots.sh [OUT-DIR]
@@ -70,6 +72,35 @@ key_in() { # WINDOW-ID KEYS...
 }
 
 key='HKCU\Software\VB and VBA Program Settings\Tessaly\Korvel3'
+# A picture of the viewer's map: viewer-window coordinates X1 Y1 X2 Y2.
+map_shot() { # NAME X1 Y1 X2 Y2
+    local X Y WINDOW SCREEN WIDTH HEIGHT
+    eval "$(xdotool getwindowgeometry --shell "$viewer")"
+    import -window root -crop "$(( $4 - $2 ))x$(( $5 - $3 ))+$(( X + $2 ))+$(( Y + $3 ))" +repage "$out/$1.png" &&
+        echo "  $out/$1.png"
+}
+# Marks a storm in the viewer: select at each viewer-window point X,Y.
+mark() { # X,Y...
+    xdotool mousemove --window "$viewer" 60 6 click 1; sleep 0.3
+    local p
+    for p in "$@"; do
+        xdotool mousemove --window "$viewer" "${p%,*}" "${p#*,}"; sleep 0.4; xdotool key q; sleep 0.5
+    done
+    sleep 1.2  # the viewer re-reads the placefile every second
+    xdotool mousemove 4000 4000; sleep 0.3
+}
+start_tessaly() {
+    timeout 600 wine "$prog/Tessaly.exe" >/dev/null 2>&1 &
+    tessaly_pid=$!
+    main=$(timeout 30 xdotool search --sync --name '^Tessaly$' | head -n1)
+    [ -n "$main" ] && wait_rect rect_by_child '^  [0-9]+ KTLX - GRLevel3$' >/dev/null
+}
+stop_tessaly() {
+    key_in "$main" alt+F4
+    timeout 20 tail --pid="$tessaly_pid" -f /dev/null
+}
+
+first_dpi=${scales%% *}
 for dpi in $scales; do
     pct=$(( dpi * 100 / 96 ))
     echo "screenshots at $pct %:"
@@ -77,31 +108,51 @@ for dpi in $scales; do
     wine_session_dpi "$dpi"
     prog=$(mktemp -d "$TMPDIR/prog.XXXXXX")
     cp "$bin/Tessaly.exe" "$bin/stormtrack.png" "$prog/"
-    for kv in version=4.2 hkselect=Q hkerase=W hketa=X projection=cone grtype=gr3 displayeta=1 \
-              displayetamed=0 displayeta2=0 "eta_server=${TESSALY_TEST_WEB:-http://127.0.0.1:9}/"; do
+    # As after the first start: the hotkeys seen, the viewer chosen. Nothing
+    # else is stored (not even what the previous scaling's pass stored), so
+    # every window shows its defaults.
+    timeout 30 wine reg delete "${key%\\*}" /f >/dev/null 2>&1
+    for kv in version=4.2 hkselect=Q hkerase=W hketa=X projection=cone grtype=gr3; do
         timeout 30 wine reg add "$key" /v "${kv%%=*}" /t REG_SZ /d "${kv#*=}" /f >/dev/null 2>&1
     done
     timeout 600 wine "$bin/tools/demo-viewer/demo-viewer.exe" --placefile "$(winepath -w "$prog/korvel.txt")" \
         >/dev/null 2>&1 &
     viewer=$(timeout 30 xdotool search --sync --name '^KTLX - GRLevel3$' | head -n1)
-    timeout 600 wine "$prog/Tessaly.exe" >/dev/null 2>&1 &
-    main=$(timeout 30 xdotool search --sync --name '^Tessaly$' | head -n1)
+    start_tessaly
     if [ -z "$viewer" ] || [ -z "$main" ]; then echo "screenshots: the programs did not start" >&2; exit 1; fi
-    wait_rect rect_by_child '^  [0-9]+ KTLX - GRLevel3$' >/dev/null
 
-    # A storm marked and its ETAs viewed, as in use.
-    xdotool windowfocus "$viewer"; sleep 0.3
-    xdotool mousemove --window "$viewer" $(( 465 )) $(( 290 )); sleep 0.4; xdotool key q; sleep 0.5
-    xdotool mousemove --window "$viewer" $(( 515 )) $(( 240 )); sleep 0.4; xdotool key q; sleep 0.5
+    # The ETA editor with the stored defaults, and its preview of the ETA windows.
+    key_in "$main" alt+e e
+    shoot eta-editor "$(wait_rect rect_by_title '^ ETA Editor$')"
+    editor=$(xdotool search --name '^ ETA Editor$' | head -n1)
+    # The editor closes first so that it covers neither of them.
+    key_in "$editor" alt+p Escape
+    shoot eta-medium "$(wait_rect rect_by_child '^  1313 ')"
+    key_in "$viewer" w  # the erase key hides the previewed windows
+
+    # A storm marked and its ETAs viewed, as in use, from the loopback stand-in.
+    timeout 30 wine reg add "$key" /v eta_server /t REG_SZ /d "${TESSALY_TEST_WEB:-http://127.0.0.1:9}/" /f \
+        >/dev/null 2>&1
+    mark 465,290 515,240
     xdotool key x
     small=$(wait_rect rect_by_child '^  1308 ' '^  1309 ')
-    sleep 1.2  # the viewer re-reads the placefile every second
-    xdotool mousemove 1279 1023
+    sleep 1.2
+    xdotool mousemove 4000 4000
     sleep 0.3
     # The bare root around the windows is black: trimmed away.
     import -window root -trim +repage "$out/session-$pct.png" && echo "  $out/session-$pct.png"
     shoot main "$(rect_by_title '^Tessaly$')"
     shoot eta-small "$small"
+
+    # The classic list, then every ETA window closed: they stay on top and
+    # would cover the dialogs that open beside the main window.
+    key_in "$main" alt+e e
+    key_in "$(xdotool search --name '^ ETA Editor$' | head -n1)" alt+c Escape
+    key_in "$viewer" x
+    classic=$(wait_rect rect_by_title '^ Korvelv3$')
+    shoot eta-classic "$classic"
+    key_in "$(xdotool search --name '^ Korvelv3$' | head -n1)" alt+F4
+    key_in "$viewer" w
 
     key_in "$main" alt+p e
     shoot projection-editor "$(wait_rect rect_by_title '^Projection Editor$')"
@@ -110,24 +161,42 @@ for dpi in $scales; do
     key_in "$(xdotool search --name '^ Border Line Width$' | head -n1)" Escape
     key_in "$(xdotool search --name '^Projection Editor$' | head -n1)" Escape
 
-    key_in "$main" alt+e e
-    shoot eta-editor "$(wait_rect rect_by_title '^ ETA Editor$')"
-    editor=$(xdotool search --name '^ ETA Editor$' | head -n1)
-    # The preview shows both ETA windows; the editor closes first so that it
-    # covers neither of them.
-    key_in "$editor" alt+p alt+c Escape
-    shoot eta-medium "$(wait_rect rect_by_child '^  1313 ')"
-    key_in "$viewer" x
-    classic=$(wait_rect rect_by_title '^ Korvelv3$')
-    shoot eta-classic "$classic"
-
     key_in "$main" alt+l i
     shoot placefile-info "$(wait_rect rect_by_title '^ Placefile Information$')"
     key_in "$(xdotool search --name '^ Placefile Information$' | head -n1)" Escape
     key_in "$main" alt+h a
     shoot about "$(wait_rect rect_by_title '^About Korvel$')"
+    key_in "$(xdotool search --name '^About Korvel$' | head -n1)" Escape
 
-    key_in "$main" alt+F4
+    if [ "$dpi" = "$first_dpi" ]; then
+        # The shapes on the viewer's map: one storm, marked anew for each.
+        for shape in fan:f cone:c wedge:d; do
+            key_in "$main" alt+p "${shape#*:}"
+            mark 400,470 470,400
+            map_shot "shape-${shape%:*}" 340 340 590 530
+            key_in "$viewer" w
+        done
+        key_in "$main" alt+p b
+        mark 400,340 430,372 450,410 452,450 438,490 410,522 452,430 500,430
+        map_shot shape-bow 350 315 560 550
+        key_in "$viewer" w
+        # Two marks 20 minutes of travel apart, taken as the storm now and in
+        # an hour, then as two radar frames 20 minutes apart.
+        key_in "$main" alt+p c
+        mark 380,520 420,480
+        map_shot mark-hour 340 300 600 560
+        key_in "$viewer" w
+        stop_tessaly
+        for kv in mark_mode=frames mark_minutes=20; do
+            timeout 30 wine reg add "$key" /v "${kv%%=*}" /t REG_SZ /d "${kv#*=}" /f >/dev/null 2>&1
+        done
+        start_tessaly
+        mark 380,520 420,480
+        map_shot mark-frames 340 300 600 560
+        key_in "$viewer" w
+    fi
+
+    stop_tessaly
     timeout 20 wineserver -k 2>/dev/null
     rm -rf "$prog"
 done

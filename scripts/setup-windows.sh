@@ -2,7 +2,9 @@
 # Installs what the Windows build and its runs under Wine need on Debian 12:
 # the mingw-w64 cross compiler, GoogleTest's sources, Wine, a headless X
 # server and the X tools the tests drive it with, ImageMagick for the
-# screenshots, NSIS and zip for the release.
+# screenshots, NSIS and zip for the release, pandoc for its README.txt, and
+# the fonts Wine draws dialogs with: Marlett (the caption buttons) and Tahoma
+# come with fonts-wine, Liberation Sans stands in for Segoe UI.
 # Checks programs and the GoogleTest sources rather than package names, so a
 # machine with them installed some other way is left alone.
 missing=()
@@ -14,6 +16,8 @@ need cmake cmake
 need ninja-build ninja
 need wine wine
 need wine64 /usr/lib/wine/wine64
+need fonts-wine /usr/share/wine/fonts/marlett.ttf
+need fonts-liberation2 /usr/share/fonts/truetype/liberation2/LiberationSans-Regular.ttf
 need g++-mingw-w64-x86-64-posix x86_64-w64-mingw32-g++-posix
 need mingw-w64-tools x86_64-w64-mingw32-pkg-config
 need googletest /usr/src/googletest/CMakeLists.txt
@@ -25,6 +29,7 @@ need python3 python3
 need nsis makensis
 need zip zip
 need unzip unzip
+need pandoc pandoc
 if [ ${#missing[@]} -gt 0 ]; then
     echo "installing: ${missing[*]}"
     sudo=""

@@ -3,12 +3,40 @@
 # installed files, the Start-menu link and the uninstall entry, runs the
 # uninstaller silently and checks that everything it owns is gone while a
 # setting seeded beforehand under the program's settings key survives.
+# README.txt must be the whole user guide (every heading of
+# docs/user-guide.md, CR LF), and Help > User Guide in the installed
+# Tessaly.exe must open it.
 # Sourced by run-wine-tests.sh inside its Xvfb/Wine session (DISPLAY and
 # WINEPREFIX set); defines wine_installer_test.
 #   wine_installer_test SETUP.EXE [ZIP]   -> 0 on success
 # Run directly it makes its own session first (Xvfb and a fresh prefix):
 #   scripts/test-installer.sh [SETUP.EXE [ZIP]]   (default: the dist/ files of
 #   the version in CMakeLists.txt, as scripts/package.sh names them)
+
+inst_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+
+# inst_readme_check TXT -> 0 when TXT has CR LF lines and, in the guide's
+# order, every heading of docs/user-guide.md as a line of its own above its
+# underline.
+inst_readme_check() {
+    python3 - "$1" "$inst_root/docs/user-guide.md" <<'PY'
+import re, sys
+raw = open(sys.argv[1], "rb").read()
+text = raw.decode("utf-8-sig")
+bad = [i + 1 for i, l in enumerate(text.split("\n")[:-1]) if not l.endswith("\r")]
+if bad or not text.endswith("\r\n"):
+    sys.exit(f"README.txt: lines without CR LF: {bad[:5]}")
+lines = text.replace("\r", "").split("\n")
+pos = 0
+for h in re.findall(r"^#{1,3} +(.+?) *$", open(sys.argv[2], encoding="utf-8").read(), re.M):
+    h = re.sub(r"[*_`]", "", h)
+    at = next((i for i in range(pos, len(lines) - 1)
+               if lines[i] == h and re.fullmatch(r"[=-]+", lines[i + 1])), None)
+    if at is None:
+        sys.exit(f"README.txt: no section '{h}' (after line {pos})")
+    pos = at + 2
+PY
+}
 
 wine_installer_test() {
     local setup=$1 zipfile=${2:-} status=0 start t
@@ -27,11 +55,16 @@ wine_installer_test() {
     }
     inst_winvar() { timeout 60 wine cmd /c echo "%$1%" 2>/dev/null | tr -d '\r' | tail -n1; }
 
-    # The zip holds exactly the three files.
+    # The zip holds exactly the three files, README.txt the whole guide.
     if [ -n "$zipfile" ]; then
         local names
         names=$(unzip -Z1 "$zipfile" 2>/dev/null | sort | tr '\n' ' ')
         [ "$names" = "README.txt Tessaly.exe stormtrack.png " ] || inst_fail "zip holds '$names'"
+        local readme
+        readme=$(mktemp "${TMPDIR:-/tmp}/readme.XXXXXX")
+        unzip -p "$zipfile" README.txt >"$readme"
+        inst_readme_check "$readme" || inst_fail "the zip's README.txt is not the user guide"
+        rm -f "$readme"
     fi
 
     # A user's setting from an earlier install; only seeded (and later
@@ -78,6 +111,13 @@ wine_installer_test() {
     un_string=$(inst_reg_value "$uninst" UninstallString)
     case $un_string in *'\uninstall.exe"') ;; *) inst_fail "UninstallString is '$un_string'" ;; esac
 
+    [ -f "$inst/README.txt" ] && { inst_readme_check "$inst/README.txt" || inst_fail "the installed README.txt is not the user guide"; }
+
+    # Help > User Guide in the installed program opens README.txt.
+    if [ -f "$inst/Tessaly.exe" ] && [ -n "${DISPLAY:-}" ]; then
+        inst_guide_test "$local_app\\Programs\\Tessaly\\Tessaly.exe" || status=1
+    fi
+
     # The placefile the program writes into its folder goes with it.
     [ -d "$inst" ] && printf 'Title: Tessaly\r\n' >"$inst/korvel.txt"
 
@@ -108,6 +148,37 @@ wine_installer_test() {
     [ "$seeded" -eq 1 ] && timeout 60 wine reg delete 'HKCU\Software\VB and VBA Program Settings\Tessaly' /f >/dev/null 2>&1
     echo "installer test: $([ "$status" -eq 0 ] && echo passed || echo FAILED) in $(awk "BEGIN{printf \"%.1f\", $(date +%s.%N) - $start}") s"
     return "$status"
+}
+
+# inst_guide_test WINDOWS-PATH-OF-TESSALY.EXE -> 0 when Help > User Guide opens
+# README.txt in a window of the program that shows text files.
+inst_guide_test() {
+    local settings='HKCU\Software\VB and VBA Program Settings\Tessaly\Korvel3' main guide pid rc=0
+    local had_version
+    had_version=$(inst_reg_value "$settings" version)
+    # Not a first start: no notice box in the way.
+    [ -n "$had_version" ] || timeout 60 wine reg add "$settings" /v version /t REG_SZ /d 4.2 /f >/dev/null 2>&1
+    timeout 120 wine "$1" >/dev/null 2>&1 &
+    pid=$!
+    main=$(timeout 30 xdotool search --sync --name '^Tessaly$' | head -n1)
+    if [ -z "$main" ]; then
+        echo "installer test: the installed Tessaly.exe did not open its window" >&2; rc=1
+    else
+        # Without a window manager a click, not windowfocus, makes it the active window.
+        xdotool mousemove --window "$main" 60 6 click 1; sleep 0.4
+        xdotool key alt+h; sleep 0.4; xdotool key u
+        guide=$(timeout 20 xdotool search --sync --name 'README' | head -n1)
+        if [ -z "$guide" ]; then
+            echo "installer test: Help > User Guide opened no README.txt window" >&2; rc=1
+        else
+            echo "installer test: Help > User Guide opened \"$(xdotool getwindowname "$guide")\""
+            xdotool mousemove --window "$guide" 60 6 click 1; sleep 0.3; xdotool key alt+F4; sleep 0.3
+        fi
+        xdotool mousemove --window "$main" 60 6 click 1; sleep 0.3; xdotool key alt+F4
+    fi
+    timeout 20 tail --pid="$pid" -f /dev/null || kill "$pid" 2>/dev/null
+    [ -n "$had_version" ] || timeout 60 wine reg delete "$settings" /v version /f >/dev/null 2>&1
+    return $rc
 }
 
 # --- run directly: a session of its own --------------------------------------

@@ -78,6 +78,17 @@ wine_session_start() {
     # No crash dialog (it would hang the run) and, without a window manager,
     # unmanaged windows (no 2 s wait per hide/destroy).
     timeout 60 wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
+    # Wine's own TrueType fonts (Marlett draws the caption buttons; Tahoma)
+    # are used only from the prefix's Fonts folder: without them captions
+    # show "0 1 r".
+    cp /usr/share/wine/fonts/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null
+    # Segoe UI, the dialogs' font, is not part of Wine; without a replacement
+    # Wine takes whatever face comes first.
+    local face
+    for face in "Segoe UI" "Segoe UI Semibold"; do
+        timeout 60 wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "$face" /t REG_SZ \
+            /d "Liberation Sans" /f >/dev/null 2>&1
+    done
     if [ -n "$wine_session_xvfb" ]; then
         timeout 60 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
         # Wine's desktop start centres the pointer over where windows appear.

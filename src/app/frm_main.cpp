@@ -28,9 +28,20 @@ void FrmMain::init_controls() {
     add("cell_speedkts", cell_speedkts, K::Label, "00");
     add("cor_azimuth", cor_azimuth, K::Label, "000");
     add("disazimuth", disazimuth, K::Label, "000").visible = false;
+    // The row's figures explain themselves only to those who know them.
+    const char* knots = "Storm speed in knots (KTS)";
+    const char* mph = "Storm speed in miles per hour (MPH)";
+    const char* from = "AZ: the direction the storm moves from, in degrees";
+    cell_speed.tooltip = knots;
+    cell_speedkts.tooltip = mph;
+    cor_azimuth.tooltip = from;
+    add("kts_label", kts_label, K::Label, "KTS").tooltip = knots;
+    add("mph_label", mph_label, K::Label, "MPH").tooltip = mph;
+    add("az_label", az_label, K::Label, "AZ").tooltip = from;
     add("status", status, K::Label, "Searching for GRLevelX Software .");
     add("status_on", status_on, K::Image).visible = false;
-    add("status_off", status_off, K::Image);
+    status_on.tooltip = "Linked to the viewer. Click to pause the hotkeys";
+    add("status_off", status_off, K::Image).tooltip = "Not linked, or paused. Click to resume";
     // Disabled until a sweep finds a viewer of their kind.
     add("optgr3", optgr3, K::Option, "GRLevel3").enabled = false;
     add("optgr2", optgr2, K::Option, "GRLevel2").enabled = false;
@@ -67,6 +78,7 @@ void FrmMain::init_controls() {
     add("mnu_eta_view", mnu_eta_view, K::Menu, "View");
     add("mnu_placefile_clear", mnu_placefile_clear, K::Menu, "Copy");
     add("mnu_placefile_info", mnu_placefile_info, K::Menu, "Info");
+    add("mnu_help_guide", mnu_help_guide, K::Menu, "User Guide");
     add("mnu_help_about", mnu_help_about, K::Menu, "About");
     add("mnu_mark_hour", mnu_mark_hour, K::Menu, "Mark One Hour").checked = true;
     add("mnu_mark_frames", mnu_mark_frames, K::Menu, "Mark Two Frames...");
@@ -106,6 +118,7 @@ void FrmMain::init_controls() {
     mnu_eta_view.on_click = [this] { mnu_eta_view_Click(); };
     mnu_placefile_clear.on_click = [this] { copy_placefile_path(); };
     mnu_placefile_info.on_click = [this] { app.frmPFinfo().show(); };
+    mnu_help_guide.on_click = [this] { open_user_guide(); };
     mnu_help_about.on_click = [this] { app.frmAbout().show(); };
 
     add_timer(find_gr, "find_gr", 1000, true).tick = [this] { find_gr_Timer(); };
@@ -234,6 +247,22 @@ void FrmMain::mnu_eta_view_Click() {
         return;
     }
     Command2_Click();
+}
+
+void FrmMain::open_user_guide() {
+    const std::string path = app.platform.program_folder() + "\\README.txt";
+    if (!app.platform.file_size(path)) {
+        app.platform.message_box("User Guide",
+                                 "The user guide is missing:\r" + path +
+                                     "\r\rIt is README.txt from Tessaly's zip or installer; "
+                                     "put it back beside Tessaly.exe.",
+                                 false);
+        return;
+    }
+    if (auto error = app.platform.open_document(path))
+        app.platform.message_box("User Guide",
+                                 "The user guide could not be opened:\r" + path + "\r\r" + *error,
+                                 false);
 }
 
 void FrmMain::read_registry() {

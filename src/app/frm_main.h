@@ -18,6 +18,7 @@ public:
     // Track rows.
     Control start_lat, start_lon, stop_lat, stop_lon;
     Control cell_speed, cell_speedkts, cor_azimuth, disazimuth;
+    Control kts_label, mph_label, az_label;  // the speed row's units
     // Link status and viewer choice.
     Control status, status_on, status_off;
     Control optgr3, optgr2, optgrae;
@@ -39,7 +40,7 @@ public:
     // Menus.
     Control mnu_projection_edit, mnu_projection_fan, mnu_projection_cone, mnu_projection_wedge,
         mnubowecho, mnu_eta_edit, mnu_eta_view, mnu_placefile_clear, mnu_placefile_info,
-        mnu_help_about, mnu_projection_undo;
+        mnu_help_guide, mnu_help_about, mnu_projection_undo;
     // How the two marks are read: one hour apart (the default), or the same
     // cell on two radar frames `frame_minutes` apart. The label beside the
     // speed row shows "N min" while frames mode is on.
@@ -64,6 +65,8 @@ public:
     void pause_link();
     void resume_link();
     void mnu_eta_view_Click();
+    // Opens README.txt, the user guide shipped beside the program.
+    void open_user_guide();
 
     // --- placefile (placefile/) ---
     std::string placefile_path();

@@ -16,7 +16,7 @@ FrmEdit::FrmEdit(App& a) : Window(a, "frmEdit") {
     add("cmd_polygon_color", cmd_polygon_color, K::Button, "Polygon Color");
     add("cmd_border_color", cmd_border_color, K::Button, "Border Color");
     add("cmd_track_color", cmd_track_color, K::Button, "Track Color");
-    add("cmd_polygon_trans", cmd_polygon_trans, K::Button, "Polygon Tranparency").tooltip =
+    add("cmd_polygon_trans", cmd_polygon_trans, K::Button, "Polygon Transparency").tooltip =
         "Polygon Transparency (0-100)";
     add("cmd_border_width", cmd_border_width, K::Button, "Border Line Width");
     add("cmd_track_width", cmd_track_width, K::Button, "Track Line Width");
@@ -34,7 +34,7 @@ FrmEdit::FrmEdit(App& a) : Window(a, "frmEdit") {
     add("Frame3", Frame3, K::Frame, "Default Korvel HotKeys");
     add("notice", notice, K::Label,
         "The Korvel Hotkeys have changed in version 4.2, make sure you notice the new default "
-        "hotkeys. You can also edit them to your own customs keys.");
+        "hotkeys. You can also edit them to your own custom keys.");
 
     auto check = [this](Control& box, const char* key) {
         box.on_click = [this, &box, key] { app.save_setting(key, box.checked ? "yes" : "no"); };

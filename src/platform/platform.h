@@ -97,6 +97,10 @@ public:
     // description on failure (the old file is then unchanged).
     virtual std::optional<std::string> replace_file(const std::string& path,
                                                     const std::string& bytes) = 0;
+    // Opens a document (the user guide) in the program the system associates
+    // with its kind, without waiting for it. Returns an error description
+    // when nothing could open it.
+    virtual std::optional<std::string> open_document(const std::string& path) = 0;
     // UTF-8 to the system's single-byte code page and back.
     virtual std::string to_codepage(const std::string& utf8) = 0;
     virtual std::string from_codepage(const std::string& bytes) = 0;

@@ -87,6 +87,21 @@ TEST_F(Shell, EditorsUnloadOnCloseOtherWindowsOnlyHide) {
     EXPECT_FALSE(app().frmPFinfo().visible);
 }
 
+TEST_F(Shell, UserGuideOpensBesideTheProgramOrSaysWhereItIsMissing) {
+    const std::string guide = "C:\\Tessaly\\README.txt";
+    out.str("");
+    app().frmMain().mnu_help_guide.click();
+    EXPECT_EQ(out.str(), "msgbox \"User Guide\" " +
+                             sim_quote("The user guide is missing:\r" + guide +
+                                       "\r\rIt is README.txt from Tessaly's zip or installer; "
+                                       "put it back beside Tessaly.exe.") +
+                             "\n");
+    std::ofstream(dir + "/README.txt", std::ios::binary) << "Tessaly user guide\r\n";
+    out.str("");
+    app().frmMain().mnu_help_guide.click();
+    EXPECT_EQ(out.str(), "open " + sim_quote(guide) + "\n");
+}
+
 TEST(PFinfo, ThousandsSeparators) {
     EXPECT_EQ(FrmPFinfo::group_thousands(0, ","), "0");
     EXPECT_EQ(FrmPFinfo::group_thousands(999, ","), "999");

@@ -3,6 +3,7 @@
 // and back to the screen.
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <commctrl.h>
 
 #include <filesystem>
 #include <fstream>
@@ -128,7 +129,7 @@ TEST_F(ViewsTest, MainMenuIsTheDesignsMenuBarAndEveryItemHasAHandler) {
           L"Bow", L"-", L"Undo Last Mark"}},
         {L"ETA", {L"Edit", L"-", L"View"}},
         {L"Placefile", {L"Copy", L"-", L"Info"}},
-        {L"Help", {L"About"}},
+        {L"Help", {L"User Guide", L"-", L"About"}},
     };
     ASSERT_EQ(GetMenuItemCount(bar), static_cast<int>(design.size()));
     start();
@@ -237,6 +238,23 @@ TEST_F(ViewsTest, MainWindowShowsTheModelAndForwardsItsEvents) {
     SendMessageW(main, WM_COMMAND, MAKEWPARAM(IDM_MARK_HOUR, 0), 0);
     EXPECT_FALSE(IsWindowVisible(minutes));
     EXPECT_TRUE(GetMenuState(menu, IDM_MARK_HOUR, MF_BYCOMMAND) & MF_CHECKED);
+    // The speed row explains its units on hover; the tips are the model's.
+    HWND tips = nullptr;
+    for (HWND h = FindWindowExW(nullptr, nullptr, TOOLTIPS_CLASSW, nullptr); h;
+         h = FindWindowExW(nullptr, h, TOOLTIPS_CLASSW, nullptr))
+        if (GetWindow(h, GW_OWNER) == main) tips = h;
+    ASSERT_NE(tips, nullptr);
+    for (auto [id, control] : {std::pair{IDC_AZ_LABEL, "az_label"}, std::pair{IDC_STATUS_ON, "status_on"}}) {
+        wchar_t tip[128] = {};
+        TTTOOLINFOW ti{};
+        ti.cbSize = sizeof ti;
+        ti.hwnd = main;
+        ti.uId = reinterpret_cast<UINT_PTR>(item("frmMain", id));
+        ti.lpszText = tip;
+        SendMessageW(tips, TTM_GETTEXTW, 128, reinterpret_cast<LPARAM>(&ti));
+        EXPECT_EQ(win32::narrow(tip), app->frmMain().control(control)->tooltip) << control;
+        EXPECT_NE(tip[0], L'\0') << control;
+    }
 
     // The pause toggle: one lamp visible at a time, following the model.
     HWND on = item("frmMain", IDC_STATUS_ON), off = item("frmMain", IDC_STATUS_OFF);

@@ -180,6 +180,11 @@ std::optional<std::string> SimPlatform::replace_file(const std::string& path,
     return std::nullopt;
 }
 
+std::optional<std::string> SimPlatform::open_document(const std::string& path) {
+    if (emit) emit("open " + sim_quote(path));
+    return std::nullopt;
+}
+
 std::string SimPlatform::to_codepage(const std::string& utf8) { return utf8_to_cp1252(utf8); }
 std::string SimPlatform::from_codepage(const std::string& bytes) { return cp1252_to_utf8(bytes); }
 

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 #include <commdlg.h>
+#include <shellapi.h>
 
 #include <algorithm>
 #include <atomic>
@@ -445,6 +446,28 @@ std::optional<std::string> Win32Platform::replace_file(const std::string& path,
     DeleteFileW(tmp.c_str());
     if (!ok) return win32::error_text(err);
     return std::nullopt;
+}
+
+std::optional<std::string> Win32Platform::open_document(const std::string& path) {
+    const std::wstring file = widen(path);
+    HWND owner = static_cast<HWND>(owner_);
+    SetLastError(0);
+    auto r = reinterpret_cast<INT_PTR>(
+        ShellExecuteW(owner, L"open", file.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
+    // A system without a program for the file's type (a 64-bit-only Wine
+    // prefix has none for .txt) still has Notepad.
+    if (r == SE_ERR_NOASSOC || r == SE_ERR_ASSOCINCOMPLETE) {
+        const std::wstring quoted = L"\"" + file + L"\"";
+        SetLastError(0);
+        r = reinterpret_cast<INT_PTR>(
+            ShellExecuteW(owner, L"open", L"notepad.exe", quoted.c_str(), nullptr, SW_SHOWNORMAL));
+    }
+    if (r > 32) return std::nullopt;
+    DWORD err = GetLastError();
+    // Below 32 the result itself is the reason.
+    std::string why = win32::error_text(err ? err : static_cast<DWORD>(r));
+    if (size_t at = why.find("%1"); at != std::string::npos) why.replace(at, 2, path);
+    return why;
 }
 
 std::string Win32Platform::to_codepage(const std::string& utf8) { return utf8_to_acp(utf8); }

@@ -30,6 +30,7 @@
 #define IDM_HELP_ABOUT 331
 #define IDM_MARK_HOUR 341
 #define IDM_MARK_FRAMES 342
+#define IDM_HELP_GUIDE 332
 
 // Main window.
 #define IDC_START_LAT 1001
@@ -46,6 +47,9 @@
 #define IDC_STATUS_ON 1012
 #define IDC_STATUS_OFF 1013
 #define IDC_MARK_MINUTES 1030
+#define IDC_KTS_LABEL 1020
+#define IDC_MPH_LABEL 1021
+#define IDC_AZ_LABEL 1022
 
 // Projection editor.
 #define IDC_POLYC 1101

@@ -26,6 +26,9 @@ const std::vector<ViewSpec>& view_specs() {
           {"cell_speed", IDC_CELL_SPEED},
           {"cell_speedkts", IDC_CELL_SPEEDKTS},
           {"cor_azimuth", IDC_COR_AZIMUTH},
+          {"kts_label", IDC_KTS_LABEL},
+          {"mph_label", IDC_MPH_LABEL},
+          {"az_label", IDC_AZ_LABEL},
           {"optgr3", IDC_OPTGR3},
           {"optgr2", IDC_OPTGR2},
           {"optgrae", IDC_OPTGRAE},
@@ -115,6 +118,7 @@ const std::vector<Binding>& main_menu_bindings() {
         {"mnu_eta_view", IDM_ETA_VIEW},
         {"mnu_placefile_clear", IDM_PLACEFILE_COPY},
         {"mnu_placefile_info", IDM_PLACEFILE_INFO},
+        {"mnu_help_guide", IDM_HELP_GUIDE},
         {"mnu_help_about", IDM_HELP_ABOUT},
     };
     return menu;

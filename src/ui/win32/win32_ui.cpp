@@ -144,7 +144,6 @@ private:
     void place();
     void make_fonts();
     void add_tooltips();
-    void add_lamp_tips();
     INT_PTR eta_colours(HDC dc, HWND control);
     void paint_frame();
     void draw_status_image(const DRAWITEMSTRUCT& di);
@@ -209,7 +208,6 @@ View::View(Win32Ui& ui, Window& model, const ViewSpec& spec) : ui_(ui), model_(&
         if (HWND h = GetDlgItem(hwnd_, id)) SendMessageW(h, EM_LIMITTEXT, 1, 0);
     make_fonts();
     add_tooltips();
-    add_lamp_tips();
     render();
 }
 
@@ -257,26 +255,6 @@ void View::add_tooltips() {
         SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
     }
     SendMessageW(tooltip_, TTM_SETMAXTIPWIDTH, 0, 400);
-}
-
-// The pause toggle's lamps say what a click does; the design gives them no text.
-void View::add_lamp_tips() {
-    if (spec_.kind != ViewKind::Main) return;
-    if (!tooltip_)
-        tooltip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP,
-                                   CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_,
-                                   nullptr, ui_.instance(), nullptr);
-    if (!tooltip_) return;
-    static wchar_t pause[] = L"Pause the hotkeys", resume[] = L"Resume the hotkeys";
-    for (auto [id, tip] : {std::pair{IDC_STATUS_ON, pause}, std::pair{IDC_STATUS_OFF, resume}}) {
-        TTTOOLINFOW ti{};
-        ti.cbSize = sizeof ti;
-        ti.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-        ti.hwnd = hwnd_;
-        ti.uId = reinterpret_cast<UINT_PTR>(GetDlgItem(hwnd_, id));
-        ti.lpszText = tip;
-        if (ti.uId) SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
-    }
 }
 
 View::Bound* View::bound(int id) {
