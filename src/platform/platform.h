@@ -97,6 +97,10 @@ public:
     // description on failure (the old file is then unchanged).
     virtual std::optional<std::string> replace_file(const std::string& path,
                                                     const std::string& bytes) = 0;
+    // The whole file, or nullopt when it does not exist, cannot be read or is
+    // larger than `max_bytes`.
+    virtual std::optional<std::string> read_file(const std::string& path,
+                                                 std::size_t max_bytes) = 0;
     // UTF-8 to the system's single-byte code page and back.
     virtual std::string to_codepage(const std::string& utf8) = 0;
     virtual std::string from_codepage(const std::string& bytes) = 0;
