@@ -142,17 +142,17 @@ void LocalPlaces::begin_run() {
 std::vector<PlaceRecord> LocalPlaces::search(double lat, double lon, double radius_km) const {
     struct Hit {
         double d;
-        const std::string *name, *plat, *plon;
+        std::string_view name, plat, plon;
     };
     std::vector<Hit> hits;
     for (const PlaceHit& h : index_->search(lat, lon, radius_km, kMaxRows)) {
-        const PlaceEntry& e = index_->places()[h.index].entry;
-        hits.push_back({h.distance_km, &e.name, &e.lat, &e.lon});
+        const PlaceView& e = index_->places()[h.index].entry;
+        hits.push_back({h.distance_km, e.name, e.lat, e.lon});
     }
     if (std::isfinite(lat) && std::isfinite(lon)) {
         for (const CustomPlace& c : custom_.places) {
             double d = place_distance_km(lat, lon, c.lat_deg, c.lon_deg);
-            if (d <= radius_km) hits.push_back({d, &c.name, &c.lat, &c.lon});
+            if (d <= radius_km) hits.push_back({d, c.name, c.lat, c.lon});
         }
     }
     std::stable_sort(hits.begin(), hits.end(), [](const Hit& a, const Hit& b) { return a.d < b.d; });
@@ -161,7 +161,8 @@ std::vector<PlaceRecord> LocalPlaces::search(double lat, double lon, double radi
     for (const Hit& h : hits) {
         char km[32];
         std::snprintf(km, sizeof km, "%.5f", h.d);
-        out.push_back(PlaceRecord{xml_escape(*h.name), *h.plat, *h.plon, km});
+        out.push_back(PlaceRecord{xml_escape(std::string(h.name)), std::string(h.plat),
+                                  std::string(h.plon), km});
     }
     return out;
 }

@@ -98,16 +98,19 @@ std::optional<PlaceIndex> PlaceIndex::decode(std::string_view file, std::string*
     if (rc != Z_OK || got != size || crc_of(text) != crc) return bad("damaged (data)");
 
     PlaceIndex idx;
-    std::size_t pos = text.find('\n');
-    if (pos == std::string::npos || std::string_view(text).substr(0, pos) != kColumns)
-        return bad("damaged (columns)");
+    auto owned = std::make_shared<const std::string>(std::move(text));
+    std::string_view t(*owned);
+    idx.text_ = owned;
+    std::size_t pos = t.find('\n');
+    if (pos == std::string::npos || t.substr(0, pos) != kColumns) return bad("damaged (columns)");
     ++pos;
     std::size_t line = 1;
-    while (pos < text.size()) {
+    idx.places_.reserve(static_cast<std::size_t>(std::count(t.begin(), t.end(), '\n')));
+    while (pos < t.size()) {
         ++line;
-        std::size_t nl = text.find('\n', pos);
+        std::size_t nl = t.find('\n', pos);
         if (nl == std::string::npos) return bad("damaged (line " + std::to_string(line) + ")");
-        std::string_view l(text.data() + pos, nl - pos);
+        std::string_view l = t.substr(pos, nl - pos);
         pos = nl + 1;
         std::string_view f[8];
         std::size_t n = 0, start = 0;
@@ -121,11 +124,7 @@ std::optional<PlaceIndex> PlaceIndex::decode(std::string_view file, std::string*
         auto lat = parse_degrees(n == 8 ? f[1] : "", 90), lon = parse_degrees(n == 8 ? f[2] : "", 180);
         if (n != 8 || f[0].empty() || f[0].size() > kMaxNameBytes || !lat || !lon)
             return bad("damaged (line " + std::to_string(line) + ")");
-        idx.places_.push_back(Place{*lat, *lon,
-                                    PlaceEntry{std::string(f[0]), std::string(f[1]),
-                                               std::string(f[2]), std::string(f[3]),
-                                               std::string(f[4]), std::string(f[5]),
-                                               std::string(f[6]), std::string(f[7])}});
+        idx.places_.push_back(Place{*lat, *lon, PlaceView{f[0], f[1], f[2], f[3], f[4], f[5], f[6], f[7]}});
     }
     idx.by_lat_.resize(idx.places_.size());
     for (std::uint32_t i = 0; i < idx.by_lat_.size(); ++i) idx.by_lat_[i] = i;
@@ -133,14 +132,6 @@ std::optional<PlaceIndex> PlaceIndex::decode(std::string_view file, std::string*
         return idx.places_[a].lat_deg < idx.places_[b].lat_deg;
     });
     return idx;
-}
-
-void PlaceIndex::add(double lat_deg, double lon_deg, PlaceEntry e) {
-    places_.push_back(Place{lat_deg, lon_deg, std::move(e)});
-    auto i = static_cast<std::uint32_t>(places_.size() - 1);
-    auto at = std::upper_bound(by_lat_.begin(), by_lat_.end(), lat_deg,
-                               [&](double v, std::uint32_t k) { return v < places_[k].lat_deg; });
-    by_lat_.insert(at, i);
 }
 
 std::vector<PlaceHit> PlaceIndex::search(double lat, double lon, double radius_km,
@@ -165,13 +156,8 @@ std::vector<PlaceHit> PlaceIndex::search(double lat, double lon, double radius_k
 }
 
 std::size_t PlaceIndex::memory_bytes() const {
-    std::size_t n = places_.capacity() * sizeof(Place) + by_lat_.capacity() * sizeof(std::uint32_t);
-    for (const Place& p : places_)
-        for (const std::string* f : {&p.entry.name, &p.entry.lat, &p.entry.lon, &p.entry.population,
-                                     &p.entry.feature_code, &p.entry.admin1, &p.entry.country,
-                                     &p.entry.timezone})
-            if (f->capacity() > 15) n += f->capacity() + 1;  // beyond the short-string buffer
-    return n;
+    return (text_ ? text_->capacity() : 0) + places_.capacity() * sizeof(Place) +
+           by_lat_.capacity() * sizeof(std::uint32_t);
 }
 
 }  // namespace tessaly

@@ -5,6 +5,7 @@
 // text, one place per line.
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -35,11 +36,16 @@ inline constexpr double kPlaceEarthRadiusKm = 6371.0;
 // Great-circle distance in km (spherical earth, haversine).
 double place_distance_km(double lat1_deg, double lon1_deg, double lat2_deg, double lon2_deg);
 
+// The same fields, viewing the index's own text.
+struct PlaceView {
+    std::string_view name, lat, lon, population, feature_code, admin1, country, timezone;
+};
+
 class PlaceIndex {
 public:
     struct Place {
         double lat_deg, lon_deg;
-        PlaceEntry entry;
+        PlaceView entry;
     };
 
     // Reads an index file; nullopt with `why` set when it is damaged, not an
@@ -54,11 +60,10 @@ public:
                                  std::size_t max_rows) const;
 
     const std::vector<Place>& places() const { return places_; }
-    // Adds a place (custom places); keeps the search order valid.
-    void add(double lat_deg, double lon_deg, PlaceEntry e);
     std::size_t memory_bytes() const;
 
 private:
+    std::shared_ptr<const std::string> text_;  // the decompressed lines the places view
     std::vector<Place> places_;     // in file order
     std::vector<std::uint32_t> by_lat_;  // indexes sorted by latitude
 };
