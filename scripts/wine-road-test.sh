@@ -62,7 +62,9 @@ print frmCustomETA.one" || return 1
     if [ "$d" -gt 1 ] && [ "$d" -lt 1439 ]; then
         road_fail "first ETA label \"$first\", the simulator's \"$want\""; return 1
     fi
-    echo "road test: small ETA window shows \"$first\" (${2:+service}${2:-built-in places})"
+    local from="built-in places"
+    [ -n "$2" ] && from="the service"
+    echo "road test: small ETA window shows \"$first\" ($from)"
 }
 
 wine_road_test() {
