@@ -3,6 +3,7 @@
 #include "app/app.h"
 #include "core/failure.h"
 #include "core/numtext.h"
+#include "core/text.h"
 #include "dialogs/frm_dialogs.h"
 #include "eta/frm_custom_eta.h"
 
@@ -196,7 +197,7 @@ void FrmEditETA::load() {
     std::string server = app.get_setting("eta_server");
     eta_server.set_text(server.empty() ? "https://secure.geonames.org/" : server);
     eta_username.set_text(app.get_setting("eta_username"));
-    const bool server_db = app.get_setting("eta_database") == "server";
+    const bool server_db = equals_icase(trim(app.get_setting("eta_database")), "server");
     opt_server_db.checked = server_db;
     opt_local_db.checked = !server_db;
     loading_ = false;

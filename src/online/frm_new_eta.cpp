@@ -195,7 +195,7 @@ private:
 }  // namespace
 
 PlaceSource& FrmNewETA::place_source() {
-    if (app.get_setting("eta_database") == "server") {
+    if (equals_icase(trim(app.get_setting("eta_database")), "server")) {
         if (!online_) online_ = std::make_unique<OnlinePlaces>(*this);
         return *online_;
     }
