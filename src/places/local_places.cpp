@@ -145,6 +145,7 @@ std::vector<PlaceRecord> LocalPlaces::search(double lat, double lon, double radi
         std::string_view name, plat, plon;
     };
     std::vector<Hit> hits;
+    if (!index_) return {};  // before the first run: nothing loaded yet
     for (const PlaceHit& h : index_->search(lat, lon, radius_km, kMaxRows)) {
         const PlaceView& e = index_->places()[h.index].entry;
         hits.push_back({h.distance_km, e.name, e.lat, e.lon});
