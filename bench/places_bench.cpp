@@ -42,13 +42,14 @@ void BM_local_eta_view(benchmark::State& s) {
     std::string dir = (std::filesystem::temp_directory_path() / "tessaly-bench-local-eta").string();
     std::filesystem::remove_all(dir);
     Simulator sim(dir, "C:\\Tessaly", out);
-    sim.run("setting version \"4.2\"\nsetting hkselect \"Q\"\nsetting hkerase \"W\"\n"
-            "setting hketa \"X\"\nclock 16:20:00 12h\nstart\n"
-            "desktop add \"KTLX - GRLevel3\"\ndesktop panel \"KTLX - GRLevel3\" \"35.47, -97.52\"\n"
-            "wait 1000\nclick frmMain.optgr3\npress Q\nwait 5\n"
-            "desktop panel \"KTLX - GRLevel3\" \"35.72, -96.98\"\nwait 5\npress Q\nwait 5\n"
-            "press X\nwait 5\n",  // the first view loads the index
-            dir);
+    sim.run(
+        "setting version \"4.2\"\nsetting hkselect \"Q\"\nsetting hkerase \"W\"\n"
+        "setting hketa \"X\"\nclock 16:20:00 12h\nstart\n"
+        "desktop add \"KTLX - GRLevel3\"\ndesktop panel \"KTLX - GRLevel3\" \"35.47, -97.52\"\n"
+        "wait 1000\nclick frmMain.optgr3\npress Q\nwait 5\n"
+        "desktop panel \"KTLX - GRLevel3\" \"35.72, -96.98\"\nwait 5\npress Q\nwait 5\n"
+        "press X\nwait 5\n",  // the first view loads the index
+        dir);
     FrmMain& m = sim.app()->frmMain();
     auto& items = m.placefile.items;
     const size_t keep = items.size();

@@ -378,7 +378,8 @@ void FrmNewETA::read_records(const std::vector<PlaceRecord>& records) {
             name = cut_to_characters(name, kMaxNameCharacters);
 
             // A place another search of this view found already keeps its one marker.
-            if (in_path && view_places && !view_places->insert(name + '\n' + plat + '\n' + plon).second)
+            if (in_path && view_places &&
+                !view_places->insert(name + '\n' + plat + '\n' + plon).second)
                 in_path = false;
 
             if (in_path) {
@@ -411,7 +412,8 @@ void FrmNewETA::read_records(const std::vector<PlaceRecord>& records) {
     } catch (const Failure&) {
         // A bad record ends the reading; the places before it stay.
     }
-    if (read_any && !view_places) app.write_list_to_file(main.placefile_path(), main.placefile.items);
+    if (read_any && !view_places)
+        app.write_list_to_file(main.placefile_path(), main.placefile.items);
 }
 
 void FrmNewETA::sort() {

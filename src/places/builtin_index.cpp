@@ -12,6 +12,7 @@
 #define TESSALY_RODATA ".section .rdata,\"dr\"\n"
 #endif
 
+// clang-format off
 __asm__(TESSALY_RODATA
         ".balign 16\n"
         ".globl tessaly_places_begin\n"
@@ -21,6 +22,7 @@ __asm__(TESSALY_RODATA
         "tessaly_places_end:\n"
         ".byte 0\n"
         ".text\n");
+// clang-format on
 
 extern "C" const char tessaly_places_begin[];
 extern "C" const char tessaly_places_end[];
@@ -28,7 +30,8 @@ extern "C" const char tessaly_places_end[];
 namespace tessaly {
 
 std::string_view builtin_place_index_bytes() {
-    return {tessaly_places_begin, static_cast<std::size_t>(tessaly_places_end - tessaly_places_begin)};
+    return {tessaly_places_begin,
+            static_cast<std::size_t>(tessaly_places_end - tessaly_places_begin)};
 }
 
 }  // namespace tessaly

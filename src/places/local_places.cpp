@@ -44,10 +44,14 @@ std::shared_ptr<const PlaceIndex> builtin_index() {
 std::string xml_escape(const std::string& s) {
     std::string out;
     for (char c : s) {
-        if (c == '&') out += "&amp;";
-        else if (c == '<') out += "&lt;";
-        else if (c == '>') out += "&gt;";
-        else out += c;
+        if (c == '&')
+            out += "&amp;";
+        else if (c == '<')
+            out += "&lt;";
+        else if (c == '>')
+            out += "&gt;";
+        else
+            out += c;
     }
     return out;
 }
@@ -156,7 +160,8 @@ std::vector<PlaceRecord> LocalPlaces::search(double lat, double lon, double radi
             if (d <= radius_km) hits.push_back({d, c.name, c.lat, c.lon});
         }
     }
-    std::stable_sort(hits.begin(), hits.end(), [](const Hit& a, const Hit& b) { return a.d < b.d; });
+    std::stable_sort(hits.begin(), hits.end(),
+                     [](const Hit& a, const Hit& b) { return a.d < b.d; });
     if (hits.size() > kMaxRows) hits.resize(kMaxRows);
     std::vector<PlaceRecord> out;
     for (const Hit& h : hits) {

@@ -11,7 +11,8 @@ namespace {
 bool degrees_ok(std::string_view t, double limit) {
     double v = 0;
     auto [end, ec] = std::from_chars(t.data(), t.data() + t.size(), v);
-    return ec == std::errc() && end == t.data() + t.size() && std::isfinite(v) && std::fabs(v) <= limit;
+    return ec == std::errc() && end == t.data() + t.size() && std::isfinite(v) &&
+           std::fabs(v) <= limit;
 }
 
 }  // namespace
@@ -42,8 +43,8 @@ DumpResult read_geonames_dump(std::string_view text, const DumpFilter& filter) {
         }
         if (f[6] != "P") continue;
         if (std::find(std::begin(dropped), std::end(dropped), f[7]) != std::end(dropped)) continue;
-        if (!filter.countries.empty() &&
-            std::find(filter.countries.begin(), filter.countries.end(), f[8]) == filter.countries.end())
+        if (!filter.countries.empty() && std::find(filter.countries.begin(), filter.countries.end(),
+                                                   f[8]) == filter.countries.end())
             continue;
         r.places.push_back(PlaceEntry{std::string(f[1]), std::string(f[4]), std::string(f[5]),
                                       std::string(f[14]), std::string(f[7]), std::string(f[10]),

@@ -24,14 +24,16 @@ void put_u32(std::string& s, std::uint32_t v) {
 }
 std::uint32_t get_u32(std::string_view s, std::size_t at) {
     std::uint32_t v = 0;
-    for (int i = 0; i < 4; ++i) v |= static_cast<std::uint32_t>(static_cast<unsigned char>(s[at + i])) << (8 * i);
+    for (int i = 0; i < 4; ++i)
+        v |= static_cast<std::uint32_t>(static_cast<unsigned char>(s[at + i])) << (8 * i);
     return v;
 }
 
 std::optional<double> parse_degrees(std::string_view t, double limit) {
     double v = 0;
     auto [end, ec] = std::from_chars(t.data(), t.data() + t.size(), v);
-    if (ec != std::errc() || end != t.data() + t.size() || !std::isfinite(v) || std::fabs(v) > limit)
+    if (ec != std::errc() || end != t.data() + t.size() || !std::isfinite(v) ||
+        std::fabs(v) > limit)
         return std::nullopt;
     return v;
 }
@@ -121,10 +123,12 @@ std::optional<PlaceIndex> PlaceIndex::decode(std::string_view file, std::string*
                 start = i + 1;
             }
         }
-        auto lat = parse_degrees(n == 8 ? f[1] : "", 90), lon = parse_degrees(n == 8 ? f[2] : "", 180);
+        auto lat = parse_degrees(n == 8 ? f[1] : "", 90),
+             lon = parse_degrees(n == 8 ? f[2] : "", 180);
         if (n != 8 || f[0].empty() || f[0].size() > kMaxNameBytes || !lat || !lon)
             return bad("damaged (line " + std::to_string(line) + ")");
-        idx.places_.push_back(Place{*lat, *lon, PlaceView{f[0], f[1], f[2], f[3], f[4], f[5], f[6], f[7]}});
+        idx.places_.push_back(
+            Place{*lat, *lon, PlaceView{f[0], f[1], f[2], f[3], f[4], f[5], f[6], f[7]}});
     }
     idx.by_lat_.resize(idx.places_.size());
     for (std::uint32_t i = 0; i < idx.by_lat_.size(); ++i) idx.by_lat_[i] = i;

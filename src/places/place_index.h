@@ -16,8 +16,8 @@ namespace tessaly {
 // Fields of one place as the index file holds them. lat/lon keep their
 // decimal text, which goes into the placefile unchanged.
 struct PlaceEntry {
-    std::string name;          // UTF-8
-    std::string lat, lon;      // decimal degrees as text
+    std::string name;      // UTF-8
+    std::string lat, lon;  // decimal degrees as text
     std::string population;
     std::string feature_code;  // PPL, PPLA2, ...
     std::string admin1;        // first-level division code
@@ -64,8 +64,8 @@ public:
 
 private:
     std::shared_ptr<const std::string> text_;  // the decompressed lines the places view
-    std::vector<Place> places_;     // in file order
-    std::vector<std::uint32_t> by_lat_;  // indexes sorted by latitude
+    std::vector<Place> places_;                // in file order
+    std::vector<std::uint32_t> by_lat_;        // indexes sorted by latitude
 };
 
 // The index Tessaly carries (North America, from the cities500 data set).

@@ -29,7 +29,8 @@ const std::string kTrack =
     "setting version \"4.2\"\nsetting hkselect \"Q\"\nsetting hkerase \"W\"\nsetting hketa \"X\"\n"
     "clock 16:20:00 12h\n"
     "file sites.txt \"KTLX,OKC\\n\"\n"
-    "file citydatabase\\OKCcities.txt \"Smith & <Sons> Farm,35.52,-97.40\\nWater Tower,35.55,-97.35\\n\"\n"
+    "file citydatabase\\OKCcities.txt \"Smith & <Sons> Farm,35.52,-97.40\\nWater "
+    "Tower,35.55,-97.35\\n\"\n"
     "start\ndesktop add \"KTLX - GRLevel3\"\ndesktop panel \"KTLX - GRLevel3\" \"35.47, -97.52\"\n"
     "wait 1000\nclick frmMain.optgr3\npress Q\nwait 5\n"
     "desktop panel \"KTLX - GRLevel3\" \"35.72, -96.98\"\nwait 5\npress Q\nwait 5\n";
@@ -96,12 +97,14 @@ TEST(LocalAndOnline, TheSamePlacesGiveTheSameView) {
     std::ofstream(base + "/replies/map.json") << map + "]";
 
     LoopbackServer server({"python3", std::string(TESSALY_TESTDATA) + "/geonames/fake_geonames.py",
-                           "--port", "0", "--map", base + "/replies/map.json", "--max-seconds", "60"});
+                           "--port", "0", "--map", base + "/replies/map.json", "--max-seconds",
+                           "60"});
     ASSERT_GT(server.port(), 0);
     std::ostringstream out_online;
     Simulator online(base + "/online", "C:\\Tessaly", out_online);
-    ASSERT_EQ(online.run("setting eta_database \"server\"\n" + kTrack + "web server http://127.0.0.1:" +
-                             std::to_string(server.port()) + "/\npress X\nwait 10\n",
+    ASSERT_EQ(online.run("setting eta_database \"server\"\n" + kTrack +
+                             "web server http://127.0.0.1:" + std::to_string(server.port()) +
+                             "/\npress X\nwait 10\n",
                          "."),
               0)
         << online.error;

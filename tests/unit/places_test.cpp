@@ -73,9 +73,9 @@ TEST(PlaceIndex, SearchEqualsABruteForceScan) {
 }
 
 TEST(PlaceIndex, EdgesOfTheGlobeAndOfTheRadius) {
-    PlaceIndex idx = *PlaceIndex::decode(PlaceIndex::encode(
-        {entry("West", "51.8", "179.9"), entry("East", "51.8", "-179.9"),
-         entry("Pole", "90", "0"), entry("Edge", "0", "1")}));
+    PlaceIndex idx = *PlaceIndex::decode(
+        PlaceIndex::encode({entry("West", "51.8", "179.9"), entry("East", "51.8", "-179.9"),
+                            entry("Pole", "90", "0"), entry("Edge", "0", "1")}));
     // Across the date line both sides are found, the nearer first.
     auto h = idx.search(51.8, 179.95, 20, 20);
     ASSERT_EQ(h.size(), 2u);
@@ -142,8 +142,9 @@ TEST(CustomPlaces, SitesCodesFilesAndBadLines) {
     for (auto& p : c.places) got.push_back(p.name + "@" + p.lat + "," + p.lon);
     EXPECT_EQ(got, (std::vector<std::string>{"Home@35.5,-97.5", "Town@35.6,-97.4",
                                              "Chickasha@35.05,-97.94"}));
-    EXPECT_EQ(c.problem, "Line 4 of C:\\T\\citydatabase\\OKCcities.txt is not a place "
-                         "(name,latitude,longitude) and was skipped.");
+    EXPECT_EQ(c.problem,
+              "Line 4 of C:\\T\\citydatabase\\OKCcities.txt is not a place "
+              "(name,latitude,longitude) and was skipped.");
     files["C:\\T\\sites.txt"] = "KTLX,NOPE,OKC\n";
     EXPECT_EQ(read_custom_places("KTLX - GRLevel3", "C:\\T", read).problem,
               "The city file C:\\T\\citydatabase\\NOPEcities.txt cannot be read.");
@@ -166,9 +167,11 @@ TEST_F(LocalSource, PlacesDatBesideTheProgram) {
     broken.begin_run();
     EXPECT_EQ(broken.index().places().size(), builtin().places().size());
     std::string o = out.str();
-    EXPECT_NE(o.find("msgbox \"Tessaly\" \"The place file C:\\\\Tessaly\\\\places.dat cannot be used: "
-                     "it is damaged (size). Tessaly uses its built-in places instead.\""),
-              std::string::npos) << o;
+    EXPECT_NE(
+        o.find("msgbox \"Tessaly\" \"The place file C:\\\\Tessaly\\\\places.dat cannot be used: "
+               "it is damaged (size). Tessaly uses its built-in places instead.\""),
+        std::string::npos)
+        << o;
     EXPECT_EQ(o.find("msgbox"), o.rfind("msgbox"));
 
     std::ofstream(dir + "/places.dat", std::ios::binary)
@@ -177,5 +180,6 @@ TEST_F(LocalSource, PlacesDatBesideTheProgram) {
     own.begin_run();
     auto records = own.search(35.66, -97.2, 5);
     ASSERT_EQ(records.size(), 1u);
-    EXPECT_EQ(records[0].name + " " + records[0].lat + " " + records[0].lng, "Luther 35.66173 -97.19559");
+    EXPECT_EQ(records[0].name + " " + records[0].lat + " " + records[0].lng,
+              "Luther 35.66173 -97.19559");
 }
