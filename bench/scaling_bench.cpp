@@ -74,7 +74,8 @@ struct BigSession {
         {
             std::ofstream(dir + "/stormtrack.png") << "png";
         }
-        run("setting version \"4.2\"\nsetting hkselect \"Q\"\nsetting hkerase \"W\"\n"
+        // The views read the queued service replies.
+        run("setting version \"4.2\"\nsetting eta_database \"server\"\nsetting hkselect \"Q\"\nsetting hkerase \"W\"\n"
             "setting hketa \"X\"\nsetting border \"yes\"\nsetting projection \"" + shape + "\"\n"
             "start\ndesktop add \"KTLX - GRLevel3\"\n"
             "desktop panel \"KTLX - GRLevel3\" \"32.8, -97.0\"\nwait 1000\nclick frmMain.optgr3\n");

@@ -7,7 +7,10 @@
 #       status bar on every tick);
 #   (c) one cross-process status-bar read on its own (bench/wine/panel_probe);
 #   (d) select presses sent with xdotool over the viewer's map: all seen, and
-#       the time from each press to the placefile's change on disk.
+#       the time from each press to the placefile's change on disk;
+#   (f) view-ETA presses after finished tracks, answered by the built-in
+#       place index: the time from the key to the view's placefile write,
+#       after which the same handler shows the ETA window.
 # Lines starting with "wine-perf:" are the results (bench/all.sh collects them).
 # Without Tessaly.exe the viewer-only parts still run and (a), (b), (d) are
 # reported as not measured.
@@ -17,6 +20,7 @@
 #   IDLE_SECONDS  length of (a) and (b) (default 60)
 #   PRESSES       select presses in (d) (default 100)
 #   HOLD_MS       how long each press holds the key down (default 100)
+#   ETA_PAIRS     tracks each followed by the view-ETA key in (f) (default 30)
 #   ERASE_EVERY   tracks between erase presses in (d) (default 0: the file
 #                 grows by a track every two presses, to ~300 kB at 100)
 #   NO_BUILD=1    use what BUILD_DIR holds
@@ -282,4 +286,27 @@ else
     say "Tessaly.exe ended during the run"
     rc=1
 fi
+# --- (f) view-ETA key to the ETA window, local places -------------------------
+# ETA_PAIRS tracks, each followed by the view-ETA key, answered by the
+# built-in place index (the default source; no server is configured).
+if [ "${ETA_PAIRS:-30}" -gt 0 ] && kill -0 "$tessaly_pid" 2>/dev/null; then
+    before=$(cksum <"$placefile")
+    xdotool keydown w; sleep 0.1; xdotool keyup w
+    for _ in $(seq 50); do [ "$(cksum <"$placefile")" != "$before" ] && break; sleep 0.05; done
+    sleep 0.5
+    python3 "$root/bench/wine/presses.py" --file "$placefile" --presses $(( 2 * ${ETA_PAIRS:-30} )) \
+        --hold-ms "${HOLD_MS:-100}" --erase-every 10 --eta x \
+        --area "$(( vx + 20 )),$(( vy + 40 )),$(( vx + vw - 20 )),$(( vy + vh - 60 ))" "${avoid[@]}" \
+        >"$work/eta-presses.log" 2>&1
+    line=$(grep '^summary' "$work/eta-presses.log")
+    if [ -n "$line" ]; then
+        p95=$(field eta_p95_ms "$line")
+        say "view-ETA key to ETA window (local places): $(field eta_count "$line") views, median" \
+            "$(field eta_median_ms "$line") ms, p95 ${p95} ms, max $(field eta_max_ms "$line") ms;" \
+            "target p95 <= 100 ms: $(awk -v p="$p95" 'BEGIN{print (p <= 100 ? "met" : "NOT met")}') (load $(load))"
+    else
+        say "view-ETA key: driver failed: $(tail -n3 "$work/eta-presses.log")"
+    fi
+fi
+
 exit "$rc"

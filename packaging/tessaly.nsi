@@ -12,7 +12,7 @@ SetCompressor /SOLID lzma
   !error "VERSION is not defined (-DVERSION=x.y.z)"
 !endif
 !ifndef STAGE
-  !error "STAGE is not defined (-DSTAGE=folder holding Tessaly.exe, stormtrack.png, README.txt)"
+  !error "STAGE is not defined (-DSTAGE=folder holding Tessaly.exe, stormtrack.png, README.txt, tessaly-places.exe)"
 !endif
 !ifndef OUTFILE
   !define OUTFILE "Tessaly-${VERSION}-win64-setup.exe"
@@ -63,6 +63,7 @@ Section "Tessaly" SecMain
   File "${STAGE}/Tessaly.exe"
   File "${STAGE}/stormtrack.png"
   File "${STAGE}/README.txt"
+  File "${STAGE}/tessaly-places.exe"
   WriteUninstaller "$INSTDIR\uninstall.exe"
 
   CreateShortCut "$SMPROGRAMS\${APP}.lnk" "$INSTDIR\Tessaly.exe" "" "$INSTDIR\Tessaly.exe" 0
@@ -85,6 +86,7 @@ Section "Uninstall"
   Delete "$INSTDIR\Tessaly.exe"
   Delete "$INSTDIR\stormtrack.png"
   Delete "$INSTDIR\README.txt"
+  Delete "$INSTDIR\tessaly-places.exe"
   Delete "$INSTDIR\korvel.txt"
   Delete "$INSTDIR\uninstall.exe"
   RMDir "$INSTDIR"

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The Windows release: from a built windows tree makes
-#   dist/Tessaly-<version>-win64.zip        Tessaly.exe, stormtrack.png, README.txt
+#   dist/Tessaly-<version>-win64.zip        Tessaly.exe, stormtrack.png, README.txt,
+#                                            tessaly-places.exe
 #                                            (README.txt: docs/user-guide.md as plain text)
 #   dist/Tessaly-<version>-win64-setup.exe  per-user NSIS installer (packaging/tessaly.nsi)
 # The version is the one in CMakeLists.txt's project() line.
@@ -30,6 +31,7 @@ dist=${DIST_DIR:-dist}
 case $build in /*) ;; *) build="$root/$build" ;; esac
 case $dist in /*) ;; *) dist="$root/$dist" ;; esac
 exe=${TESSALY_EXE:-$build/Tessaly.exe}
+places_tool=$build/tessaly-places.exe
 
 # --- packages (fresh Debian 12) -------------------------------------------
 missing=()
@@ -54,7 +56,7 @@ fi
 # --- build -------------------------------------------------------------------
 if [ "$build_first" -eq 1 ]; then
     cmake --preset windows -B "$build" >/dev/null
-    cmake --build "$build" -j "${BUILD_JOBS:-2}" --target Tessaly
+    cmake --build "$build" -j "${BUILD_JOBS:-2}" --target Tessaly tessaly-places
 fi
 
 # --- inputs ----------------------------------------------------------------
@@ -64,7 +66,7 @@ pe=$(od -An -tu4 -j60 -N4 "$exe" | tr -d ' ')
 if [ "$(head -c2 "$exe")" != MZ ] || [ "$(od -An -tx1 -j$((pe + 4)) -N2 "$exe" | tr -d ' ')" != 6486 ]; then
     echo "package: $exe is not a 64-bit Windows executable" >&2; exit 1
 fi
-for f in assets/stormtrack.png docs/user-guide.md packaging/guide-text.lua packaging/tessaly.nsi; do
+for f in assets/stormtrack.png docs/user-guide.md packaging/guide-text.lua packaging/tessaly.nsi "$places_tool"; do
     [ -f "$f" ] || { echo "package: missing $f" >&2; exit 1; }
 done
 
@@ -75,8 +77,10 @@ rm -rf "$build/package"; mkdir -p "$stage" "$dist"
 if command -v x86_64-w64-mingw32-strip >/dev/null 2>&1; then
     # strip stamps PE headers with the current time unless SOURCE_DATE_EPOCH is set.
     SOURCE_DATE_EPOCH=$epoch x86_64-w64-mingw32-strip --strip-unneeded -o "$stage/Tessaly.exe" "$exe"
+    SOURCE_DATE_EPOCH=$epoch x86_64-w64-mingw32-strip --strip-unneeded -o "$stage/tessaly-places.exe" "$places_tool"
 else
     cp "$exe" "$stage/Tessaly.exe"
+    cp "$places_tool" "$stage/tessaly-places.exe"
 fi
 cp assets/stormtrack.png "$stage/stormtrack.png"
 # The whole user guide as plain text, CR LF so that every Windows editor
@@ -92,7 +96,7 @@ zipfile="$dist/$name.zip"
 rm -f "$zipfile"
 # -X: no Unix owners or extra time fields; UTC and fixed times: the same
 # inputs give the same zip.
-(cd "$stage" && TZ=UTC zip -X -q -9 "$zipfile" Tessaly.exe stormtrack.png README.txt)
+(cd "$stage" && TZ=UTC zip -X -q -9 "$zipfile" Tessaly.exe stormtrack.png README.txt tessaly-places.exe)
 
 # --- installer ---------------------------------------------------------------
 setup="$dist/$name-setup.exe"

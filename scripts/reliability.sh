@@ -3,7 +3,7 @@
 # bounded versions of each): the 10^6-event soak natively and under
 # AddressSanitizer/LeakSanitizer, the torn-read test with more writes, more
 # kill-during-write trials, and longer fuzz runs. Prints the figures.
-#   SOAK_EVENTS (1000000), SOAK_SEED (1), TORN_CYCLES (120), KILL_TRIALS (1000),
+#   SOAK_EVENTS (1000000), SOAK_SEED (1), TORN_CYCLES (1200), KILL_TRIALS (1000),
 #   FUZZ_SECONDS (60), JOBS (1), SKIP_ASAN=1, SKIP_FUZZ=1
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -21,7 +21,7 @@ echo "== soak, $events events, seed $seed"
   --seed "$seed" --max-growth-mb 16
 
 echo "== torn reads and kills"
-TESSALY_TORN_CYCLES=${TORN_CYCLES:-120} TESSALY_KILL_TRIALS=${KILL_TRIALS:-1000} \
+TESSALY_TORN_CYCLES=${TORN_CYCLES:-1200} TESSALY_KILL_TRIALS=${KILL_TRIALS:-1000} \
   $rel/tests/reliability/reliability_tests --gtest_filter='Integrity.*'
 
 if [ "${SKIP_ASAN:-}" != 1 ]; then

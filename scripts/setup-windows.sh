@@ -20,6 +20,7 @@ need fonts-wine /usr/share/wine/fonts/marlett.ttf
 need fonts-liberation2 /usr/share/fonts/truetype/liberation2/LiberationSans-Regular.ttf
 need g++-mingw-w64-x86-64-posix x86_64-w64-mingw32-g++-posix
 need mingw-w64-tools x86_64-w64-mingw32-pkg-config
+need libz-mingw-w64-dev /usr/x86_64-w64-mingw32/include/zlib.h
 need googletest /usr/src/googletest/CMakeLists.txt
 need xvfb Xvfb
 need xdotool xdotool

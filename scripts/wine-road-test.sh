@@ -3,9 +3,10 @@
 # session, the viewer chosen with Tessaly's access key, the storm marked with
 # the select key while xdotool moves the mouse over the viewer's map. The
 # placefile must then equal, line by line, what tessaly-sim writes for the
-# same two panel texts; the view-ETA key against the loopback GeoNames
-# stand-in shows the small ETA window with the place tessaly-sim finds; the
-# erase key leaves the header only. Sourced by run-wine-tests.sh inside its
+# same two panel texts; the view-ETA key shows the small ETA window with the
+# place tessaly-sim finds, first from the built-in place index with no server
+# at all, then (with TESSALY_TEST_WEB) from the loopback GeoNames stand-in;
+# the erase key leaves the header only. Sourced by run-wine-tests.sh inside its
 # Xvfb/Wine session (DISPLAY, WINEPREFIX, TESSALY_TEST_WEB set).
 #   wine_road_test WINDOWS-BUILD-DIR NATIVE-TESSALY-SIM   -> 0 on success
 
@@ -30,6 +31,42 @@ road_expected() { # OUT-DIR SCRIPT-BODY
         { cat "$out/session.out" >&2; return 1; }
 }
 
+# The small window's first label against the simulator's for the same track
+# (the view-ETA key was just pressed): the same place, the time within the
+# minute that may pass between the two runs' clocks.
+road_eta_matches() { # OUT-DIR WEB-LINE [SETTING-LINE]
+    local clock want first="" name t1 t2 d
+    clock=$(date +%H:%M:%S)
+    road_expected "$1" "${3:-}
+clock $clock 24h
+$2
+$track
+press X
+wait 4000
+print frmCustomETA.one" || return 1
+    want=$(sed -n 's/^frmCustomETA.one = "\(.*\)"$/\1/p' "$1/session.out")
+    [ -n "$want" ] || { road_fail "the simulator found no ETA ($1)"; return 1; }
+    name=${want#*  }
+    local end=$(( $(date +%s) + 20 ))
+    while [ "$(date +%s)" -lt "$end" ]; do
+        first=$(road_dump | awk '/^  1301 /{sub(/^  1301 /, ""); print; exit}')
+        [ "${first#*  }" = "$name" ] && break
+        sleep 0.3
+    done
+    if [ "${first#*  }" != "$name" ]; then
+        road_fail "first ETA label \"$first\", the simulator's \"$want\""; return 1
+    fi
+    t1=$(( 10#${first:0:2} * 60 + 10#${first:3:2} ))
+    t2=$(( 10#${want:0:2} * 60 + 10#${want:3:2} ))
+    d=$(( (t1 - t2 + 1440) % 1440 ))
+    if [ "$d" -gt 1 ] && [ "$d" -lt 1439 ]; then
+        road_fail "first ETA label \"$first\", the simulator's \"$want\""; return 1
+    fi
+    local from="built-in places"
+    [ -n "$2" ] && from="the service"
+    echo "road test: small ETA window shows \"$first\" ($from)"
+}
+
 wine_road_test() {
     road_bin=$1 road_sim=$2
     local work status=0 viewer_pid tessaly_pid start track=""
@@ -43,13 +80,15 @@ wine_road_test() {
     cp "$road_bin/Tessaly.exe" "$road_bin/stormtrack.png" "$work/prog/"
 
     # Settings as a spotter who has run Tessaly before would have them, with
-    # the viewer not yet chosen and the web service on loopback.
+    # the viewer not yet chosen, the local place source (the default) and no
+    # web service at all (nothing listens on port 9).
     local key='HKCU\Software\VB and VBA Program Settings\Tessaly\Korvel3' kv
     for kv in version=4.2 hkselect=Q hkerase=W hketa=X projection=cone displayeta=1 displayetamed=0 displayeta2=0 \
-              "eta_server=${TESSALY_TEST_WEB:-http://127.0.0.1:9}/"; do
+              "eta_server=http://127.0.0.1:9/"; do
         timeout 30 wine reg add "$key" /v "${kv%%=*}" /t REG_SZ /d "${kv#*=}" /f >/dev/null 2>&1
     done
     timeout 30 wine reg delete "$key" /v grtype /f >/dev/null 2>&1
+    timeout 30 wine reg delete "$key" /v eta_database /f >/dev/null 2>&1
 
     local pf_win
     pf_win=$(winepath -w "$work/prog/korvel.txt" 2>/dev/null)
@@ -124,39 +163,21 @@ wait 20"
         fi
     fi
 
-    if [ $status -eq 0 ] && [ -n "${TESSALY_TEST_WEB:-}" ]; then
-        # The ETA view: eight searches on loopback, then the small window.
-        local clock first
-        clock=$(date +%H:%M:%S)
+    if [ $status -eq 0 ]; then
+        # The ETA view from the built-in places: no request goes out.
         xdotool key x
         if ! road_wait_for '^  1320 ' 20; then
-            road_fail "the small ETA window did not appear"; road_dump >&2; status=1
+            road_fail "the small ETA window did not appear (local places)"; road_dump >&2; status=1
         else
-            first=$(road_dump | awk '/^  1301 /{sub(/^  1301 /, ""); print; exit}')
-            road_expected "$work/eta" "clock $clock 24h
-web server ${TESSALY_TEST_WEB}/
-$track
-press X
-wait 4000
-print frmCustomETA.one" || status=1
-            local want
-            want=$(sed -n 's/^frmCustomETA.one = "\(.*\)"$/\1/p' "$work/eta/session.out")
-            # The same place; the time may differ by the minute that passed
-            # between the two runs' clocks.
-            if [ -z "$want" ] || [ "${first#*  }" != "${want#*  }" ]; then
-                road_fail "first ETA label \"$first\", the simulator's \"$want\""; status=1
-            else
-                local t1 t2 d
-                t1=$(( 10#${first:0:2} * 60 + 10#${first:3:2} ))
-                t2=$(( 10#${want:0:2} * 60 + 10#${want:3:2} ))
-                d=$(( (t1 - t2 + 1440) % 1440 ))
-                if [ "$d" -gt 1 ] && [ "$d" -lt 1439 ]; then
-                    road_fail "first ETA label \"$first\", the simulator's \"$want\""; status=1
-                else
-                    echo "road test: small ETA window shows \"$first\""
-                fi
-            fi
+            road_eta_matches "$work/eta-local" "" || status=1
         fi
+    fi
+    if [ $status -eq 0 ] && [ -n "${TESSALY_TEST_WEB:-}" ]; then
+        # The same view from the service: eight searches on loopback.
+        timeout 30 wine reg add "$key" /v eta_database /t REG_SZ /d server /f >/dev/null 2>&1
+        timeout 30 wine reg add "$key" /v eta_server /t REG_SZ /d "${TESSALY_TEST_WEB}/" /f >/dev/null 2>&1
+        xdotool key x
+        road_eta_matches "$work/eta" "web server ${TESSALY_TEST_WEB}/" "setting eta_database \"server\"" || status=1
     fi
 
     if [ $status -eq 0 ]; then

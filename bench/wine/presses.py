@@ -125,6 +125,7 @@ def main():
     ap.add_argument("--avoid", action="append", default=[], help="X0,Y0,X1,Y1 to keep the mouse out of")
     ap.add_argument("--hold-ms", type=float, default=100)
     ap.add_argument("--timeout", type=float, default=2.0)
+    ap.add_argument("--eta", default="", help="view-ETA key pressed after every finished track, timed apart")
     a = ap.parse_args()
 
     x0, y0, x1, y1 = map(int, a.area.split(","))
@@ -142,7 +143,7 @@ def main():
 
     w = Watch(a.file)
     xdo = Xdo()
-    lat, erase_lat = [], []
+    lat, erase_lat, eta_lat = [], [], []
     missed = 0
 
     def press(key, x, y, kind, i):
@@ -163,7 +164,7 @@ def main():
             print(f"{kind} {i}: no change within {a.timeout:.1f} s", flush=True)
             return
         ms = (t - t0) * 1000
-        (lat if kind == "select" else erase_lat).append(ms)
+        {"select": lat, "erase": erase_lat, "eta": eta_lat}[kind].append(ms)
         size = len(w.content() or b"")
         print(f"{kind} {i}: {ms:.1f} ms, file {size} bytes", flush=True)
         # Let a write that is still going on end before the next press.
@@ -178,6 +179,10 @@ def main():
         if n < a.presses:
             press(a.select, sx + 60, sy + 25, "select", n)
             n += 1
+            if a.eta:
+                # The ETA view writes the placefile once, just before it shows
+                # the ETA window in the same handler.
+                press(a.eta, sx + 60, sy + 25, "eta", k)
         if a.erase_every and (k + 1) % a.erase_every == 0 and n < a.presses:
             press(a.erase, sx + 30, sy + 12, "erase", k)
 
@@ -188,7 +193,9 @@ def main():
           f"median_ms {pct(lat, 50):.1f} p95_ms {pct(lat, 95):.1f} max_ms {max(lat) if lat else nan:.1f} "
           f"erase_count {len(erase_lat)} erase_median_ms {pct(erase_lat, 50):.1f} "
           f"erase_p95_ms {pct(erase_lat, 95):.1f} last20_median_ms {pct(lat[-20:], 50):.1f} "
-          f"last20_p95_ms {pct(lat[-20:], 95):.1f} final_bytes {len(w.content() or b'')} watch {w.mode}",
+          f"last20_p95_ms {pct(lat[-20:], 95):.1f} eta_count {len(eta_lat)} "
+          f"eta_median_ms {pct(eta_lat, 50):.1f} eta_p95_ms {pct(eta_lat, 95):.1f} "
+          f"eta_max_ms {max(eta_lat) if eta_lat else nan:.1f} final_bytes {len(w.content() or b'')} watch {w.mode}",
           flush=True)
     return 0 if seen == a.presses else 1
 

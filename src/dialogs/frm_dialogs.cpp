@@ -62,6 +62,8 @@ FrmAbout::FrmAbout(App& a) : Window(a, "frmAbout") {
     add("manual_text", manual_text, ControlKind::Text,
         "Please read the user guide in README.txt before reporting a problem: most questions "
         "about the placefile, the ETA lookup and the GeoNames user name are answered there.");
+    add("places_credit", places_credit, ControlKind::Label,
+        "Place data \xC2\xA9 GeoNames (geonames.org), CC BY 4.0");
     add("cmd_ok", cmd_ok, ControlKind::Button, "OK");
     add("focus", focus, ControlKind::Text).visible = false;
     cmd_ok.on_click = [this] { cmd_ok_Click(); };

@@ -19,7 +19,7 @@ public:
 class FrmAbout : public Window {
 public:
     explicit FrmAbout(App& app);
-    Control version_label, help_text, manual_text, cmd_ok, focus;
+    Control version_label, help_text, manual_text, places_credit, cmd_ok, focus;
     void load() override;
     void cmd_ok_Click();
 };

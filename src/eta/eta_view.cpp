@@ -56,10 +56,20 @@ void FrmMain::Command2_Click() {
         lookup.two.items.clear();
     });
     lookup.cancelled = false;
+    // The searches add their markers to the buffer only; the view writes the
+    // file once, at its end.
+    lookup.view_places.emplace();
+    const size_t lines_before = placefile.items.size();
     step([&] { RUNeta(); });
+    lookup.view_places.reset();
     // An erase or a cancel during the run ends the view as well: nothing of it
-    // may reach the freshly erased placefile.
-    if (lookup.cancelled) return;
+    // may reach the freshly erased placefile. A cancel without an erase
+    // leaves the markers read so far, and the file shows them.
+    if (lookup.cancelled) {
+        if (placefile.items.size() > lines_before)
+            step([&] { app.write_list_to_file(placefile_path(), placefile.items); });
+        return;
+    }
 
     step([&] {
         size_t n = std::min(lookup.one.items.size(), lookup.two.items.size());
@@ -163,41 +173,45 @@ void FrmMain::RUNeta() {
         double v = to_number(cell_speed.text);
         const auto& radii = v > 65 ? kFast : v > 36 ? kMedium : kSlow;
 
-        // All eight requests go out at once; the replies are then handled in
+        // All eight searches go out at once; the replies are then handled in
         // search order, exactly as if each search had waited for the last.
+        PlaceSource& source = lookup.place_source();
+        source.begin_run();
         struct Search {
-            std::string lat, lon, radius;
+            PlaceQuery q;
             int id;
         };
         std::vector<Search> searches;
         for (size_t k = 0; k < 8; ++k) {
             Search s;
             if (k == 0) {
-                s.lat = start_lat.text;
-                s.lon = start_lon.text;
+                s.q.lat = start_lat.text;
+                s.q.lon = start_lon.text;
             } else {
                 const Point& pt = eta_points[static_cast<size_t>(kSearchPoint[k - 1])];
-                s.lat = num_text(pt.lat);
-                s.lon = num_text(pt.lon);
+                s.q.lat = num_text(pt.lat);
+                s.q.lon = num_text(pt.lon);
             }
-            s.radius = radii[k];
+            s.q.radius_km = radii[k];
             lookup.mph.text = cell_speed.text;
-            lookup.lat.text = s.lat;
-            lookup.lon.text = s.lon;
-            lookup.radius.text = s.radius;
-            s.id = lookup.start_request();
+            lookup.lat.text = s.q.lat;
+            lookup.lon.text = s.q.lon;
+            lookup.radius.text = s.q.radius_km;
+            s.id = source.start(s.q);
             searches.push_back(s);
         }
 
         std::optional<Failure> first_error;
+        std::vector<PlaceRecord> records;
         for (const Search& s : searches) {
-            if (!lookup.wait_request(s.id)) return;  // cancelled: the run ends here
+            if (!source.wait(s.id)) return;  // cancelled: the run ends here
             lookup.mph.text = cell_speed.text;
-            lookup.lat.text = s.lat;
-            lookup.lon.text = s.lon;
-            lookup.radius.text = s.radius;
-            auto err = lookup.finish_request(s.id);
+            lookup.lat.text = s.q.lat;
+            lookup.lon.text = s.q.lon;
+            lookup.radius.text = s.q.radius_km;
+            auto err = source.take(s.id, records);
             if (err && !first_error) first_error = err;
+            if (!err) lookup.read_records(records);
         }
         // One message per view, naming the first refusal or transfer error.
         if (first_error) app.message(failure_message("run_eta", *first_error));

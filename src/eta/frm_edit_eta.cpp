@@ -3,6 +3,7 @@
 #include "app/app.h"
 #include "core/failure.h"
 #include "core/numtext.h"
+#include "core/text.h"
 #include "dialogs/frm_dialogs.h"
 #include "eta/frm_custom_eta.h"
 
@@ -53,7 +54,7 @@ FrmEditETA::FrmEditETA(App& a) : Window(a, "frmEditETA") {
         "Use a custom local ETA database.";
     add("opt_server_db", opt_server_db, K::Option, "Server Database").tooltip =
         "Use the public ETA server database.";
-    opt_server_db.checked = true;
+    opt_local_db.checked = true;
     add("eta_server", eta_server, K::Text);
     add("eta_username", eta_username, K::Text);
     add("focus", focus, K::Text).visible = false;
@@ -102,6 +103,17 @@ FrmEditETA::FrmEditETA(App& a) : Window(a, "frmEditETA") {
     };
     pair_box(showcity, showtime, "showcity", "showtime");
     pair_box(showtime, showcity, "showtime", "showcity");
+    // Which places the ETA run asks: "local" (also when missing) or "server".
+    auto db_option = [this](Control& chosen, Control& other, const char* value) {
+        chosen.on_click = [this, &chosen, &other, value] {
+            chosen.checked = true;
+            other.checked = false;
+            if (!loading_) app.save_setting("eta_database", value);
+            changed();
+        };
+    };
+    db_option(opt_local_db, opt_server_db, "local");
+    db_option(opt_server_db, opt_local_db, "server");
     eta_server.on_change = [this] {
         if (!loading_) app.save_setting("eta_server", eta_server.text);
     };
@@ -185,6 +197,9 @@ void FrmEditETA::load() {
     std::string server = app.get_setting("eta_server");
     eta_server.set_text(server.empty() ? "https://secure.geonames.org/" : server);
     eta_username.set_text(app.get_setting("eta_username"));
+    const bool server_db = equals_icase(trim(app.get_setting("eta_database")), "server");
+    opt_server_db.checked = server_db;
+    opt_local_db.checked = !server_db;
     loading_ = false;
     changed();
 }

@@ -10,6 +10,7 @@
 #include "core/numtext.h"
 #include "core/text.h"
 #include "eta/frm_edit_eta.h"
+#include "places/local_places.h"
 #include "tracking/mod_math.h"
 
 namespace tessaly {
@@ -154,21 +155,58 @@ bool FrmNewETA::wait_request(int id) {
     return out();
 }
 
+namespace {
+
+// The web service as a place source: the lookup's own requests.
+class OnlinePlaces : public PlaceSource {
+public:
+    explicit OnlinePlaces(FrmNewETA& l) : l_(l) {}
+    int start(const PlaceQuery& q) override {
+        l_.lat.text = q.lat;
+        l_.lon.text = q.lon;
+        l_.radius.text = q.radius_km;
+        return l_.start_request();
+    }
+    bool wait(int id) override { return l_.wait_request(id); }
+    std::optional<Failure> take(int id, std::vector<PlaceRecord>& records) override {
+        records.clear();
+        auto& pending = l_.pending;
+        pending.erase(std::remove(pending.begin(), pending.end(), id), pending.end());
+        FetchResult r = l_.app.platform.fetch_take(id);
+        if (!r.ok) {
+            l_.buffer.text.clear();
+            return Failure(r.error.empty() ? "The request failed" : r.error, r.error_number);
+        }
+        l_.buffer.text = r.body;
+        l_.bufferr.items.push_back(r.body);
+        if (auto f = FrmNewETA::service_error(r.body)) return f;
+        if (r.http_status >= 400) {
+            return Failure("The server answered with HTTP status " + std::to_string(r.http_status),
+                           r.http_status);
+        }
+        records = FrmNewETA::parse_records(r.body);
+        return std::nullopt;
+    }
+
+private:
+    FrmNewETA& l_;
+};
+
+}  // namespace
+
+PlaceSource& FrmNewETA::place_source() {
+    if (equals_icase(trim(app.get_setting("eta_database")), "server")) {
+        if (!online_) online_ = std::make_unique<OnlinePlaces>(*this);
+        return *online_;
+    }
+    if (!local_) local_ = std::make_unique<LocalPlaces>(app);
+    return *local_;
+}
+
 std::optional<Failure> FrmNewETA::finish_request(int id) {
-    pending.erase(std::remove(pending.begin(), pending.end(), id), pending.end());
-    FetchResult r = app.platform.fetch_take(id);
-    if (!r.ok) {
-        buffer.text.clear();
-        return Failure(r.error.empty() ? "The request failed" : r.error, r.error_number);
-    }
-    buffer.text = r.body;
-    bufferr.items.push_back(r.body);
-    if (auto f = service_error(r.body)) return f;
-    if (r.http_status >= 400) {
-        return Failure("The server answered with HTTP status " + std::to_string(r.http_status),
-                       r.http_status);
-    }
-    readdata();
+    std::vector<PlaceRecord> records;
+    if (auto f = OnlinePlaces(*this).take(id, records)) return f;
+    read_records(records);
     return std::nullopt;
 }
 
@@ -268,27 +306,37 @@ std::string FrmNewETA::xml_text(const std::string& raw) {
     return clean;
 }
 
-void FrmNewETA::readdata() {
+std::vector<PlaceRecord> FrmNewETA::parse_records(const std::string& s) {
+    std::vector<PlaceRecord> out;
+    size_t pos = 0;
+    for (int place = 0; place < kMaxPlaces; ++place) {
+        size_t next = pos;
+        auto raw_name = element(s, "<name>", "</name>", pos, next);
+        if (!raw_name) break;
+        // The record's own elements, in order after its name.
+        auto raw_lat = element(s, "<lat>", "</lat>", next, next);
+        if (!raw_lat) break;
+        auto raw_lng = element(s, "<lng>", "</lng>", next, next);
+        if (!raw_lng) break;
+        auto raw_dist = element(s, "<distance>", "</distance>", next, next);
+        if (!raw_dist) break;
+        pos = next;
+        out.push_back(PlaceRecord{*raw_name, *raw_lat, *raw_lng, *raw_dist});
+    }
+    return out;
+}
+
+void FrmNewETA::readdata() { read_records(parse_records(buffer.text)); }
+
+void FrmNewETA::read_records(const std::vector<PlaceRecord>& records) {
     FrmMain& main = app.frmMain();
     FrmEditETA& ed = app.frmEditETA();
-    const std::string& s = buffer.text;
-    size_t pos = 0;
+    bool read_any = false;
     try {
-        for (int place = 0; place < kMaxPlaces; ++place) {
-            size_t next = pos;
-            auto raw_name = element(s, "<name>", "</name>", pos, next);
-            if (!raw_name) return;
-            // The record's own elements, in order after its name.
-            auto raw_lat = element(s, "<lat>", "</lat>", next, next);
-            if (!raw_lat) return;
-            auto raw_lng = element(s, "<lng>", "</lng>", next, next);
-            if (!raw_lng) return;
-            auto raw_dist = element(s, "<distance>", "</distance>", next, next);
-            if (!raw_dist) return;
-            pos = next;
-            std::string name = placefile_text(xml_text(*raw_name));
-            std::string plat = placefile_text(trim(xml_text(*raw_lat)));
-            std::string plon = placefile_text(trim(xml_text(*raw_lng)));
+        for (const PlaceRecord& rec : records) {
+            std::string name = placefile_text(xml_text(rec.name));
+            std::string plat = placefile_text(trim(xml_text(rec.lat)));
+            std::string plon = placefile_text(trim(xml_text(rec.lng)));
 
             nm_distance.text.clear();
             double slat = to_number(main.start_lat.text), slon = to_number(main.start_lon.text);
@@ -329,6 +377,11 @@ void FrmNewETA::readdata() {
 
             name = cut_to_characters(name, kMaxNameCharacters);
 
+            // A place another search of this view found already keeps its one marker.
+            if (in_path && view_places &&
+                !view_places->insert(name + '\n' + plat + '\n' + plon).second)
+                in_path = false;
+
             if (in_path) {
                 const std::string T = " ;eta#" + main.tracker.text;
                 const std::string shown = std::to_string(hours) + ":" + minutes;
@@ -354,11 +407,13 @@ void FrmNewETA::readdata() {
                 two.items.push_back(two_digits(hours) + ":" + minutes);
                 sort();
             }
-            app.write_list_to_file(main.placefile_path(), main.placefile.items);
+            read_any = true;
         }
     } catch (const Failure&) {
         // A bad record ends the reading; the places before it stay.
     }
+    if (read_any && !view_places)
+        app.write_list_to_file(main.placefile_path(), main.placefile.items);
 }
 
 void FrmNewETA::sort() {

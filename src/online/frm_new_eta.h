@@ -1,12 +1,15 @@
 #pragma once
 // The online ETA lookup: a worker window that is never shown. It asks the
 // place-name web service for places near a point and keeps arrival lists.
+#include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "app/window.h"
 #include "core/failure.h"
+#include "places/place_source.h"
 #include "platform/platform.h"
 
 namespace tessaly {
@@ -37,7 +40,21 @@ public:
     // transfer error or a service error is returned (and yields no places).
     std::optional<Failure> finish_request(int id);
 
-    void readdata();
+    void readdata();  // reads the records of the reply in `buffer`
+    // The record reader: arrival times, the in-path test, markers and lists
+    // for the records of one search, whichever source answered. Outside an
+    // ETA view the placefile is written once after the records.
+    void read_records(const std::vector<PlaceRecord>& records);
+    // The records of a reply body, in its order, at most 20; reading stops
+    // at the first record without all four elements.
+    static std::vector<PlaceRecord> parse_records(const std::string& body);
+    // The source the ETA run asks: setting eta_database "server" is the web
+    // service, anything else (missing too) the local index.
+    PlaceSource& place_source();
+    // Set by the ETA view while it runs: the places it has already placed
+    // (one marker and one entry per place whichever search finds it again);
+    // the view writes the placefile once at its end.
+    std::optional<std::set<std::string>> view_places;
     void RemoveDuplicates();
     // Orders one/two together by arrival, earliest first.
     void sort();
@@ -58,6 +75,7 @@ private:
     // Minutes of the 12-hour dial at the first arrival of the current list;
     // arrivals are ordered by how far they lie after it.
     int list_origin_ = 0;
+    std::unique_ptr<PlaceSource> online_, local_;
 };
 
 }  // namespace tessaly

@@ -101,6 +101,10 @@ public:
     // with its kind, without waiting for it. Returns an error description
     // when nothing could open it.
     virtual std::optional<std::string> open_document(const std::string& path) = 0;
+    // The whole file, or nullopt when it does not exist, cannot be read or is
+    // larger than `max_bytes`.
+    virtual std::optional<std::string> read_file(const std::string& path,
+                                                 std::size_t max_bytes) = 0;
     // UTF-8 to the system's single-byte code page and back.
     virtual std::string to_codepage(const std::string& utf8) = 0;
     virtual std::string from_codepage(const std::string& bytes) = 0;

@@ -51,7 +51,7 @@ Fetched fetch(SimPlatform::RealWeb& web, const std::string& url) {
 
 // A track due north at 30 knots (0.5 degree), ready for the ETA key.
 const char* kTrack =
-    "setting version \"4.2\"\nsetting grtype \"gr3\"\n"
+    "setting version \"4.2\"\nsetting eta_database \"server\"\nsetting grtype \"gr3\"\n"
     "setting hkselect \"Q\"\nsetting hkerase \"W\"\nsetting hketa \"X\"\n"
     "clock 11:50:00 12h\nstart\n"
     "desktop add \"KTLX - GRLevel3\"\n"

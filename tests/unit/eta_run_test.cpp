@@ -19,7 +19,7 @@ const std::string kGeo = std::string(TESSALY_TESTDATA) + "/geonames/";
 
 struct Run : SimTest {
     void SetUp() override {
-        boot("setting version \"4.2\"\nclock 11:50:00 12h\nstart\n");
+        boot("setting version \"4.2\"\nsetting eta_database \"server\"\nclock 11:50:00 12h\nstart\n");
         FrmMain& m = app().frmMain();
         m.start_lat.text = "35";
         m.start_lon.text = "-97";
@@ -143,4 +143,31 @@ TEST_F(Run, RequestsCountAsExecutingUntilTheirRepliesAreHandled) {
         EXPECT_EQ(f.description(), "user does not exist.");
         EXPECT_EQ(f.number, 10);
     }
+}
+
+// A view over eight replies of 20 places writes the placefile once, at its
+// end, and the file then holds the whole buffer; a place two searches find
+// gets one marker.
+TEST_F(Run, AViewWritesThePlacefileOnceAndEachPlaceOnce) {
+    FrmMain& m = app().frmMain();
+    m.start_lat.text = "37.2";
+    m.start_lon.text = "-97.8";
+    m.disazimuth.text = "45";
+    m.cell_speed.text = "40";
+    replies(8, "ks_wichita_r25_20places.xml");
+    int writes = 0;
+    std::string last;
+    sim->platform().on_write = [&](const std::string&, const std::string& bytes) {
+        ++writes;
+        last = bytes;
+    };
+    m.Command2_Click();
+    EXPECT_EQ(writes, 1);
+    std::string joined;
+    for (auto& l : m.placefile.items) joined += l + "\r\n";
+    EXPECT_EQ(last, joined);
+    size_t objects = 0;
+    for (auto& l : m.placefile.items) objects += l.rfind("Object:  ", 0) == 0;
+    EXPECT_GT(objects, 0u);
+    EXPECT_EQ(objects, app().frmNewETA().List1.items.size());  // one marker, one entry each
 }

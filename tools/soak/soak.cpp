@@ -133,10 +133,10 @@ int main(int argc, char** argv) {
         "border_width", "polygon_trans", "track_width", "eta_fontsize", "eta_text",
         "eta_background", "border_rgb", "polygon_rgb", "track_rgb", "eta_rgb", "eta_rep",
         "border", "polygon", "track", "showcity", "showtime", "displayeta", "displayetamed",
-        "displayeta2", "tag_text_edit", "eta_historic"};
+        "displayeta2", "tag_text_edit", "eta_historic", "eta_database"};
     const std::vector<std::string> setting_values = {
         "", "abc", "-5", "1e308", "99999999999999999999", "1,", "1, 2, 3, 4, 5,", "300, -1, x,",
-        "yes", "no", "1", "0", "248, 000, 000,", "2", "50", "\r\n;eta#1", std::string(300, '7')};
+        "yes", "no", "1", "0", "248, 000, 000,", "2", "50", "\r\n;eta#1", std::string(300, '7'), "server"};
     const std::vector<std::string> clicks = {
         "frmMain.mnu_projection_fan", "frmMain.mnu_projection_cone",
         "frmMain.mnu_projection_wedge", "frmMain.mnubowecho", "frmMain.optgr3",
@@ -229,8 +229,10 @@ int main(int argc, char** argv) {
         if (sim.run(line + "\n", dir) != 0) violation("script: " + line + ": " + sim.error);
     };
 
-    run("setting version \"4.2\"\nsetting grtype \"gr3\"\nsetting hkselect \"Q\"\n"
-        "setting hkerase \"W\"\nsetting hketa \"X\"\nsetting hkundo \"U\"\n"
+    // The views start with the service's replies; the setting changes switch
+    // between the service and the local places.
+    run("setting version \"4.2\"\nsetting eta_database \"server\"\nsetting grtype \"gr3\"\n"
+        "setting hkselect \"Q\"\nsetting hkerase \"W\"\nsetting hketa \"X\"\nsetting hkundo \"U\"\n"
         "clock 11:50:00 12h\nstart");
     run(std::string("desktop add \"") + titles[0] + "\"");
     run("wait 1000");

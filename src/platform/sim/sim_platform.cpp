@@ -185,6 +185,18 @@ std::optional<std::string> SimPlatform::open_document(const std::string& path) {
     return std::nullopt;
 }
 
+std::optional<std::string> SimPlatform::read_file(const std::string& path, std::size_t max_bytes) {
+    const std::string real = real_path(path);
+    std::error_code ec;
+    auto n = fs::file_size(real, ec);
+    if (ec || n > max_bytes) return std::nullopt;
+    std::ifstream f(real, std::ios::binary);
+    if (!f) return std::nullopt;
+    std::string bytes(static_cast<size_t>(n), '\0');
+    if (!f.read(bytes.data(), static_cast<std::streamsize>(n))) return std::nullopt;
+    return bytes;
+}
+
 std::string SimPlatform::to_codepage(const std::string& utf8) { return utf8_to_cp1252(utf8); }
 std::string SimPlatform::from_codepage(const std::string& bytes) { return cp1252_to_utf8(bytes); }
 

@@ -102,6 +102,7 @@ public:
     std::optional<std::string> replace_file(const std::string& path,
                                             const std::string& bytes) override;
     std::optional<std::string> open_document(const std::string& path) override;
+    std::optional<std::string> read_file(const std::string& path, std::size_t max_bytes) override;
     std::string to_codepage(const std::string& utf8) override;
     std::string from_codepage(const std::string& bytes) override;
     int fetch_start(const std::string& url) override;

@@ -406,6 +406,18 @@ void Simulator::command(const std::string& line) {
         } else {
             throw ScriptError("desktop add|remove|panel");
         }
+    } else if (cmd == "file") {
+        // file NAME "CONTENT" | file NAME remove: a file in the program folder
+        // (NAME as the program names it below its folder: citydatabase\X.txt).
+        const std::string real =
+            platform_->real_path(platform_->program_folder() + "\\" + arg(1));
+        std::error_code ec;
+        if (!tk[2 < tk.size() ? 2 : 0].quoted && arg(2) == "remove") {
+            fs::remove(real, ec);
+        } else {
+            fs::create_directories(fs::path(real).parent_path(), ec);
+            std::ofstream(real, std::ios::binary | std::ios::trunc) << arg(2);
+        }
     } else if (cmd == "placefile") {
         if (arg(1) == "readonly") platform_->placefile_readonly = true;
         else if (arg(1) == "writable") platform_->placefile_readonly = false;

@@ -420,6 +420,30 @@ std::optional<long long> Win32Platform::file_size(const std::string& path) {
     return static_cast<long long>(size.QuadPart);
 }
 
+std::optional<std::string> Win32Platform::read_file(const std::string& path,
+                                                    std::size_t max_bytes) {
+    HANDLE f = CreateFileW(widen(path).c_str(), GENERIC_READ,
+                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (f == INVALID_HANDLE_VALUE) return std::nullopt;
+    std::optional<std::string> out;
+    LARGE_INTEGER size{};
+    if (GetFileSizeEx(f, &size) && size.QuadPart >= 0 &&
+        static_cast<unsigned long long>(size.QuadPart) <= max_bytes) {
+        std::string bytes(static_cast<size_t>(size.QuadPart), '\0');
+        size_t got = 0;
+        while (got < bytes.size()) {
+            DWORD n = 0;
+            DWORD want = static_cast<DWORD>(std::min<size_t>(bytes.size() - got, 1u << 24));
+            if (!ReadFile(f, bytes.data() + got, want, &n, nullptr) || n == 0) break;
+            got += n;
+        }
+        if (got == bytes.size()) out = std::move(bytes);
+    }
+    CloseHandle(f);
+    return out;
+}
+
 std::optional<std::string> Win32Platform::replace_file(const std::string& path,
                                                        const std::string& bytes) {
     std::wstring target = widen(path), tmp = target + L".tmp";

@@ -61,6 +61,7 @@ public:
     std::string program_folder() override;
     std::string application_name() override;
     std::optional<long long> file_size(const std::string& path) override;
+    std::optional<std::string> read_file(const std::string& path, std::size_t max_bytes) override;
     std::optional<std::string> replace_file(const std::string& path,
                                             const std::string& bytes) override;
     std::optional<std::string> open_document(const std::string& path) override;

@@ -112,6 +112,7 @@
 #define IDC_HELP_TEXT 1602
 #define IDC_MANUAL_TEXT 1603
 #define IDC_ABOUT_OK 1604
+#define IDC_PLACES_CREDIT 1605
 
 // Placefile information.
 #define IDC_PF_FRAME1 1701

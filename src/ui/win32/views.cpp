@@ -86,6 +86,7 @@ const std::vector<ViewSpec>& view_specs() {
          {{"version_label", IDC_VERSION_LABEL},
           {"help_text", IDC_HELP_TEXT},
           {"manual_text", IDC_MANUAL_TEXT},
+          {"places_credit", IDC_PLACES_CREDIT},
           {"cmd_ok", IDC_ABOUT_OK}}},
         {"frmPFinfo", IDD_PFINFO, ViewKind::Dialog,
          {{"Frame1", IDC_PF_FRAME1},

@@ -1,0 +1,210 @@
+#include "places/local_places.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+
+#include "app/app.h"
+#include "core/text.h"
+
+namespace tessaly {
+
+namespace {
+
+constexpr std::size_t kMaxRows = 20;  // as the service's maxRows
+// Larger than any index Tessaly writes for a whole-world dump.
+constexpr std::size_t kMaxIndexFileBytes = 512u * 1024 * 1024;
+constexpr std::size_t kMaxCityFileBytes = 16u * 1024 * 1024;
+
+std::optional<double> degrees(const std::string& t, double limit) {
+    double v = 0;
+    auto [end, ec] = std::from_chars(t.data(), t.data() + t.size(), v);
+    if (t.empty() || ec != std::errc() || end != t.data() + t.size() || !std::isfinite(v) ||
+        std::fabs(v) > limit)
+        return std::nullopt;
+    return v;
+}
+
+std::size_t utf8_characters(const std::string& s) {
+    return static_cast<std::size_t>(std::count_if(
+        s.begin(), s.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
+}
+
+std::shared_ptr<const PlaceIndex> builtin_index() {
+    static const std::shared_ptr<const PlaceIndex> idx = [] {
+        auto d = PlaceIndex::decode(builtin_place_index_bytes());
+        return std::make_shared<const PlaceIndex>(d ? std::move(*d) : PlaceIndex());
+    }();
+    return idx;
+}
+
+}  // namespace
+
+std::string xml_escape(const std::string& s) {
+    std::string out;
+    for (char c : s) {
+        if (c == '&')
+            out += "&amp;";
+        else if (c == '<')
+            out += "&lt;";
+        else if (c == '>')
+            out += "&gt;";
+        else
+            out += c;
+    }
+    return out;
+}
+
+CustomPlaces read_custom_places(
+    const std::string& site_title, const std::string& folder,
+    const std::function<std::optional<std::string>(const std::string&)>& read) {
+    CustomPlaces r;
+    auto sites = read(folder + "\\sites.txt");
+    if (!sites) return r;
+    if (site_title.size() < 4) {
+        r.no_site = true;
+        return r;
+    }
+    const std::string site = to_upper_ascii(site_title.substr(0, 4));
+    std::vector<std::string> codes;
+    for (const std::string& raw : split(*sites, '\n')) {
+        std::string line = trim(replace_all(raw, "\r", ""));
+        if (line.size() > site.size() && equals_icase(line.substr(0, site.size()), site) &&
+            line[site.size()] == ',') {
+            for (const std::string& c : split(line.substr(site.size() + 1), ','))
+                if (!trim(c).empty()) codes.push_back(to_upper_ascii(trim(c)));
+            break;
+        }
+    }
+    for (const std::string& code : codes) {
+        const std::string path = folder + "\\citydatabase\\" + code + "cities.txt";
+        auto text = read(path);
+        if (!text) {
+            if (r.problem.empty()) r.problem = "The city file " + path + " cannot be read.";
+            continue;
+        }
+        if (starts_with(*text, "\xEF\xBB\xBF")) text->erase(0, 3);
+        std::vector<std::string> lines = split(*text, '\n');
+        for (std::size_t n = 0; n < lines.size(); ++n) {
+            std::string line = trim(replace_all(lines[n], "\r", ""));
+            if (line.empty() || line[0] == '#') continue;
+            std::vector<std::string> f = split(line, ',');
+            std::optional<double> lat, lon;
+            std::string name;
+            if (f.size() >= 3) {
+                name = trim(f[0]);
+                f[1] = trim(f[1]);
+                f[2] = trim(f[2]);
+                lat = degrees(f[1], 90);
+                lon = degrees(f[2], 180);
+            }
+            if (!lat || !lon || name.empty() || utf8_characters(name) > kMaxCustomNameCharacters) {
+                if (r.problem.empty())
+                    r.problem = "Line " + std::to_string(n + 1) + " of " + path +
+                                " is not a place (name,latitude,longitude) and was skipped.";
+                continue;
+            }
+            r.places.push_back(CustomPlace{*lat, *lon, name, f[1], f[2]});
+        }
+    }
+    return r;
+}
+
+LocalPlaces::LocalPlaces(App& app) : app_(app) {}
+
+const PlaceIndex& LocalPlaces::index() {
+    if (index_) return *index_;
+    const std::string path = app_.platform.program_folder() + "\\places.dat";
+    if (auto bytes = app_.platform.read_file(path, kMaxIndexFileBytes)) {
+        std::string why;
+        if (auto own = PlaceIndex::decode(*bytes, &why)) {
+            index_ = std::make_shared<const PlaceIndex>(std::move(*own));
+            return *index_;
+        }
+        app_.message("The place file " + path + " cannot be used: it is " + why +
+                     ". Tessaly uses its built-in places instead.");
+    }
+    index_ = builtin_index();
+    return *index_;
+}
+
+void LocalPlaces::begin_run() {
+    index();
+    FrmMain& m = app_.frmMain();
+    std::string title;
+    if (m.optgr3.checked) title = m.GR3.text;
+    if (m.optgr2.checked) title = m.GR2.text;
+    if (m.optgrae.checked) title = m.GRAE.text;
+    custom_ = read_custom_places(title, app_.platform.program_folder(), [&](const std::string& p) {
+        return app_.platform.read_file(p, kMaxCityFileBytes);
+    });
+    if (custom_.no_site) app_.beep();
+    if (!custom_.problem.empty()) app_.message(custom_.problem);
+}
+
+std::vector<PlaceRecord> LocalPlaces::search(double lat, double lon, double radius_km) const {
+    struct Hit {
+        double d;
+        std::string_view name, plat, plon;
+    };
+    std::vector<Hit> hits;
+    if (!index_) return {};  // before the first run: nothing loaded yet
+    for (const PlaceHit& h : index_->search(lat, lon, radius_km, kMaxRows)) {
+        const PlaceView& e = index_->places()[h.index].entry;
+        hits.push_back({h.distance_km, e.name, e.lat, e.lon});
+    }
+    if (std::isfinite(lat) && std::isfinite(lon)) {
+        for (const CustomPlace& c : custom_.places) {
+            double d = place_distance_km(lat, lon, c.lat_deg, c.lon_deg);
+            if (d <= radius_km) hits.push_back({d, c.name, c.lat, c.lon});
+        }
+    }
+    std::stable_sort(hits.begin(), hits.end(),
+                     [](const Hit& a, const Hit& b) { return a.d < b.d; });
+    if (hits.size() > kMaxRows) hits.resize(kMaxRows);
+    std::vector<PlaceRecord> out;
+    for (const Hit& h : hits) {
+        char km[32];
+        std::snprintf(km, sizeof km, "%.5f", h.d);
+        out.push_back(PlaceRecord{xml_escape(std::string(h.name)), std::string(h.plat),
+                                  std::string(h.plon), km});
+    }
+    return out;
+}
+
+int LocalPlaces::start(const PlaceQuery& q) {
+    int id = next_id_++;
+    index();
+    auto lat = degrees(trim(q.lat), 90), lon = degrees(trim(q.lon), 180);
+    std::optional<double> radius;
+    {
+        double v = 0;
+        std::string t = trim(q.radius_km);
+        auto [end, ec] = std::from_chars(t.data(), t.data() + t.size(), v);
+        if (!t.empty() && ec == std::errc() && end == t.data() + t.size() && v >= 0) radius = v;
+    }
+    if (!radius) {
+        errors_.emplace(id, Failure("Invalid procedure call or argument", 5));
+        return id;
+    }
+    // A point off the globe (an unmarked "00.00" is on it) has no places near it.
+    results_[id] = lat && lon ? search(*lat, *lon, *radius) : std::vector<PlaceRecord>{};
+    return id;
+}
+
+std::optional<Failure> LocalPlaces::take(int id, std::vector<PlaceRecord>& records) {
+    records.clear();
+    if (auto e = errors_.find(id); e != errors_.end()) {
+        Failure f = e->second;
+        errors_.erase(e);
+        return f;
+    }
+    auto it = results_.find(id);
+    if (it == results_.end()) return std::nullopt;
+    records = std::move(it->second);
+    results_.erase(it);
+    return std::nullopt;
+}
+
+}  // namespace tessaly

@@ -1,0 +1,75 @@
+#pragma once
+// The place index: populated places with their coordinates, searched the way
+// the place-name service's nearby search answers (within a radius, nearest
+// first). Stored as one file: a short header and a zlib stream holding UTF-8
+// text, one place per line.
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tessaly {
+
+// Fields of one place as the index file holds them. lat/lon keep their
+// decimal text, which goes into the placefile unchanged.
+struct PlaceEntry {
+    std::string name;      // UTF-8
+    std::string lat, lon;  // decimal degrees as text
+    std::string population;
+    std::string feature_code;  // PPL, PPLA2, ...
+    std::string admin1;        // first-level division code
+    std::string country;       // ISO 3166 alpha-2
+    std::string timezone;      // IANA name
+};
+
+// One search result.
+struct PlaceHit {
+    std::size_t index;   // into PlaceIndex::places()
+    double distance_km;  // great-circle distance from the search point
+};
+
+inline constexpr double kPlaceEarthRadiusKm = 6371.0;
+
+// Great-circle distance in km (spherical earth, haversine).
+double place_distance_km(double lat1_deg, double lon1_deg, double lat2_deg, double lon2_deg);
+
+// The same fields, viewing the index's own text.
+struct PlaceView {
+    std::string_view name, lat, lon, population, feature_code, admin1, country, timezone;
+};
+
+class PlaceIndex {
+public:
+    struct Place {
+        double lat_deg, lon_deg;
+        PlaceView entry;
+    };
+
+    // Reads an index file; nullopt with `why` set when it is damaged, not an
+    // index or of another version.
+    static std::optional<PlaceIndex> decode(std::string_view file, std::string* why = nullptr);
+    // The index file of `entries` (deterministic: same entries, same bytes).
+    static std::string encode(const std::vector<PlaceEntry>& entries);
+
+    // The places within `radius_km` of the point (distance <= radius), nearest
+    // first, at most `max_rows`; equal distances keep index order.
+    std::vector<PlaceHit> search(double lat_deg, double lon_deg, double radius_km,
+                                 std::size_t max_rows) const;
+
+    const std::vector<Place>& places() const { return places_; }
+    std::size_t memory_bytes() const;
+
+private:
+    std::shared_ptr<const std::string> text_;  // the decompressed lines the places view
+    std::vector<Place> places_;                // in file order
+    std::vector<std::uint32_t> by_lat_;        // indexes sorted by latitude
+};
+
+// The index Tessaly carries (North America, from the cities500 data set).
+// Decoded on first use; the bytes live in the program image.
+std::string_view builtin_place_index_bytes();
+
+}  // namespace tessaly
