@@ -13,6 +13,7 @@ public:
     Control cmd_polygon_color, cmd_border_color, cmd_track_color;
     Control cmd_polygon_trans, cmd_border_width, cmd_track_width;
     Control hkselect, hkerase, hketa;
+    Control hotkeys_everywhere;  // checked: the hotkeys act whichever program is in front
     Control focus;
     Control Frame1, Frame2, Frame3, notice;
 

@@ -49,6 +49,20 @@ struct PanelRead {
     std::string text;
 };
 
+// The window in front, which receives the keys the user types.
+enum class ForegroundKind {
+    Nothing,  // no window is in front
+    Other,    // another program's window: `titles` names it
+    Program,  // one of this program's windows, no text field of it has the focus
+    Typing,   // one of this program's windows with a text field that has the focus
+};
+struct Foreground {
+    ForegroundKind kind = ForegroundKind::Nothing;
+    // For Other: the window's title, then the titles of the windows that own
+    // it, nearest first.
+    std::vector<std::string> titles;
+};
+
 class Platform {
 public:
     virtual ~Platform() = default;
@@ -61,6 +75,9 @@ public:
     // whose title equals `title` exactly. Allocates and releases whatever it
     // needs within the call.
     virtual PanelRead read_panel(const std::string& title, int index) = 0;
+
+    // The window in front now.
+    virtual Foreground foreground() = 0;
 
     // --- keyboard -----------------------------------------------------------
     // Global asynchronous state of key code 1..255: bit 15 down now, bit 0
@@ -78,6 +95,11 @@ public:
     // Returns false when the clipboard could not be set.
     virtual bool set_clipboard_text(const std::string& text) = 0;
     // A modal message box with one OK button; returns when OK is pressed.
+    // While it is open the program's timers keep firing (the box runs a
+    // message loop), as they do inside pump_until. The drivers of the timers
+    // and of the windows' events never enter a timer tick or a handler that
+    // is still running, so a tick or handler whose own box is open is
+    // skipped until the box is closed and it has returned.
     virtual void message_box(const std::string& title, const std::string& text, bool critical) = 0;
     virtual void beep() = 0;
     // 0x00BBGGRR, or nullopt when the user cancels.
@@ -114,6 +136,7 @@ public:
     // --- event loop ---------------------------------------------------------
     // Keeps the program's timers and input running until `done()` is true.
     // Used while waiting for web requests. `done` is checked before each event.
+    // A tick or handler still running is not entered again (see message_box).
     virtual void pump_until(const std::function<bool()>& done) = 0;
 };
 

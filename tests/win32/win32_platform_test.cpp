@@ -210,6 +210,19 @@ TEST(Win32Files, ReplaceFileRoundTrip) {
     EXPECT_FALSE(fs::exists(dir.path / "korvel.txt.tmp"));
 }
 
+// A run killed between writing the temporary file and the rename leaves it
+// behind; the next start removes it and leaves the placefile alone.
+TEST(Win32Files, StaleTemporaryFileGoesAtStart) {
+    Win32Platform p;
+    fs::path folder = fs::u8path(p.program_folder());
+    fs::path tmp = folder / "korvel.txt.tmp";
+    std::ofstream(tmp, std::ios::binary) << "half a placefile";
+    ASSERT_TRUE(fs::exists(tmp));
+    p.remove_stale_temp();
+    EXPECT_FALSE(fs::exists(tmp));
+    p.remove_stale_temp();  // nothing there: no harm
+}
+
 TEST(Win32Files, ReplaceFileWhileAReaderHoldsIt) {
     TempDir dir;
     Win32Platform p;

@@ -382,7 +382,26 @@ void Simulator::command(const std::string& line) {
         if (sub == "add") {
             SimPlatform::SimWindow w;
             w.title = arg(2);
+            if (tk.size() > 3) {
+                if (arg(3) != "owner") throw ScriptError("desktop add \"TITLE\" [owner \"OWNER\"]");
+                w.owner = arg(4);
+            }
             platform_->desktop.push_back(w);
+        } else if (sub == "foreground") {
+            using F = SimPlatform::Front;
+            const std::string& what = arg(2);
+            if (tk[2].quoted) {
+                platform_->front = F::Window;
+                platform_->front_title = what;
+            } else if (what == "none") {
+                platform_->front = F::Nothing;
+            } else if (what == "program") {
+                platform_->front = tk.size() > 3 && arg(3) == "typing" ? F::Typing : F::Program;
+            } else if (what == "default") {
+                platform_->front = F::Default;
+            } else {
+                throw ScriptError("desktop foreground \"TITLE\"|none|program [typing]|default");
+            }
         } else if (sub == "remove") {
             auto& d = platform_->desktop;
             std::string title = arg(2);
@@ -404,7 +423,7 @@ void Simulator::command(const std::string& line) {
             }
             if (!found) throw ScriptError("no desktop window titled " + title);
         } else {
-            throw ScriptError("desktop add|remove|panel");
+            throw ScriptError("desktop add|remove|panel|foreground");
         }
     } else if (cmd == "placefile") {
         if (arg(1) == "readonly") platform_->placefile_readonly = true;

@@ -103,9 +103,11 @@ std::wstring locale_info(LCTYPE type) {
     return n > 1 ? std::wstring(buf, static_cast<size_t>(n) - 1) : std::wstring();
 }
 
-// Writes the whole file; false (GetLastError set) when any step fails.
+// Writes the whole file; false (GetLastError set) when any step fails. With
+// `durable` the data is on the disk before the call returns, so that a rename
+// over the old file cannot outlive the new content in a power loss.
 bool write_whole_file(const std::wstring& path, const std::string& bytes, DWORD disposition,
-                      DWORD share) {
+                      DWORD share, bool durable) {
     HANDLE f = CreateFileW(path.c_str(), GENERIC_WRITE, share, nullptr, disposition,
                            FILE_ATTRIBUTE_NORMAL, nullptr);
     if (f == INVALID_HANDLE_VALUE) return false;
@@ -119,6 +121,7 @@ bool write_whole_file(const std::wstring& path, const std::string& bytes, DWORD 
     }
     // In place, the old content beyond the new length goes only after the new content is in.
     if (ok) ok = SetEndOfFile(f) != 0;
+    if (ok && durable) ok = FlushFileBuffers(f) != 0;
     DWORD err = ok ? 0 : GetLastError();
     CloseHandle(f);
     if (!ok) SetLastError(err);
@@ -419,10 +422,14 @@ std::optional<long long> Win32Platform::file_size(const std::string& path) {
     return static_cast<long long>(size.QuadPart);
 }
 
+void Win32Platform::remove_stale_temp() {
+    DeleteFileW(widen(program_folder() + "\\korvel.txt.tmp").c_str());
+}
+
 std::optional<std::string> Win32Platform::replace_file(const std::string& path,
                                                        const std::string& bytes) {
     std::wstring target = widen(path), tmp = target + L".tmp";
-    if (!write_whole_file(tmp, bytes, CREATE_ALWAYS, 0)) {
+    if (!write_whole_file(tmp, bytes, CREATE_ALWAYS, 0, true)) {
         DWORD err = GetLastError();
         DeleteFileW(tmp.c_str());
         return win32::error_text(err);
@@ -440,7 +447,7 @@ std::optional<std::string> Win32Platform::replace_file(const std::string& path,
         if (attempt >= 8) Sleep(1);
     }
     // Still held: overwrite in place, which a reader sharing the file allows.
-    bool ok = write_whole_file(target, bytes, OPEN_ALWAYS, FILE_SHARE_READ | FILE_SHARE_WRITE);
+    bool ok = write_whole_file(target, bytes, OPEN_ALWAYS, FILE_SHARE_READ | FILE_SHARE_WRITE, true);
     DWORD err = ok ? 0 : GetLastError();
     DeleteFileW(tmp.c_str());
     if (!ok) return win32::error_text(err);

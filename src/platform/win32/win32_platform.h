@@ -23,6 +23,10 @@ public:
     // Owner (an HWND) for message boxes and the colour dialog; null for none.
     void set_owner_window(void* hwnd) { owner_ = hwnd; }
 
+    // Removes the temporary file a run killed during a write left beside the
+    // placefile; called once at start, before the program writes.
+    void remove_stale_temp();
+
     // Whether the system is of the NT family; asked once.
     static bool is_nt();
 

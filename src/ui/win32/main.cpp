@@ -22,6 +22,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     // system allows one; otherwise from the asynchronous key state.
     platform.start_key_hook();
 
+    platform.remove_stale_temp();
     ui.window_loaded(app.frmMain());  // the main window model exists before the front end
     platform.set_owner_window(ui.hwnd_of("frmMain"));
     app.start();
