@@ -96,10 +96,11 @@ public:
     virtual bool set_clipboard_text(const std::string& text) = 0;
     // A modal message box with one OK button; returns when OK is pressed.
     // While it is open the program's timers keep firing (the box runs a
-    // message loop), as they do inside pump_until. The drivers of the timers
-    // and of the windows' events never enter a timer tick or a handler that
-    // is still running, so a tick or handler whose own box is open is
-    // skipped until the box is closed and it has returned.
+    // message loop). The drivers of the timers and of the windows' events
+    // never enter a tick or handler that was running when the box opened
+    // (its box is open): a tick that fails again and again shows one box at
+    // a time, never a stack of them. Inside pump_until, with no box open, a
+    // running tick may be entered again: that is how a hotkey stops a wait.
     virtual void message_box(const std::string& title, const std::string& text, bool critical) = 0;
     virtual void beep() = 0;
     // 0x00BBGGRR, or nullopt when the user cancels.
@@ -136,7 +137,6 @@ public:
     // --- event loop ---------------------------------------------------------
     // Keeps the program's timers and input running until `done()` is true.
     // Used while waiting for web requests. `done` is checked before each event.
-    // A tick or handler still running is not entered again (see message_box).
     virtual void pump_until(const std::function<bool()>& done) = 0;
 };
 

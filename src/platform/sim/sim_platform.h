@@ -21,6 +21,8 @@ public:
 
     std::function<void(const std::string&)> emit;  // one event line
     std::function<void(const std::function<bool()>&)> pump;  // set by the simulator
+    // Runs while a message box is open (set by the simulator): the timers fire.
+    std::function<void()> message_box_open;
     // Real HTTP for fetches, set up by the simulator for `web server URL`.
     struct RealWeb {
         virtual ~RealWeb() = default;

@@ -139,15 +139,19 @@ struct HookedKeys {
 };
 HookedKeys g_hooked;
 HHOOK g_hook = nullptr;
+std::atomic<HWND> g_notice_hwnd{nullptr};
+std::atomic<UINT> g_notice_message{0};
 
 void note_key(unsigned vk, bool down) {
     if (vk == 0 || vk > 255) return;
     g_hooked.last_ms[vk] = GetTickCount64();
     // Autorepeat sends more downs without an up: only the first one is a press.
-    if (!down)
+    if (!down) {
         g_hooked.down[vk] = false;
-    else if (!g_hooked.down[vk].exchange(true))
+    } else if (!g_hooked.down[vk].exchange(true)) {
         g_hooked.pressed[vk] = true;
+        if (HWND to = g_notice_hwnd) PostMessageW(to, g_notice_message, vk, 0);
+    }
 }
 
 // The hook names the side of Shift, Ctrl and Alt; the side-neutral codes
@@ -232,6 +236,31 @@ PanelRead Win32Platform::read_panel(const std::string& title, int index) {
     return r;
 }
 
+// A field the user types into: an edit control that is not read-only.
+static bool is_text_field(HWND h) {
+    wchar_t cls[16] = {};
+    if (!GetClassNameW(h, cls, 16) || lstrcmpiW(cls, L"Edit") != 0) return false;
+    return (GetWindowLongW(h, GWL_STYLE) & ES_READONLY) == 0;
+}
+
+Foreground Win32Platform::foreground() {
+    Foreground f;
+    HWND h = GetForegroundWindow();
+    if (!h) return f;
+    DWORD pid = 0;
+    GetWindowThreadProcessId(h, &pid);
+    if (pid == GetCurrentProcessId()) {
+        // The focus is per thread; the program's windows all live on this one.
+        HWND focus = GetFocus();
+        f.kind = focus && is_text_field(focus) ? ForegroundKind::Typing : ForegroundKind::Program;
+        return f;
+    }
+    f.kind = ForegroundKind::Other;
+    for (int depth = 0; h && depth < 8; ++depth, h = GetWindow(h, GW_OWNER))
+        f.titles.push_back(window_text_utf8(h));
+    return f;
+}
+
 // --- keyboard ------------------------------------------------------------------
 
 bool Win32Platform::start_key_hook() {
@@ -266,6 +295,11 @@ void Win32Platform::renew_key_hook() {
         if (!is_mouse_button(code) && g_hooked.down[code] && g_hooked.last_ms[code] < settled &&
             !(GetAsyncKeyState(code) & 0x8000))
             g_hooked.down[code] = false;
+}
+
+void Win32Platform::set_key_press_notice(void* hwnd, unsigned message) {
+    g_notice_message = message;
+    g_notice_hwnd = static_cast<HWND>(hwnd);
 }
 
 void Win32Platform::stop_key_hook() {
@@ -362,8 +396,10 @@ bool Win32Platform::set_clipboard_text(const std::string& text) {
 
 void Win32Platform::message_box(const std::string& title, const std::string& text,
                                 bool critical) {
+    if (modal_hook_) modal_hook_(true);
     MessageBoxW(static_cast<HWND>(owner_), widen(text).c_str(), widen(title).c_str(),
-                MB_OK | (critical ? MB_ICONERROR : 0u));
+                MB_OK | MB_TOPMOST | (critical ? MB_ICONERROR : 0u));
+    if (modal_hook_) modal_hook_(false);
 }
 
 void Win32Platform::beep() { MessageBeep(MB_OK); }
@@ -374,7 +410,10 @@ std::optional<std::uint32_t> Win32Platform::choose_color() {
     cc.lStructSize = sizeof cc;
     cc.hwndOwner = static_cast<HWND>(owner_);
     cc.lpCustColors = custom;
-    if (!ChooseColorW(&cc)) return std::nullopt;
+    if (modal_hook_) modal_hook_(true);
+    BOOL chosen = ChooseColorW(&cc);
+    if (modal_hook_) modal_hook_(false);
+    if (!chosen) return std::nullopt;
     return static_cast<std::uint32_t>(cc.rgbResult);
 }
 
