@@ -428,7 +428,29 @@ void View::show(bool visible) {
     // others open as ordinary windows.
     bool floating = spec_.kind == ViewKind::EtaBox || spec_.kind == ViewKind::EtaList;
     ShowWindow(hwnd_, floating ? SW_SHOWNOACTIVATE : SW_SHOW);
+    // The ETA windows stay on top of everything; a dialog opened over them
+    // must come up above them, so it is topmost too.
+    if (spec_.kind == ViewKind::Dialog)
+        SetWindowPos(hwnd_, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
 }
+
+namespace {
+
+struct OwnedSearch {
+    HWND owner;
+    HWND lowest = nullptr;  // the last in z-order (top to bottom)
+};
+
+BOOL CALLBACK find_owned(HWND h, LPARAM param) {
+    auto* s = reinterpret_cast<OwnedSearch*>(param);
+    if (GetWindow(h, GW_OWNER) != s->owner || !IsWindowVisible(h)) return TRUE;
+    if (!(GetWindowLongW(h, GWL_EXSTYLE) & WS_EX_TOPMOST))
+        SetWindowPos(h, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    s->lowest = h;
+    return TRUE;
+}
+
+}  // namespace
 
 void View::topmost() {
     if (!hwnd_ || !model_) return;
@@ -437,7 +459,16 @@ void View::topmost() {
     // made topmost must not appear by it.
     UINT flags = SWP_NOACTIVATE | SWP_NOMOVE | SWP_NOSIZE;
     if (model_->visible) flags |= SWP_SHOWWINDOW;
-    SetWindowPos(hwnd_, HWND_TOPMOST, 0, 0, 0, 0, flags);
+    HWND after = HWND_TOPMOST;
+    if (spec_.kind == ViewKind::EtaBox || spec_.kind == ViewKind::EtaList) {
+        // The ETA windows keep themselves on top, but below the program's
+        // dialogs and message boxes (all owned by the main window), which
+        // they would otherwise bury.
+        OwnedSearch search{ui_.hwnd_of("frmMain")};
+        if (search.owner) EnumWindows(find_owned, reinterpret_cast<LPARAM>(&search));
+        if (search.lowest) after = search.lowest;
+    }
+    SetWindowPos(hwnd_, after, 0, 0, 0, 0, flags);
 }
 
 void View::drag() {
