@@ -72,8 +72,9 @@ public:
     // order); a window without a title is listed as "".
     virtual std::vector<std::string> top_level_titles() = 0;
     // Text of status-bar panel `index` (zero-based) of the top-level window
-    // whose title equals `title` exactly. Allocates and releases whatever it
-    // needs within the call.
+    // whose title equals `title` exactly. What it needs in the viewer's
+    // process is kept between reads of the same status bar only, and released
+    // when that bar goes or another one is read.
     virtual PanelRead read_panel(const std::string& title, int index) = 0;
 
     // The window in front now.

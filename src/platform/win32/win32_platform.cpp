@@ -52,6 +52,21 @@ private:
     void* address_ = nullptr;
 };
 
+}  // namespace
+
+// The buffer of the last status bar read, kept for the next read of the same
+// bar: allocating and freeing memory in another process costs that process a
+// wake-up each (under Wine a round trip through it), and the live motion
+// reads the bar up to sixty times a second.
+struct win32::PanelBuffer {
+    HWND bar = nullptr;
+    DWORD pid = 0;
+    RemoteBuffer remote;
+    PanelBuffer(HWND b, DWORD p) : bar(b), pid(p), remote(p) {}
+};
+
+namespace {
+
 std::string window_text_utf8(HWND hwnd) {
     int n = GetWindowTextLengthA(hwnd);
     if (n <= 0) return {};
@@ -210,15 +225,22 @@ PanelRead Win32Platform::read_panel(const std::string& title, int index) {
     PanelRead r;
     if (!is_nt()) return r;
     HWND top = find_exact_window(utf8_to_acp(title));
-    if (!top) return r;
-    HWND bar = FindWindowExA(top, nullptr, "msctls_statusbar32", nullptr);
-    if (!bar) return r;
+    HWND bar = top ? FindWindowExA(top, nullptr, "msctls_statusbar32", nullptr) : nullptr;
+    if (!bar) {
+        panel_buffer_.reset();  // the viewer or its bar is gone
+        return r;
+    }
     if (SendMessageA(bar, kSbGetParts, 0, 0) < 1) return r;
 
     r.status = PanelStatus::Empty;
     DWORD pid = 0;
     GetWindowThreadProcessId(bar, &pid);
-    RemoteBuffer remote(pid);
+    if (!panel_buffer_ || panel_buffer_->bar != bar || panel_buffer_->pid != pid ||
+        !panel_buffer_->remote.ok()) {
+        panel_buffer_.reset();
+        panel_buffer_ = std::make_unique<win32::PanelBuffer>(bar, pid);
+    }
+    RemoteBuffer& remote = panel_buffer_->remote;
     if (!remote.ok()) return r;
     auto length = static_cast<size_t>(
         LOWORD(SendMessageA(bar, kSbGetTextLengthA, static_cast<WPARAM>(index), 0)));

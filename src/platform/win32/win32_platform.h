@@ -11,6 +11,7 @@ namespace tessaly {
 
 namespace win32 {
 class Web;
+struct PanelBuffer;
 }
 
 class Win32Platform : public Platform {
@@ -96,6 +97,8 @@ private:
     std::function<bool(void*)> message_filter_;
     std::function<void(bool)> modal_hook_;
     std::unique_ptr<win32::Web> web_;
+    // The buffer in the viewer's process that status-bar reads reuse.
+    std::unique_ptr<win32::PanelBuffer> panel_buffer_;
 };
 
 }  // namespace tessaly
