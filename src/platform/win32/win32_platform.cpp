@@ -230,16 +230,19 @@ PanelRead Win32Platform::read_panel(const std::string& title, int index) {
         panel_buffer_.reset();  // the viewer or its bar is gone
         return r;
     }
-    if (SendMessageA(bar, kSbGetParts, 0, 0) < 1) return r;
-
-    r.status = PanelStatus::Empty;
     DWORD pid = 0;
     GetWindowThreadProcessId(bar, &pid);
-    if (!panel_buffer_ || panel_buffer_->bar != bar || panel_buffer_->pid != pid ||
-        !panel_buffer_->remote.ok()) {
+    const bool known = panel_buffer_ && panel_buffer_->bar == bar && panel_buffer_->pid == pid &&
+                       panel_buffer_->remote.ok();
+    // Each message to the bar wakes the viewer: its parts are counted once,
+    // at the first read of this bar (a bar that drops its parts later reads
+    // as empty).
+    if (!known) {
         panel_buffer_.reset();
+        if (SendMessageA(bar, kSbGetParts, 0, 0) < 1) return r;
         panel_buffer_ = std::make_unique<win32::PanelBuffer>(bar, pid);
     }
+    r.status = PanelStatus::Empty;
     RemoteBuffer& remote = panel_buffer_->remote;
     if (!remote.ok()) return r;
     auto length = static_cast<size_t>(
