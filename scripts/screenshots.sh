@@ -89,10 +89,11 @@ for dpi in $scales; do
     if [ -z "$viewer" ] || [ -z "$main" ]; then echo "screenshots: the programs did not start" >&2; exit 1; fi
     wait_rect rect_by_child '^  [0-9]+ KTLX - GRLevel3$' >/dev/null
 
-    # A storm marked and its ETAs viewed, as in use.
+    # A storm marked and its ETAs viewed, as in use. The hotkeys act only
+    # while the viewer is in front: a click brings it there.
     xdotool windowfocus "$viewer"; sleep 0.3
-    xdotool mousemove --window "$viewer" $(( 465 )) $(( 290 )); sleep 0.4; xdotool key q; sleep 0.5
-    xdotool mousemove --window "$viewer" $(( 515 )) $(( 240 )); sleep 0.4; xdotool key q; sleep 0.5
+    xdotool mousemove --window "$viewer" $(( 465 )) $(( 290 )) click 1; sleep 0.4; xdotool key q; sleep 0.5
+    xdotool mousemove --window "$viewer" $(( 515 )) $(( 240 )) click 1; sleep 0.4; xdotool key q; sleep 0.5
     xdotool key x
     small=$(wait_rect rect_by_child '^  1308 ' '^  1309 ')
     sleep 1.2  # the viewer re-reads the placefile every second
