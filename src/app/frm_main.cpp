@@ -123,7 +123,9 @@ void FrmMain::init_controls() {
 
     add_timer(find_gr, "find_gr", 1000, true).tick = [this] { find_gr_Timer(); };
     add_timer(find_keys, "find_keys", 5, false).tick = [this] { find_keys_Timer(); };
+    find_keys.key_driven = true;
     add_timer(find_distance, "find_distance", 1, false).tick = [this] { find_distance_Timer(); };
+    find_distance.min_period_ms = 16;  // a screen refresh: the status bar is read no faster
 }
 
 void FrmMain::Form_Load() {

@@ -82,6 +82,10 @@ public:
 
     // --- tracking (tracking/) ---
     void find_keys_Timer();
+    // Whether a hotkey pressed now is meant for this program: the linked
+    // viewer (or a window it owns) is in front, or one of this program's
+    // windows while none of its text fields has the focus.
+    bool hotkey_meant();
     void find_distance_Timer();
     // Speed and direction from start to the cursor (live motion without the
     // status-bar read); in frames mode the speed is scaled to one hour.

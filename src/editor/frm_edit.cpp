@@ -28,6 +28,7 @@ FrmEdit::FrmEdit(App& a) : Window(a, "frmEdit") {
     add("hkerase", hkerase, K::Text, "X");
     add("hketa", hketa, K::Text, "S");
     add("hkundo", hkundo, K::Text);
+    add("hotkeys_everywhere", hotkeys_everywhere, K::Check, "Hotkeys work in every program");
     add("focus", focus, K::Text).visible = false;
     add("Frame1", Frame1, K::Frame, "Projection Appearance");
     add("Frame2", Frame2, K::Frame, "Korvel HotKeys");
@@ -58,6 +59,9 @@ FrmEdit::FrmEdit(App& a) : Window(a, "frmEdit") {
     hkerase.on_change = [this] { app.save_setting("hkerase", hkerase.text); };
     hketa.on_change = [this] { app.save_setting("hketa", hketa.text); };
     hkundo.on_change = [this] { app.save_setting("hkundo", hkundo.text); };
+    hotkeys_everywhere.on_click = [this] {
+        app.save_setting("hotkeys_everywhere", hotkeys_everywhere.checked ? "1" : "0");
+    };
 }
 
 void FrmEdit::load() {
@@ -110,6 +114,9 @@ void FrmEdit::read_registry() {
                                  {"track_rgb", "248, 000, 000,"},  {"track_width", "2"}};
     for (auto& d : defaults)
         if (app.get_setting(d[0]).empty()) app.save_setting(d[0], d[1]);
+
+    // Missing: the hotkeys act only in the viewer and in this program.
+    hotkeys_everywhere.checked = app.get_setting("hotkeys_everywhere") == "1";
 
     std::string s = app.get_setting("hkselect");
     if (!s.empty()) {

@@ -17,6 +17,7 @@ public:
     Control cmd_projection_minutes, timemarksc;
     Control hkselect, hkerase, hketa;
     Control hkundo;  // optional; empty (the default) never fires
+    Control hotkeys_everywhere;  // checked: the hotkeys act whichever program is in front
     Control focus;
     Control Frame1, Frame2, Frame3, notice;
 

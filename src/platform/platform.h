@@ -49,6 +49,20 @@ struct PanelRead {
     std::string text;
 };
 
+// The window in front, which receives the keys the user types.
+enum class ForegroundKind {
+    Nothing,  // no window is in front
+    Other,    // another program's window: `titles` names it
+    Program,  // one of this program's windows, no text field of it has the focus
+    Typing,   // one of this program's windows with a text field that has the focus
+};
+struct Foreground {
+    ForegroundKind kind = ForegroundKind::Nothing;
+    // For Other: the window's title, then the titles of the windows that own
+    // it, nearest first.
+    std::vector<std::string> titles;
+};
+
 class Platform {
 public:
     virtual ~Platform() = default;
@@ -58,9 +72,13 @@ public:
     // order); a window without a title is listed as "".
     virtual std::vector<std::string> top_level_titles() = 0;
     // Text of status-bar panel `index` (zero-based) of the top-level window
-    // whose title equals `title` exactly. Allocates and releases whatever it
-    // needs within the call.
+    // whose title equals `title` exactly. What it needs in the viewer's
+    // process is kept between reads of the same status bar only, and released
+    // when that bar goes or another one is read.
     virtual PanelRead read_panel(const std::string& title, int index) = 0;
+
+    // The window in front now.
+    virtual Foreground foreground() = 0;
 
     // --- keyboard -----------------------------------------------------------
     // Global asynchronous state of key code 1..255: bit 15 down now, bit 0
@@ -78,6 +96,12 @@ public:
     // Returns false when the clipboard could not be set.
     virtual bool set_clipboard_text(const std::string& text) = 0;
     // A modal message box with one OK button; returns when OK is pressed.
+    // While it is open the program's timers keep firing (the box runs a
+    // message loop). The drivers of the timers and of the windows' events
+    // never enter a tick or handler that was running when the box opened
+    // (its box is open): a tick that fails again and again shows one box at
+    // a time, never a stack of them. Inside pump_until, with no box open, a
+    // running tick may be entered again: that is how a hotkey stops a wait.
     virtual void message_box(const std::string& title, const std::string& text, bool critical) = 0;
     virtual void beep() = 0;
     // 0x00BBGGRR, or nullopt when the user cancels.

@@ -2,6 +2,7 @@
 #include <cmath>
 #include <limits>
 #include <string>
+#include <vector>
 
 #include "app/app.h"
 #include "bowecho/frm_bow_echo.h"
@@ -19,12 +20,37 @@ namespace {
 constexpr const char* kWhite = "Color: 255 255 255, 100";
 }
 
+bool FrmMain::hotkey_meant() {
+    if (app.frmEdit().hotkeys_everywhere.checked) return true;
+    Foreground f = app.platform.foreground();
+    switch (f.kind) {
+        case ForegroundKind::Program: return true;
+        case ForegroundKind::Nothing:
+        case ForegroundKind::Typing: return false;
+        case ForegroundKind::Other: break;
+    }
+    // The viewer chosen, or while none is chosen any the sweep found.
+    std::vector<const std::string*> viewers;
+    if (optgr3.checked) viewers = {&GR3.text};
+    else if (optgr2.checked) viewers = {&GR2.text};
+    else if (optgrae.checked) viewers = {&GRAE.text};
+    else viewers = {&GR3.text, &GR2.text, &GRAE.text};
+    for (const std::string& title : f.titles)
+        for (const std::string* v : viewers)
+            if (!v->empty() && *v == title) return true;
+    return false;
+}
+
 void FrmMain::find_keys_Timer() {
     try {
+        int meant = -1;  // asked once per scan, on the first press
         for (int k = 1; k <= 255; ++k) {
             // Only "down now and pressed since the last query" counts, so a key
             // fires once per press however long it is held.
             if (app.platform.async_key_state(k) != 0x8001) continue;
+            // A press typed into another program is used up here, not kept for later.
+            if (meant < 0) meant = hotkey_meant() ? 1 : 0;
+            if (meant == 0) continue;
             const std::string key(1, static_cast<char>(k));
             // The hotkeys are read afresh from the editor's fields every time.
             auto is = [&](Control FrmEdit::*field) {

@@ -370,6 +370,29 @@ TEST_F(ViewsTest, EtaBoxesFollowTheirModels) {
     EXPECT_FALSE(IsWindowVisible(h));
 }
 
+// The ETA window raises itself every 10 ms; a dialog opened while it is shown
+// must stay above it, the ETA window staying topmost.
+TEST_F(ViewsTest, EtaWindowsDoNotBuryTheDialogs) {
+    start();
+    FrmCustomETA& box = app->frmCustomETA();
+    box.Timer1.enabled = true;
+    box.show();
+    ui->refresh();
+    pump_for(100);
+    SendMessageW(ui->hwnd_of("frmMain"), WM_COMMAND, MAKEWPARAM(IDM_PROJECTION_EDIT, 0), 0);
+    HWND editor = ui->hwnd_of("frmEdit"), eta = ui->hwnd_of("frmCustomETA");
+    ASSERT_NE(editor, nullptr);
+    pump_for(300);
+    auto above = [](HWND top, HWND below) {
+        for (HWND h = GetWindow(top, GW_HWNDNEXT); h; h = GetWindow(h, GW_HWNDNEXT))
+            if (h == below) return true;
+        return false;
+    };
+    EXPECT_TRUE(IsWindowVisible(editor));
+    EXPECT_TRUE(above(editor, eta));
+    EXPECT_TRUE(GetWindowLongW(eta, GWL_EXSTYLE) & WS_EX_TOPMOST);
+}
+
 TEST_F(ViewsTest, TwipPositionsFollowTheDpi) {
     EXPECT_EQ(twips_to_pixels(6000, 96), 400);
     EXPECT_EQ(twips_to_pixels(200, 96), 13);

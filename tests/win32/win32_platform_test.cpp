@@ -175,6 +175,25 @@ TEST(Win32StatusBar, ReadsPanelFourOfAnotherProcess) {
     std::printf("cross-process panel read: %lld us each\n", static_cast<long long>(us / reads));
 }
 
+// The buffer kept in the viewer's process between reads must not outlive it:
+// a viewer restarted under the same title is read through a new one.
+TEST(Win32StatusBar, ReadsAViewerRestartedUnderTheSameTitle) {
+    const std::string title = "KFWS - GRLevel3";
+    Win32Platform p;
+    for (const char* text : {"32.1, -97.1", "33.2, -96.2"}) {
+        tessaly::win32::fixture::ViewerProcess viewer(title, text);
+        ASSERT_TRUE(viewer.started());
+        tessaly::PanelRead r;
+        auto until = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+        while (std::chrono::steady_clock::now() < until) {
+            r = p.read_panel(title, 4);
+            if (r.status == PanelStatus::Text) break;
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+        EXPECT_EQ(r.text, text);
+    }
+}
+
 TEST(Win32Settings, RoundTrip) {
     const std::string app = "TessalyWin32Test";
     tessaly::win32::fixture::delete_settings(app);
@@ -208,6 +227,19 @@ TEST(Win32Files, ReplaceFileRoundTrip) {
     EXPECT_EQ(p.replace_file(target, "x"), std::nullopt);
     EXPECT_EQ(read_all(dir.path / "korvel.txt"), "x");
     EXPECT_FALSE(fs::exists(dir.path / "korvel.txt.tmp"));
+}
+
+// A run killed between writing the temporary file and the rename leaves it
+// behind; the next start removes it and leaves the placefile alone.
+TEST(Win32Files, StaleTemporaryFileGoesAtStart) {
+    Win32Platform p;
+    fs::path folder = fs::u8path(p.program_folder());
+    fs::path tmp = folder / "korvel.txt.tmp";
+    std::ofstream(tmp, std::ios::binary) << "half a placefile";
+    ASSERT_TRUE(fs::exists(tmp));
+    p.remove_stale_temp();
+    EXPECT_FALSE(fs::exists(tmp));
+    p.remove_stale_temp();  // nothing there: no harm
 }
 
 TEST(Win32Files, ReplaceFileWhileAReaderHoldsIt) {

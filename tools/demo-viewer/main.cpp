@@ -1,7 +1,7 @@
 // A small stand-in for a radar viewer: a titled window with a five-part status
 // bar showing the position under the mouse, and a map drawing a placefile that
 // is re-read every second. Used to demonstrate Tessaly without a viewer and as
-// the window the Win32 tests read.
+// the window the Win32 tests read. F9 drops the comma from the position text.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -35,6 +35,9 @@ ParsedPlacefile g_pf;
 std::string g_pf_text;
 bool g_pf_missing = true;
 bool g_tracking_mouse = false;
+// F9 switches the position text to "lat lon" without the comma (a text
+// Tessaly cannot read), to try its failure path; F9 again switches back.
+bool g_no_comma = false;
 HFONT g_font = nullptr;
 
 constexpr UINT_PTR kReloadTimer = 1;
@@ -358,7 +361,7 @@ void show_position(int x, int y) {
     double lat, lon;
     to_latlon(m, x, y, lat, lon);
     char text[64];
-    std::snprintf(text, sizeof text, "%.4f, %.4f", lat, lon);
+    std::snprintf(text, sizeof text, g_no_comma ? "%.4f %.4f" : "%.4f, %.4f", lat, lon);
     set_part(kStatusPosition, text);
 }
 
@@ -407,6 +410,9 @@ LRESULT CALLBACK main_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
             return 0;
         case WM_TIMER:
             if (wp == kReloadTimer) reload();
+            return 0;
+        case WM_KEYDOWN:
+            if (wp == VK_F9 && !(lp & (1 << 30))) g_no_comma = !g_no_comma;
             return 0;
         case WM_DESTROY:
             PostQuitMessage(0);

@@ -63,6 +63,36 @@ PanelRead SimPlatform::read_panel(const std::string& title, int index) {
     return r;
 }
 
+Foreground SimPlatform::foreground() {
+    Foreground f;
+    const std::string* title = nullptr;
+    switch (front) {
+        case Front::Nothing: return f;
+        case Front::Program: f.kind = ForegroundKind::Program; return f;
+        case Front::Typing: f.kind = ForegroundKind::Typing; return f;
+        case Front::Default:
+            if (desktop.empty()) {
+                f.kind = ForegroundKind::Program;
+                return f;
+            }
+            title = &desktop.front().title;
+            break;
+        case Front::Window: title = &front_title; break;
+    }
+    // The window, then its owners; a window closed while in front leaves nothing there.
+    std::string t = *title;
+    for (int depth = 0; depth < 8; ++depth) {
+        auto w = std::find_if(desktop.begin(), desktop.end(),
+                              [&](const SimWindow& d) { return d.title == t; });
+        if (w == desktop.end()) break;
+        f.kind = ForegroundKind::Other;
+        f.titles.push_back(w->title);
+        if (w->owner.empty()) break;
+        t = w->owner;
+    }
+    return f;
+}
+
 std::uint16_t SimPlatform::async_key_state(int code) {
     auto it = keys_.find(code);
     if (it == keys_.end()) return 0;
@@ -96,6 +126,7 @@ bool SimPlatform::set_clipboard_text(const std::string& text) {
 void SimPlatform::message_box(const std::string& title, const std::string& text, bool critical) {
     if (emit) emit(std::string("msgbox ") + (critical ? "critical " : "") + sim_quote(title) + " " +
                    sim_quote(text));
+    if (message_box_open) message_box_open();
 }
 
 void SimPlatform::beep() {

@@ -21,6 +21,8 @@ public:
 
     std::function<void(const std::string&)> emit;  // one event line
     std::function<void(const std::function<bool()>&)> pump;  // set by the simulator
+    // Runs while a message box is open (set by the simulator): the timers fire.
+    std::function<void()> message_box_open;
     // Real HTTP for fetches, set up by the simulator for `web server URL`.
     struct RealWeb {
         virtual ~RealWeb() = default;
@@ -37,8 +39,14 @@ public:
         std::string title;
         bool status_bar = true;
         std::string panels[5];
+        std::string owner;  // title of the window that owns it, "" for none
     };
     std::vector<SimWindow> desktop;
+    // The window in front (script: `desktop foreground ...`). By default the
+    // first desktop window; the program's own window while the desktop is empty.
+    enum class Front { Default, Nothing, Window, Program, Typing };
+    Front front = Front::Default;
+    std::string front_title;  // for Front::Window
     std::map<std::string, std::string> settings;  // "app\section\key" -> value
     bool placefile_readonly = false;
     // Injected file faults for replace_file (script: `fault disk ...`).
@@ -85,6 +93,7 @@ public:
     // Platform
     std::vector<std::string> top_level_titles() override;
     PanelRead read_panel(const std::string& title, int index) override;
+    Foreground foreground() override;
     std::uint16_t async_key_state(int code) override;
     std::string get_setting(const std::string& app, const std::string& section,
                             const std::string& key) override;

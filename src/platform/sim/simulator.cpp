@@ -100,6 +100,13 @@ Simulator::Simulator(std::string dir, std::string folder, std::ostream& out) : o
     platform_ = std::make_unique<SimPlatform>(std::move(dir), std::move(folder), "Tessaly");
     platform_->emit = [this](const std::string& l) { emit(l); };
     platform_->pump = [this](const std::function<bool()>& done) { pump(done); };
+    // A message box runs a message loop: what is due fires while it is open.
+    platform_->message_box_open = [this] {
+        ++boxes_open_;
+        advance(msgbox_open_ms_);
+        --boxes_open_;
+        if (msgbox_open_ms_ > 0) emit("msgbox closed");
+    };
 }
 
 Simulator::~Simulator() = default;
@@ -175,13 +182,22 @@ bool Simulator::step(long long limit) {
     }
     if (timer) {
         timer->due_ms += std::max(1, timer->interval_ms);
-        try {
-            if (timer->tick) timer->tick();
-        } catch (const Failure&) {
-            // nothing escapes a timer procedure
-        }
+        fire(*timer);
     }
     return true;
+}
+
+void Simulator::fire(Timer& t) {
+    if (!t.tick) return;
+    if (t.boxes_at_entry >= 0 && boxes_open_ > t.boxes_at_entry) return;  // its box is open
+    const int outer = t.boxes_at_entry;
+    t.boxes_at_entry = boxes_open_;
+    try {
+        t.tick();
+    } catch (const Failure&) {
+        // nothing escapes a timer procedure
+    }
+    t.boxes_at_entry = outer;
 }
 
 void Simulator::advance(long long ms) {
@@ -382,7 +398,26 @@ void Simulator::command(const std::string& line) {
         if (sub == "add") {
             SimPlatform::SimWindow w;
             w.title = arg(2);
+            if (tk.size() > 3) {
+                if (arg(3) != "owner") throw ScriptError("desktop add \"TITLE\" [owner \"OWNER\"]");
+                w.owner = arg(4);
+            }
             platform_->desktop.push_back(w);
+        } else if (sub == "foreground") {
+            using F = SimPlatform::Front;
+            const std::string& what = arg(2);
+            if (tk[2].quoted) {
+                platform_->front = F::Window;
+                platform_->front_title = what;
+            } else if (what == "none") {
+                platform_->front = F::Nothing;
+            } else if (what == "program") {
+                platform_->front = tk.size() > 3 && arg(3) == "typing" ? F::Typing : F::Program;
+            } else if (what == "default") {
+                platform_->front = F::Default;
+            } else {
+                throw ScriptError("desktop foreground \"TITLE\"|none|program [typing]|default");
+            }
         } else if (sub == "remove") {
             auto& d = platform_->desktop;
             std::string title = arg(2);
@@ -404,7 +439,7 @@ void Simulator::command(const std::string& line) {
             }
             if (!found) throw ScriptError("no desktop window titled " + title);
         } else {
-            throw ScriptError("desktop add|remove|panel");
+            throw ScriptError("desktop add|remove|panel|foreground");
         }
     } else if (cmd == "file") {
         // file NAME "CONTENT" | file NAME remove: a file in the program folder
@@ -418,6 +453,10 @@ void Simulator::command(const std::string& line) {
             fs::create_directories(fs::path(real).parent_path(), ec);
             std::ofstream(real, std::ios::binary | std::ios::trunc) << arg(2);
         }
+    } else if (cmd == "msgbox") {
+        if (arg(1) != "open") throw ScriptError("msgbox open MS");
+        msgbox_open_ms_ = to_int(arg(2));
+        if (msgbox_open_ms_ < 0) throw ScriptError("msgbox open MS");
     } else if (cmd == "placefile") {
         if (arg(1) == "readonly") platform_->placefile_readonly = true;
         else if (arg(1) == "writable") platform_->placefile_readonly = false;
@@ -490,10 +529,7 @@ void Simulator::command(const std::string& line) {
         long long n = tk.size() > 2 ? to_int(arg(2)) : 1;
         for (long long i = 0; i < n; ++i) {
             if (!t->enabled || app_->ended()) break;
-            try {
-                t->tick();
-            } catch (const Failure&) {
-            }
+            fire(*t);
         }
     } else if (cmd == "wait") {
         advance(to_int(arg(1)));
@@ -505,10 +541,17 @@ void Simulator::command(const std::string& line) {
     } else if (cmd == "click") {
         Control* c = split_target(arg(1));
         if (!c->enabled) return;  // a disabled control takes no clicks
+        // A handler whose message box is open is not entered again.
+        auto running = clicking_.find(c);
+        if (running != clicking_.end() && boxes_open_ > running->second) return;
+        const int outer = running == clicking_.end() ? -1 : running->second;
+        clicking_[c] = boxes_open_;
         try {
             c->click();
         } catch (const Failure&) {
         }
+        if (outer < 0) clicking_.erase(c);
+        else clicking_[c] = outer;
     } else if (cmd == "type") {
         Control* c = split_target(arg(1));
         try {

@@ -3,6 +3,7 @@
 // commands (see README "The simulator"). Virtual time moves only with `wait`
 // and with fetches that take time; timers fire at their design intervals.
 #include <iosfwd>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -45,6 +46,8 @@ private:
     void pump(const std::function<bool()>& done);
     // Fires the earliest event due at or before `limit`; false when none is.
     bool step(long long limit);
+    // Runs a timer's tick unless it is running with a message box open since.
+    void fire(Timer& t);
     void sync_timers();
     Timer* find_timer(const std::string& name);
     int key_code(const std::string& word);
@@ -63,6 +66,9 @@ private:
     long long seq_ = 0;
     std::vector<Timer*> known_enabled_;
     int depth_ = 0;
+    long long msgbox_open_ms_ = 0;  // how long each message box stays open
+    int boxes_open_ = 0;
+    std::map<const Control*, int> clicking_;  // click handlers running -> boxes open at entry
 };
 
 }  // namespace tessaly

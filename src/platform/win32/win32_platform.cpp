@@ -53,6 +53,21 @@ private:
     void* address_ = nullptr;
 };
 
+}  // namespace
+
+// The buffer of the last status bar read, kept for the next read of the same
+// bar: allocating and freeing memory in another process costs that process a
+// wake-up each (under Wine a round trip through it), and the live motion
+// reads the bar up to sixty times a second.
+struct win32::PanelBuffer {
+    HWND bar = nullptr;
+    DWORD pid = 0;
+    RemoteBuffer remote;
+    PanelBuffer(HWND b, DWORD p) : bar(b), pid(p), remote(p) {}
+};
+
+namespace {
+
 std::string window_text_utf8(HWND hwnd) {
     int n = GetWindowTextLengthA(hwnd);
     if (n <= 0) return {};
@@ -104,9 +119,11 @@ std::wstring locale_info(LCTYPE type) {
     return n > 1 ? std::wstring(buf, static_cast<size_t>(n) - 1) : std::wstring();
 }
 
-// Writes the whole file; false (GetLastError set) when any step fails.
+// Writes the whole file; false (GetLastError set) when any step fails. With
+// `durable` the data is on the disk before the call returns, so that a rename
+// over the old file cannot outlive the new content in a power loss.
 bool write_whole_file(const std::wstring& path, const std::string& bytes, DWORD disposition,
-                      DWORD share) {
+                      DWORD share, bool durable) {
     HANDLE f = CreateFileW(path.c_str(), GENERIC_WRITE, share, nullptr, disposition,
                            FILE_ATTRIBUTE_NORMAL, nullptr);
     if (f == INVALID_HANDLE_VALUE) return false;
@@ -120,6 +137,7 @@ bool write_whole_file(const std::wstring& path, const std::string& bytes, DWORD 
     }
     // In place, the old content beyond the new length goes only after the new content is in.
     if (ok) ok = SetEndOfFile(f) != 0;
+    if (ok && durable) ok = FlushFileBuffers(f) != 0;
     DWORD err = ok ? 0 : GetLastError();
     CloseHandle(f);
     if (!ok) SetLastError(err);
@@ -137,15 +155,19 @@ struct HookedKeys {
 };
 HookedKeys g_hooked;
 HHOOK g_hook = nullptr;
+std::atomic<HWND> g_notice_hwnd{nullptr};
+std::atomic<UINT> g_notice_message{0};
 
 void note_key(unsigned vk, bool down) {
     if (vk == 0 || vk > 255) return;
     g_hooked.last_ms[vk] = GetTickCount64();
     // Autorepeat sends more downs without an up: only the first one is a press.
-    if (!down)
+    if (!down) {
         g_hooked.down[vk] = false;
-    else if (!g_hooked.down[vk].exchange(true))
+    } else if (!g_hooked.down[vk].exchange(true)) {
         g_hooked.pressed[vk] = true;
+        if (HWND to = g_notice_hwnd) PostMessageW(to, g_notice_message, vk, 0);
+    }
 }
 
 // The hook names the side of Shift, Ctrl and Alt; the side-neutral codes
@@ -204,15 +226,25 @@ PanelRead Win32Platform::read_panel(const std::string& title, int index) {
     PanelRead r;
     if (!is_nt()) return r;
     HWND top = find_exact_window(utf8_to_acp(title));
-    if (!top) return r;
-    HWND bar = FindWindowExA(top, nullptr, "msctls_statusbar32", nullptr);
-    if (!bar) return r;
-    if (SendMessageA(bar, kSbGetParts, 0, 0) < 1) return r;
-
-    r.status = PanelStatus::Empty;
+    HWND bar = top ? FindWindowExA(top, nullptr, "msctls_statusbar32", nullptr) : nullptr;
+    if (!bar) {
+        panel_buffer_.reset();  // the viewer or its bar is gone
+        return r;
+    }
     DWORD pid = 0;
     GetWindowThreadProcessId(bar, &pid);
-    RemoteBuffer remote(pid);
+    const bool known = panel_buffer_ && panel_buffer_->bar == bar && panel_buffer_->pid == pid &&
+                       panel_buffer_->remote.ok();
+    // Each message to the bar wakes the viewer: its parts are counted once,
+    // at the first read of this bar (a bar that drops its parts later reads
+    // as empty).
+    if (!known) {
+        panel_buffer_.reset();
+        if (SendMessageA(bar, kSbGetParts, 0, 0) < 1) return r;
+        panel_buffer_ = std::make_unique<win32::PanelBuffer>(bar, pid);
+    }
+    r.status = PanelStatus::Empty;
+    RemoteBuffer& remote = panel_buffer_->remote;
     if (!remote.ok()) return r;
     auto length = static_cast<size_t>(
         LOWORD(SendMessageA(bar, kSbGetTextLengthA, static_cast<WPARAM>(index), 0)));
@@ -228,6 +260,31 @@ PanelRead Win32Platform::read_panel(const std::string& title, int index) {
     r.status = PanelStatus::Text;
     r.text = acp_to_utf8(text);
     return r;
+}
+
+// A field the user types into: an edit control that is not read-only.
+static bool is_text_field(HWND h) {
+    wchar_t cls[16] = {};
+    if (!GetClassNameW(h, cls, 16) || lstrcmpiW(cls, L"Edit") != 0) return false;
+    return (GetWindowLongW(h, GWL_STYLE) & ES_READONLY) == 0;
+}
+
+Foreground Win32Platform::foreground() {
+    Foreground f;
+    HWND h = GetForegroundWindow();
+    if (!h) return f;
+    DWORD pid = 0;
+    GetWindowThreadProcessId(h, &pid);
+    if (pid == GetCurrentProcessId()) {
+        // The focus is per thread; the program's windows all live on this one.
+        HWND focus = GetFocus();
+        f.kind = focus && is_text_field(focus) ? ForegroundKind::Typing : ForegroundKind::Program;
+        return f;
+    }
+    f.kind = ForegroundKind::Other;
+    for (int depth = 0; h && depth < 8; ++depth, h = GetWindow(h, GW_OWNER))
+        f.titles.push_back(window_text_utf8(h));
+    return f;
 }
 
 // --- keyboard ------------------------------------------------------------------
@@ -264,6 +321,11 @@ void Win32Platform::renew_key_hook() {
         if (!is_mouse_button(code) && g_hooked.down[code] && g_hooked.last_ms[code] < settled &&
             !(GetAsyncKeyState(code) & 0x8000))
             g_hooked.down[code] = false;
+}
+
+void Win32Platform::set_key_press_notice(void* hwnd, unsigned message) {
+    g_notice_message = message;
+    g_notice_hwnd = static_cast<HWND>(hwnd);
 }
 
 void Win32Platform::stop_key_hook() {
@@ -360,8 +422,10 @@ bool Win32Platform::set_clipboard_text(const std::string& text) {
 
 void Win32Platform::message_box(const std::string& title, const std::string& text,
                                 bool critical) {
+    if (modal_hook_) modal_hook_(true);
     MessageBoxW(static_cast<HWND>(owner_), widen(text).c_str(), widen(title).c_str(),
-                MB_OK | (critical ? MB_ICONERROR : 0u));
+                MB_OK | MB_TOPMOST | (critical ? MB_ICONERROR : 0u));
+    if (modal_hook_) modal_hook_(false);
 }
 
 void Win32Platform::beep() { MessageBeep(MB_OK); }
@@ -372,7 +436,10 @@ std::optional<std::uint32_t> Win32Platform::choose_color() {
     cc.lStructSize = sizeof cc;
     cc.hwndOwner = static_cast<HWND>(owner_);
     cc.lpCustColors = custom;
-    if (!ChooseColorW(&cc)) return std::nullopt;
+    if (modal_hook_) modal_hook_(true);
+    BOOL chosen = ChooseColorW(&cc);
+    if (modal_hook_) modal_hook_(false);
+    if (!chosen) return std::nullopt;
     return static_cast<std::uint32_t>(cc.rgbResult);
 }
 
@@ -444,10 +511,14 @@ std::optional<std::string> Win32Platform::read_file(const std::string& path,
     return out;
 }
 
+void Win32Platform::remove_stale_temp() {
+    DeleteFileW(widen(program_folder() + "\\korvel.txt.tmp").c_str());
+}
+
 std::optional<std::string> Win32Platform::replace_file(const std::string& path,
                                                        const std::string& bytes) {
     std::wstring target = widen(path), tmp = target + L".tmp";
-    if (!write_whole_file(tmp, bytes, CREATE_ALWAYS, 0)) {
+    if (!write_whole_file(tmp, bytes, CREATE_ALWAYS, 0, true)) {
         DWORD err = GetLastError();
         DeleteFileW(tmp.c_str());
         return win32::error_text(err);
@@ -465,7 +536,7 @@ std::optional<std::string> Win32Platform::replace_file(const std::string& path,
         if (attempt >= 8) Sleep(1);
     }
     // Still held: overwrite in place, which a reader sharing the file allows.
-    bool ok = write_whole_file(target, bytes, OPEN_ALWAYS, FILE_SHARE_READ | FILE_SHARE_WRITE);
+    bool ok = write_whole_file(target, bytes, OPEN_ALWAYS, FILE_SHARE_READ | FILE_SHARE_WRITE, true);
     DWORD err = ok ? 0 : GetLastError();
     DeleteFileW(tmp.c_str());
     if (!ok) return win32::error_text(err);

@@ -11,6 +11,7 @@ namespace tessaly {
 
 namespace win32 {
 class Web;
+struct PanelBuffer;
 }
 
 class Win32Platform : public Platform {
@@ -22,6 +23,15 @@ public:
 
     // Owner (an HWND) for message boxes and the colour dialog; null for none.
     void set_owner_window(void* hwnd) { owner_ = hwnd; }
+
+    // Removes the temporary file a run killed during a write left beside the
+    // placefile; called once at start, before the program writes.
+    void remove_stale_temp();
+
+    // Told when a message box or the colour dialog opens (true) and closes
+    // (false), so that the driver of the timers and events does not enter
+    // again what was running when it opened.
+    void set_modal_hook(std::function<void(bool open)> hook) { modal_hook_ = std::move(hook); }
 
     // Whether the system is of the NT family; asked once.
     static bool is_nt();
@@ -35,6 +45,9 @@ public:
     bool start_key_hook();
     void stop_key_hook();
     bool key_hook_active() const { return hooked_; }
+    // While the hook runs, each key press posts `message` to `hwnd` (an
+    // HWND), so that the scan can run on a press instead of on a fast timer.
+    void set_key_press_notice(void* hwnd, unsigned message);
     // How often the hook is installed afresh (see renew_key_hook); 10 s.
     void set_key_hook_renewal_ms(unsigned long long ms) { hook_renewal_ms_ = ms; }
 
@@ -47,6 +60,7 @@ public:
 
     std::vector<std::string> top_level_titles() override;
     PanelRead read_panel(const std::string& title, int index) override;
+    Foreground foreground() override;
     std::uint16_t async_key_state(int code) override;
     std::string get_setting(const std::string& app, const std::string& section,
                             const std::string& key) override;
@@ -83,7 +97,10 @@ private:
     unsigned long long hook_renewed_ms_ = 0;  // GetTickCount64 at the last (re)install
     unsigned long long hook_renewal_ms_ = 10000;
     std::function<bool(void*)> message_filter_;
+    std::function<void(bool)> modal_hook_;
     std::unique_ptr<win32::Web> web_;
+    // The buffer in the viewer's process that status-bar reads reuse.
+    std::unique_ptr<win32::PanelBuffer> panel_buffer_;
 };
 
 }  // namespace tessaly

@@ -20,13 +20,20 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     platform.set_message_filter([&ui](void* msg) { return ui.dialog_message(static_cast<MSG*>(msg)); });
     // The hotkeys are read from a keyboard hook on this thread where the
     // system allows one; otherwise from the asynchronous key state.
-    platform.start_key_hook();
+    // Presses then come as posted messages, and the scan runs on them.
+    if (platform.start_key_hook()) {
+        platform.set_key_press_notice(ui.message_window(), tessaly::ui::Win32Ui::kKeyPressMessage);
+        ui.set_key_presses_posted(true);
+    }
+    platform.set_modal_hook([&ui](bool open) { ui.modal(open); });
 
+    platform.remove_stale_temp();
     ui.window_loaded(app.frmMain());  // the main window model exists before the front end
     platform.set_owner_window(ui.hwnd_of("frmMain"));
     app.start();
     ui.refresh();
     int code = app.ended() ? 0 : ui.run();
+    platform.set_key_press_notice(nullptr, 0);
     platform.stop_key_hook();
     return code;
 }

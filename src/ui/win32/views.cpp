@@ -52,6 +52,7 @@ const std::vector<ViewSpec>& view_specs() {
           {"hkerase", IDC_HKERASE},
           {"hketa", IDC_HKETA},
           {"hkundo", IDC_HKUNDO},
+          {"hotkeys_everywhere", IDC_HOTKEYS_EVERYWHERE},
           {"Frame1", IDC_EDIT_FRAME1},
           {"Frame2", IDC_EDIT_FRAME2},
           {"Frame3", IDC_EDIT_FRAME3},

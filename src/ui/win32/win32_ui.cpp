@@ -139,6 +139,7 @@ private:
     static INT_PTR CALLBACK proc(HWND, UINT, WPARAM, LPARAM);
     INT_PTR handle(UINT msg, WPARAM wp, LPARAM lp);
     void forward(const std::function<void()>& action);
+    void forward(const void* key, const std::function<void()>& action);
     void on_command(int id, int code, HWND from);
     Bound* bound(int id);
     void place();
@@ -405,7 +406,29 @@ void View::show(bool visible) {
     // others open as ordinary windows.
     bool floating = spec_.kind == ViewKind::EtaBox || spec_.kind == ViewKind::EtaList;
     ShowWindow(hwnd_, floating ? SW_SHOWNOACTIVATE : SW_SHOW);
+    // The ETA windows stay on top of everything; a dialog opened over them
+    // must come up above them, so it is topmost too.
+    if (spec_.kind == ViewKind::Dialog)
+        SetWindowPos(hwnd_, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
 }
+
+namespace {
+
+struct OwnedSearch {
+    HWND owner;
+    HWND lowest = nullptr;  // the last in z-order (top to bottom)
+};
+
+BOOL CALLBACK find_owned(HWND h, LPARAM param) {
+    auto* s = reinterpret_cast<OwnedSearch*>(param);
+    if (GetWindow(h, GW_OWNER) != s->owner || !IsWindowVisible(h)) return TRUE;
+    if (!(GetWindowLongW(h, GWL_EXSTYLE) & WS_EX_TOPMOST))
+        SetWindowPos(h, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    s->lowest = h;
+    return TRUE;
+}
+
+}  // namespace
 
 void View::topmost() {
     if (!hwnd_ || !model_) return;
@@ -414,7 +437,16 @@ void View::topmost() {
     // made topmost must not appear by it.
     UINT flags = SWP_NOACTIVATE | SWP_NOMOVE | SWP_NOSIZE;
     if (model_->visible) flags |= SWP_SHOWWINDOW;
-    SetWindowPos(hwnd_, HWND_TOPMOST, 0, 0, 0, 0, flags);
+    HWND after = HWND_TOPMOST;
+    if (spec_.kind == ViewKind::EtaBox || spec_.kind == ViewKind::EtaList) {
+        // The ETA windows keep themselves on top, but below the program's
+        // dialogs and message boxes (all owned by the main window), which
+        // they would otherwise bury.
+        OwnedSearch search{ui_.hwnd_of("frmMain")};
+        if (search.owner) EnumWindows(find_owned, reinterpret_cast<LPARAM>(&search));
+        if (search.lowest) after = search.lowest;
+    }
+    SetWindowPos(hwnd_, after, 0, 0, 0, 0, flags);
 }
 
 void View::drag() {
@@ -423,15 +455,11 @@ void View::drag() {
     SendMessageW(hwnd_, WM_NCLBUTTONDOWN, HTCAPTION, 0);
 }
 
-void View::forward(const std::function<void()>& action) {
+void View::forward(const std::function<void()>& action) { forward(model_, action); }
+
+void View::forward(const void* key, const std::function<void()>& action) {
     if (!model_) return;
-    try {
-        action();
-    } catch (const Failure&) {
-        // The handlers report their own failures; nothing escapes an event.
-    } catch (const std::exception&) {
-    }
-    ui_.refresh();
+    ui_.forward(key, action);
 }
 
 void View::on_command(int id, int code, HWND from) {
@@ -446,7 +474,7 @@ void View::on_command(int id, int code, HWND from) {
         for (MenuBound& m : menu_)
             if (m.id == id) {
                 Control* c = m.control;
-                if (c->enabled) forward([c] { c->click(); });
+                if (c->enabled) forward(c, [c] { c->click(); });
                 return;
             }
         return;
@@ -458,15 +486,15 @@ void View::on_command(int id, int code, HWND from) {
         case ControlKind::Button:
         case ControlKind::Check:
         case ControlKind::Option:
-            if (code == BN_CLICKED && c->enabled) forward([c] { c->click(); });
+            if (code == BN_CLICKED && c->enabled) forward(c, [c] { c->click(); });
             break;
         case ControlKind::Label:
-            if (code == STN_CLICKED && c->enabled) forward([c] { c->click(); });
+            if (code == STN_CLICKED && c->enabled) forward(c, [c] { c->click(); });
             break;
         case ControlKind::Image:
             if (code == BN_CLICKED && c->enabled) {
                 bool had_focus = GetFocus() == from;
-                forward([c] { c->click(); });
+                forward(c, [c] { c->click(); });
                 // The pause toggle swaps its lamps: the focus goes with it.
                 if (had_focus && !IsWindowVisible(from)) {
                     HWND other = GetDlgItem(hwnd_, id == IDC_STATUS_ON ? IDC_STATUS_OFF : IDC_STATUS_ON);
@@ -478,11 +506,11 @@ void View::on_command(int id, int code, HWND from) {
             if (code == EN_CHANGE) {
                 std::string t = narrow(window_text(b->hwnd));
                 b->text = t;  // on screen already: no write-back that would move the caret
-                forward([c, t] { c->set_text(t); });
+                forward(c, [c, t] { c->set_text(t); });
             }
             break;
         case ControlKind::List:
-            if (code == LBN_SELCHANGE) forward([c] {
+            if (code == LBN_SELCHANGE) forward(c, [c] {
                     if (c->on_click) c->on_click();
                 });
             break;
@@ -737,7 +765,23 @@ void Win32Ui::refresh() {
 
 // Windows raises the 5 ms and 1 ms intervals of the hotkey scan and the live
 // motion to its minimum timer period (about 10 to 16 ms); nothing in the
-// program depends on the exact rate.
+// program depends on the exact rate. The live motion runs every 16 ms; the
+// hotkey scan, while the keyboard hook posts the presses, runs on each press
+// and on a slow safety net (mouse-button codes, a hook the system dropped),
+// so that an idle program does not wake a hundred times a second.
+UINT Win32Ui::period_of(const Timer& t) const {
+    if (t.key_driven && key_presses_posted_) return kKeySafetyNetMs;
+    return static_cast<UINT>(std::max({t.interval_ms, t.min_period_ms, int{USER_TIMER_MINIMUM}}));
+}
+
+void Win32Ui::set_key_presses_posted(bool posted) {
+    key_presses_posted_ = posted;
+    // Running timers take the new period.
+    for (auto& [id, r] : running_) KillTimer(timer_window_, id);
+    running_.clear();
+    sync_timers();
+}
+
 void Win32Ui::sync_timers() {
     if (!app_ || ended_) return;
     std::vector<Timer*> all = app_->timers();
@@ -757,9 +801,25 @@ void Win32Ui::sync_timers() {
                                  [t](const auto& r) { return r.second.timer == t; });
         if (known) continue;
         UINT_PTR id = next_timer_id_++;
-        UINT period = static_cast<UINT>(std::max(t->interval_ms, USER_TIMER_MINIMUM));
-        if (SetTimer(timer_window_, id, period, nullptr)) running_[id] = {t, t->interval_ms};
+        if (SetTimer(timer_window_, id, period_of(*t), nullptr)) running_[id] = {t, t->interval_ms};
     }
+}
+
+void Win32Ui::forward(const void* key, const std::function<void()>& action) {
+    auto running = handling_.find(key);
+    if (running != handling_.end() && boxes_open_ > running->second) return;  // its box is open
+    const int outer = running == handling_.end() ? -1 : running->second;
+    handling_[key] = boxes_open_;
+    try {
+        action();
+    } catch (const Failure&) {
+        // The handlers report their own failures; nothing escapes an event.
+    } catch (const std::exception&) {
+    }
+    // The handler may have unloaded its window: the entry goes by key alone.
+    if (outer < 0) handling_.erase(key);
+    else handling_[key] = outer;
+    refresh();
 }
 
 void Win32Ui::fire(UINT_PTR id) {
@@ -770,12 +830,18 @@ void Win32Ui::fire(UINT_PTR id) {
     }
     Timer* t = it->second.timer;
     if (t->enabled && t->tick) {
+        // A tick whose message box is open is not entered again.
+        if (t->boxes_at_entry >= 0 && boxes_open_ > t->boxes_at_entry) return;
+        const int outer = t->boxes_at_entry;
+        t->boxes_at_entry = boxes_open_;
         try {
             t->tick();
         } catch (const Failure&) {
             // nothing escapes a timer procedure
         } catch (const std::exception&) {
         }
+        // The tick may have unloaded its window and with it the timer.
+        if (running_.count(id)) t->boxes_at_entry = outer;
     }
     refresh();
 }
@@ -784,6 +850,15 @@ LRESULT CALLBACK Win32Ui::timer_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) 
     if (msg == WM_TIMER) {
         auto* ui = reinterpret_cast<Win32Ui*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
         if (ui) ui->fire(static_cast<UINT_PTR>(wp));
+        return 0;
+    }
+    if (msg == kKeyPressMessage) {
+        auto* ui = reinterpret_cast<Win32Ui*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+        if (!ui) return 0;
+        std::vector<UINT_PTR> keyed;
+        for (auto& [id, r] : ui->running_)
+            if (r.timer->key_driven) keyed.push_back(id);
+        for (UINT_PTR id : keyed) ui->fire(id);  // fire() skips one gone meanwhile
         return 0;
     }
     return DefWindowProcW(hwnd, msg, wp, lp);

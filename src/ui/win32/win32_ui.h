@@ -4,6 +4,7 @@
 // keyboard navigation in the modeless windows.
 #include <windows.h>
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -43,6 +44,21 @@ public:
     // the models left them, and re-render what changed.
     void refresh();
 
+    // A message box or the colour dialog opened (true) or closed (false):
+    // what was running when it opened is not entered again until it closes.
+    void modal(bool open) { boxes_open_ += open ? 1 : -1; }
+    // Runs an event's handler unless the same one is running with a box open
+    // since; `key` names the handler (its control or window).
+    void forward(const void* key, const std::function<void()>& action);
+
+    // Key presses are posted as kKeyPressMessage to message_window() (the
+    // keyboard hook runs): the key-driven timers then run on a press, and on
+    // their slow safety net otherwise.
+    static constexpr UINT kKeyPressMessage = WM_APP + 1;
+    static constexpr int kKeySafetyNetMs = 250;
+    HWND message_window() const { return timer_window_; }
+    void set_key_presses_posted(bool posted);
+
     HWND hwnd_of(const std::string& window) const;
     View* view_of(const std::string& window) const;
 
@@ -59,6 +75,7 @@ private:
     static LRESULT CALLBACK timer_proc(HWND, UINT, WPARAM, LPARAM);
     void sync_timers();
     void fire(UINT_PTR id);
+    UINT period_of(const Timer& t) const;
 
     HINSTANCE instance_;
     App* app_ = nullptr;
@@ -72,6 +89,9 @@ private:
     std::map<UINT_PTR, Running> running_;  // SetTimer id -> timer
     UINT_PTR next_timer_id_ = 1;
     bool refreshing_ = false;
+    int boxes_open_ = 0;
+    bool key_presses_posted_ = false;
+    std::map<const void*, int> handling_;  // handlers running -> boxes open at entry
     bool ended_ = false;
 };
 

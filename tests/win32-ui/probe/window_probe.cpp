@@ -4,9 +4,11 @@
 //   window_probe dump EXE-NAME       -> one line per visible top-level window of
 //                                       that program: "window X Y W H TITLE", then
 //                                       "  ID TEXT" per child control
+//   window_probe move TITLE X Y      -> moves the top-level window titled TITLE
 #include <windows.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <cwchar>
 #include <string>
@@ -77,6 +79,14 @@ int main(int argc, char** argv) {
         std::fflush(stdout);
         return 0;
     }
-    std::fputs("usage: window_probe panel TITLE INDEX | dump EXE-NAME\n", stderr);
+    if (argc == 5 && std::strcmp(argv[1], "move") == 0) {
+        HWND h = FindWindowW(nullptr, tessaly::win32::widen(argv[2]).c_str());
+        if (!h) return 1;
+        return SetWindowPos(h, nullptr, std::atoi(argv[3]), std::atoi(argv[4]), 0, 0,
+                            SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE)
+                   ? 0
+                   : 1;
+    }
+    std::fputs("usage: window_probe panel TITLE INDEX | dump EXE-NAME | move TITLE X Y\n", stderr);
     return 2;
 }
