@@ -49,7 +49,14 @@ endif()
 enable_language(RC)
 set(TESSALY_UI_DIR ${CMAKE_SOURCE_DIR}/src/ui/win32)
 configure_file(${TESSALY_UI_DIR}/version.h.in ${CMAKE_BINARY_DIR}/generated/version.h @ONLY)
-add_library(tessaly_win32_ui STATIC ${TESSALY_UI_DIR}/win32_ui.cpp ${TESSALY_UI_DIR}/views.cpp)
+add_library(tessaly_win32_ui STATIC
+  ${TESSALY_UI_DIR}/win32_ui.cpp
+  ${TESSALY_UI_DIR}/views.cpp
+  ${TESSALY_UI_DIR}/dpi.cpp
+  ${TESSALY_UI_DIR}/dialog_view.cpp
+  ${TESSALY_UI_DIR}/main_view.cpp
+  ${TESSALY_UI_DIR}/eta_box_view.cpp
+  ${TESSALY_UI_DIR}/eta_list_view.cpp)
 target_include_directories(tessaly_win32_ui PUBLIC ${CMAKE_BINARY_DIR}/generated)
 target_link_libraries(tessaly_win32_ui PUBLIC tessaly_win32_platform comctl32 gdi32 user32)
 # windres resolves the icon and manifest paths against its include path.
