@@ -15,11 +15,14 @@ target_link_libraries(tessaly_win32_platform PUBLIC
 
 if(TESSALY_TESTS)
   # Win32 helpers only the tests need (they create windows and timers).
+  set(TESSALY_WIN32_FIXTURE_DIR ${CMAKE_SOURCE_DIR}/tests/win32/fixture)
   add_library(tessaly_win32_fixture STATIC
-    ${TESSALY_WIN32_DIR}/fixture/demo_viewer_process.cpp
-    ${TESSALY_WIN32_DIR}/fixture/fake_viewer.cpp
-    ${TESSALY_WIN32_DIR}/fixture/file_reader.cpp
-    ${TESSALY_WIN32_DIR}/fixture/key_probe.cpp)
+    ${TESSALY_WIN32_FIXTURE_DIR}/demo_viewer_process.cpp
+    ${TESSALY_WIN32_FIXTURE_DIR}/fake_viewer.cpp
+    ${TESSALY_WIN32_FIXTURE_DIR}/file_reader.cpp
+    ${TESSALY_WIN32_FIXTURE_DIR}/key_probe.cpp)
+  # Included as "win32/fixture/...".
+  target_include_directories(tessaly_win32_fixture PUBLIC ${CMAKE_SOURCE_DIR}/tests)
   target_link_libraries(tessaly_win32_fixture PUBLIC tessaly_win32_platform comctl32)
   # The demo viewer tests start tools/demo-viewer's program from its place in
   # the build tree, relative to the test executables' folder.
