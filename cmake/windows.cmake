@@ -4,6 +4,7 @@ set(TESSALY_WIN32_DIR ${CMAKE_SOURCE_DIR}/src/platform/win32)
 
 add_library(tessaly_win32_platform STATIC
   ${TESSALY_WIN32_DIR}/win32_platform.cpp
+  ${TESSALY_WIN32_DIR}/win32_keys.cpp
   ${TESSALY_WIN32_DIR}/win32_text.cpp
   ${TESSALY_WIN32_DIR}/win32_web.cpp)
 # Vista-level API (RegGetValueW, GetLocaleInfoEx); Unicode calls are named explicitly.

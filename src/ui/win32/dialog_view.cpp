@@ -54,8 +54,8 @@ void DialogView::create() {
     // Editors and dialogs stay independent windows (with their own taskbar
     // buttons); the ETA windows float over the viewer and need no owner.
     HWND owner = owned() ? ui_.hwnd_of("frmMain") : nullptr;
-    hwnd_ = CreateDialogParamW(ui_.instance(), MAKEINTRESOURCEW(def_.dialog), owner, &DialogView::proc,
-                               reinterpret_cast<LPARAM>(this));
+    hwnd_ = CreateDialogParamW(ui_.instance(), MAKEINTRESOURCEW(def_.dialog), owner,
+                               &DialogView::proc, reinterpret_cast<LPARAM>(this));
     if (!hwnd_) return;
     for (const Binding& b : def_.bindings) {
         Control* c = model_->control(b.control);
@@ -162,7 +162,8 @@ void DialogView::render() {
                 if (first || c.text != b.text) {
                     std::wstring t = widen(c.text);
                     // Keep the template's access key while the caption is the template's.
-                    if (strip_access_key(b.template_text) == t && !b.template_text.empty()) t = b.template_text;
+                    if (strip_access_key(b.template_text) == t && !b.template_text.empty())
+                        t = b.template_text;
                     if (c.kind == ControlKind::Text && is_multiline_edit(b.hwnd)) t = crlf(t);
                     if (window_text(b.hwnd) != t) SetWindowTextW(b.hwnd, t.c_str());
                     b.text = c.text;

@@ -24,7 +24,8 @@ void EtaListView::make_fonts() {
 
 INT_PTR EtaListView::handle(UINT msg, WPARAM wp, LPARAM lp) {
     if (msg == WM_SIZE) {
-        if (HWND list = GetDlgItem(hwnd_, IDC_LIST1)) MoveWindow(list, 0, 0, LOWORD(lp), HIWORD(lp), TRUE);
+        if (HWND list = GetDlgItem(hwnd_, IDC_LIST1))
+            MoveWindow(list, 0, 0, LOWORD(lp), HIWORD(lp), TRUE);
         return FALSE;
     }
     return DialogView::handle(msg, wp, lp);

@@ -218,10 +218,13 @@ void Win32Ui::unexpected_failure() {
         on_unexpected_failure_();
         return;
     }
-    modal(true);
-    MessageBoxW(hwnd_of("frmMain"), L"An unexpected error occurred. Tessaly keeps running.", L"Tessaly",
-                MB_OK | MB_ICONERROR);
-    modal(false);
+    if (!app_) return;
+    try {
+        app_->platform.message_box(kMessageTitle,
+                                   "An unexpected error occurred. Tessaly keeps running.", true);
+    } catch (...) {
+        // Reporting must not fail in turn.
+    }
 }
 
 // Nothing may unwind through the system's frames: a fault is reported once
