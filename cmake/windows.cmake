@@ -4,6 +4,7 @@ set(TESSALY_WIN32_DIR ${CMAKE_SOURCE_DIR}/src/platform/win32)
 
 add_library(tessaly_win32_platform STATIC
   ${TESSALY_WIN32_DIR}/win32_platform.cpp
+  ${TESSALY_WIN32_DIR}/win32_keys.cpp
   ${TESSALY_WIN32_DIR}/win32_text.cpp
   ${TESSALY_WIN32_DIR}/win32_web.cpp)
 # Vista-level API (RegGetValueW, GetLocaleInfoEx); Unicode calls are named explicitly.
@@ -15,11 +16,14 @@ target_link_libraries(tessaly_win32_platform PUBLIC
 
 if(TESSALY_TESTS)
   # Win32 helpers only the tests need (they create windows and timers).
+  set(TESSALY_WIN32_FIXTURE_DIR ${CMAKE_SOURCE_DIR}/tests/win32/fixture)
   add_library(tessaly_win32_fixture STATIC
-    ${TESSALY_WIN32_DIR}/fixture/demo_viewer_process.cpp
-    ${TESSALY_WIN32_DIR}/fixture/fake_viewer.cpp
-    ${TESSALY_WIN32_DIR}/fixture/file_reader.cpp
-    ${TESSALY_WIN32_DIR}/fixture/key_probe.cpp)
+    ${TESSALY_WIN32_FIXTURE_DIR}/demo_viewer_process.cpp
+    ${TESSALY_WIN32_FIXTURE_DIR}/fake_viewer.cpp
+    ${TESSALY_WIN32_FIXTURE_DIR}/file_reader.cpp
+    ${TESSALY_WIN32_FIXTURE_DIR}/key_probe.cpp)
+  # Included as "win32/fixture/...".
+  target_include_directories(tessaly_win32_fixture PUBLIC ${CMAKE_SOURCE_DIR}/tests)
   target_link_libraries(tessaly_win32_fixture PUBLIC tessaly_win32_platform comctl32)
   # The demo viewer tests start tools/demo-viewer's program from its place in
   # the build tree, relative to the test executables' folder.
@@ -49,7 +53,14 @@ endif()
 enable_language(RC)
 set(TESSALY_UI_DIR ${CMAKE_SOURCE_DIR}/src/ui/win32)
 configure_file(${TESSALY_UI_DIR}/version.h.in ${CMAKE_BINARY_DIR}/generated/version.h @ONLY)
-add_library(tessaly_win32_ui STATIC ${TESSALY_UI_DIR}/win32_ui.cpp ${TESSALY_UI_DIR}/views.cpp)
+add_library(tessaly_win32_ui STATIC
+  ${TESSALY_UI_DIR}/win32_ui.cpp
+  ${TESSALY_UI_DIR}/views.cpp
+  ${TESSALY_UI_DIR}/dpi.cpp
+  ${TESSALY_UI_DIR}/dialog_view.cpp
+  ${TESSALY_UI_DIR}/main_view.cpp
+  ${TESSALY_UI_DIR}/eta_box_view.cpp
+  ${TESSALY_UI_DIR}/eta_list_view.cpp)
 target_include_directories(tessaly_win32_ui PUBLIC ${CMAKE_BINARY_DIR}/generated)
 target_link_libraries(tessaly_win32_ui PUBLIC tessaly_win32_platform comctl32 gdi32 user32)
 # windres resolves the icon and manifest paths against its include path.

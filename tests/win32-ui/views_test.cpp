@@ -1,5 +1,5 @@
 // The Win32 views: every template against its model, the main menu against
-// the design's menu bar, and events going from native controls to the models
+// its menu bar, and events going from native controls to the models
 // and back to the screen.
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -7,6 +7,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <memory>
 #include <set>
 #include <string>
@@ -17,6 +18,7 @@
 #include "eta/frm_edit_eta.h"
 #include "platform/sim/sim_platform.h"
 #include "platform/win32/win32_text.h"
+#include "ui/win32/dpi.h"
 #include "ui/win32/resource.h"
 #include "ui/win32/views.h"
 #include "ui/win32/win32_ui.h"
@@ -94,15 +96,15 @@ protected:
 
 TEST_F(ViewsTest, EveryTemplateLoadsWithTheControlsItsViewBinds) {
     start();
-    for (const ViewSpec& spec : view_specs()) {
-        SCOPED_TRACE(spec.window);
-        HWND dlg = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(spec.dialog),
+    for (const ViewDef& def : view_defs()) {
+        SCOPED_TRACE(def.window);
+        HWND dlg = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(def.dialog),
                                       nullptr, quiet_proc, 0);
         ASSERT_NE(dlg, nullptr);
-        Window* model = app->window(spec.window);
+        Window* model = app->window(def.window);
         ASSERT_NE(model, nullptr);
         std::set<int> ids;
-        for (const Binding& b : spec.bindings) {
+        for (const Binding& b : def.bindings) {
             EXPECT_NE(GetDlgItem(dlg, b.id), nullptr) << b.control;
             EXPECT_NE(model->control(b.control), nullptr) << b.control;
             EXPECT_TRUE(ids.insert(b.id).second) << "ID bound twice: " << b.id;
@@ -110,20 +112,20 @@ TEST_F(ViewsTest, EveryTemplateLoadsWithTheControlsItsViewBinds) {
         // Every visible control of the model is shown somewhere.
         for (const auto& [name, c] : model->controls()) {
             if (!c->visible || c->kind == ControlKind::Menu) continue;
-            if (spec.kind == ViewKind::EtaBox && name == "Shape1") continue;  // drawn by the view
-            if (spec.kind == ViewKind::EtaList && name == "focus") continue;
+            if (def.kind == ViewKind::EtaBox && name == "Shape1") continue;  // drawn by the view
+            if (def.kind == ViewKind::EtaList && name == "focus") continue;
             bool bound = false;
-            for (const Binding& b : spec.bindings) bound = bound || name == b.control;
+            for (const Binding& b : def.bindings) bound = bound || name == b.control;
             EXPECT_TRUE(bound) << name << " has no control in the template";
         }
         DestroyWindow(dlg);
     }
 }
 
-TEST_F(ViewsTest, MainMenuIsTheDesignsMenuBarAndEveryItemHasAHandler) {
+TEST_F(ViewsTest, MainMenuIsTheProgramsMenuBarAndEveryItemHasAHandler) {
     HMENU bar = LoadMenuW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINMENU));
     ASSERT_NE(bar, nullptr);
-    const std::vector<std::pair<std::wstring, std::vector<std::wstring>>> design = {
+    const std::vector<std::pair<std::wstring, std::vector<std::wstring>>> expected = {
         {L"Projection",
          {L"Edit", L"-", L"Mark One Hour", L"Mark Two Frames...", L"-", L"Fan", L"Cone", L"Wedge",
           L"Bow", L"-", L"Undo Last Mark"}},
@@ -131,21 +133,21 @@ TEST_F(ViewsTest, MainMenuIsTheDesignsMenuBarAndEveryItemHasAHandler) {
         {L"Placefile", {L"Copy", L"-", L"Info"}},
         {L"Help", {L"User Guide", L"-", L"About"}},
     };
-    ASSERT_EQ(GetMenuItemCount(bar), static_cast<int>(design.size()));
+    ASSERT_EQ(GetMenuItemCount(bar), static_cast<int>(expected.size()));
     start();
     std::set<int> seen;
-    for (size_t i = 0; i < design.size(); ++i) {
-        EXPECT_EQ(menu_text(bar, static_cast<int>(i)), design[i].first);
+    for (size_t i = 0; i < expected.size(); ++i) {
+        EXPECT_EQ(menu_text(bar, static_cast<int>(i)), expected[i].first);
         HMENU sub = GetSubMenu(bar, static_cast<int>(i));
         ASSERT_NE(sub, nullptr);
-        ASSERT_EQ(GetMenuItemCount(sub), static_cast<int>(design[i].second.size()));
-        for (size_t k = 0; k < design[i].second.size(); ++k) {
+        ASSERT_EQ(GetMenuItemCount(sub), static_cast<int>(expected[i].second.size()));
+        for (size_t k = 0; k < expected[i].second.size(); ++k) {
             UINT id = GetMenuItemID(sub, static_cast<int>(k));
-            if (design[i].second[k] == L"-") {
+            if (expected[i].second[k] == L"-") {
                 EXPECT_TRUE(GetMenuState(sub, static_cast<UINT>(k), MF_BYPOSITION) & MF_SEPARATOR);
                 continue;
             }
-            EXPECT_EQ(menu_text(sub, static_cast<int>(k)), design[i].second[k]);
+            EXPECT_EQ(menu_text(sub, static_cast<int>(k)), expected[i].second[k]);
             const Binding* b = nullptr;
             for (const Binding& m : main_menu_bindings())
                 if (static_cast<UINT>(m.id) == id) b = &m;
@@ -164,9 +166,9 @@ TEST_F(ViewsTest, MainMenuIsTheDesignsMenuBarAndEveryItemHasAHandler) {
 // key on one of them would also mark or erase a track.
 TEST_F(ViewsTest, AccessKeysDoNotClashWithinAWindowNorWithTheDefaultHotkeys) {
     const std::wstring hotkeys = L"qwx";
-    for (const ViewSpec& spec : view_specs()) {
-        SCOPED_TRACE(spec.window);
-        HWND dlg = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(spec.dialog),
+    for (const ViewDef& def : view_defs()) {
+        SCOPED_TRACE(def.window);
+        HWND dlg = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(def.dialog),
                                       nullptr, quiet_proc, 0);
         ASSERT_NE(dlg, nullptr);
         std::set<wchar_t> keys;
@@ -391,6 +393,24 @@ TEST_F(ViewsTest, EtaWindowsDoNotBuryTheDialogs) {
     EXPECT_TRUE(IsWindowVisible(editor));
     EXPECT_TRUE(above(editor, eta));
     EXPECT_TRUE(GetWindowLongW(eta, GWL_EXSTYLE) & WS_EX_TOPMOST);
+}
+
+TEST_F(ViewsTest, AFaultNoHandlerKnowsIsReportedOnceAndTheProgramGoesOn) {
+    start();
+    int reports = 0;
+    ui->set_unexpected_failure_report([&reports] { ++reports; });
+    Control* about = app->frmMain().control("mnu_help_about");
+    ASSERT_NE(about, nullptr);
+    std::function<void()> handler = about->on_click;
+    about->on_click = [] { throw 42; };
+    HWND main = ui->hwnd_of("frmMain");
+    SendMessageW(main, WM_COMMAND, MAKEWPARAM(IDM_HELP_ABOUT, 0), 0);
+    SendMessageW(main, WM_COMMAND, MAKEWPARAM(IDM_HELP_ABOUT, 0), 0);
+    EXPECT_EQ(reports, 1);
+    // The event is not left marked as running: it works again.
+    about->on_click = handler;
+    SendMessageW(main, WM_COMMAND, MAKEWPARAM(IDM_HELP_ABOUT, 0), 0);
+    EXPECT_TRUE(IsWindowVisible(ui->hwnd_of("frmAbout")));
 }
 
 TEST_F(ViewsTest, TwipPositionsFollowTheDpi) {

@@ -13,8 +13,8 @@
 #include <thread>
 
 #include "app/app.h"
-#include "platform/win32/fixture/demo_viewer_process.h"
 #include "platform/win32/win32_platform.h"
+#include "win32/fixture/demo_viewer_process.h"
 
 using tessaly::PanelRead;
 using tessaly::PanelStatus;

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/win32/fixture/fake_viewer.h"
 #include "platform/win32/win32_platform.h"
+#include "win32/fixture/fake_viewer.h"
 
 using tessaly::Win32Platform;
 using tessaly::win32::fixture::send_key;

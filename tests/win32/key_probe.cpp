@@ -14,7 +14,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "platform/win32/fixture/key_probe.h"
+#include "win32/fixture/key_probe.h"
 
 using tessaly::win32::fixture::KeySource;
 

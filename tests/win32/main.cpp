@@ -4,8 +4,8 @@
 
 #include <string>
 
-#include "platform/win32/fixture/fake_viewer.h"
-#include "platform/win32/fixture/file_reader.h"
+#include "win32/fixture/fake_viewer.h"
+#include "win32/fixture/file_reader.h"
 
 int main(int argc, char** argv) {
     if (argc == 4 && std::string(argv[1]) == "--fake-viewer")

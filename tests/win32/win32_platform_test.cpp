@@ -12,9 +12,9 @@
 #include <string>
 #include <thread>
 
-#include "platform/win32/fixture/fake_viewer.h"
-#include "platform/win32/fixture/file_reader.h"
 #include "platform/win32/win32_platform.h"
+#include "win32/fixture/fake_viewer.h"
+#include "win32/fixture/file_reader.h"
 
 namespace fs = std::filesystem;
 using tessaly::PanelStatus;

@@ -1,7 +1,7 @@
 #pragma once
 // Runs the whole program on the simulated platform, driven by a script of
 // commands (see README "The simulator"). Virtual time moves only with `wait`
-// and with fetches that take time; timers fire at their design intervals.
+// and with fetches that take time; timers fire at their set intervals.
 #include <iosfwd>
 #include <map>
 #include <memory>

@@ -16,8 +16,8 @@ std::vector<Binding> eta_box_bindings(int labels) {
 
 }  // namespace
 
-const std::vector<ViewSpec>& view_specs() {
-    static const std::vector<ViewSpec> specs = {
+const std::vector<ViewDef>& view_defs() {
+    static const std::vector<ViewDef> defs = {
         {"frmMain", IDD_MAIN, ViewKind::Main,
          {{"start_lat", IDC_START_LAT},
           {"start_lon", IDC_START_LON},
@@ -97,12 +97,12 @@ const std::vector<ViewSpec>& view_specs() {
           {"size", IDC_PF_SIZE},
           {"copypfdir", IDC_COPYPFDIR}}},
     };
-    return specs;
+    return defs;
 }
 
-const ViewSpec* find_view_spec(const std::string& window) {
-    for (const ViewSpec& s : view_specs())
-        if (window == s.window) return &s;
+const ViewDef* find_view_def(const std::string& window) {
+    for (const ViewDef& d : view_defs())
+        if (window == d.window) return &d;
     return nullptr;
 }
 

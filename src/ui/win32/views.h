@@ -20,7 +20,7 @@ enum class ViewKind {
     EtaList,  // the classic ETA list: a resizable tool window
 };
 
-struct ViewSpec {
+struct ViewDef {
     const char* window;  // model name, "frmMain"
     int dialog;          // template ID
     ViewKind kind;
@@ -29,8 +29,8 @@ struct ViewSpec {
 
 // Every window that has a view; the others (the bow echo and online lookup
 // models) are never shown.
-const std::vector<ViewSpec>& view_specs();
-const ViewSpec* find_view_spec(const std::string& window);
+const std::vector<ViewDef>& view_defs();
+const ViewDef* find_view_def(const std::string& window);
 // The main window's menu items.
 const std::vector<Binding>& main_menu_bindings();
 

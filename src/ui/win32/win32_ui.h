@@ -18,8 +18,7 @@ class App;
 
 namespace tessaly::ui {
 
-struct ViewSpec;
-class View;
+class DialogView;
 
 class Win32Ui : public UiHost {
 public:
@@ -60,7 +59,16 @@ public:
     void set_key_presses_posted(bool posted);
 
     HWND hwnd_of(const std::string& window) const;
-    View* view_of(const std::string& window) const;
+    DialogView* view_of(const std::string& window) const;
+
+    // A fault no handler knew (not a Failure nor a standard exception)
+    // reached an event, a tick or a window procedure: reported once, in a
+    // message box, or to the given function instead (the tests'); the
+    // program keeps running.
+    void unexpected_failure();
+    void set_unexpected_failure_report(std::function<void()> report) {
+        on_unexpected_failure_ = std::move(report);
+    }
 
     // UiHost
     void visibility_changed(Window& w) override;
@@ -73,6 +81,7 @@ public:
 
 private:
     static LRESULT CALLBACK timer_proc(HWND, UINT, WPARAM, LPARAM);
+    static LRESULT handle_timer_message(HWND, UINT, WPARAM, LPARAM);
     void sync_timers();
     void fire(UINT_PTR id);
     UINT period_of(const Timer& t) const;
@@ -80,8 +89,8 @@ private:
     HINSTANCE instance_;
     App* app_ = nullptr;
     HWND timer_window_ = nullptr;
-    std::map<const Window*, std::unique_ptr<View>> views_;
-    std::vector<std::unique_ptr<View>> graveyard_;  // unloaded, destroyed at the loop's top
+    std::map<const Window*, std::unique_ptr<DialogView>> views_;
+    std::vector<std::unique_ptr<DialogView>> graveyard_;  // unloaded, destroyed at the loop's top
     struct Running {
         Timer* timer;
         int interval;
@@ -93,12 +102,8 @@ private:
     bool key_presses_posted_ = false;
     std::map<const void*, int> handling_;  // handlers running -> boxes open at entry
     bool ended_ = false;
+    bool failure_reported_ = false;
+    std::function<void()> on_unexpected_failure_;
 };
-
-// Pixels for a distance in twips at the given DPI (1440 twips per inch).
-int twips_to_pixels(int twips, unsigned dpi);
-// The DPI of the monitor holding the point (screen pixels), or the system's.
-unsigned dpi_at(POINT screen_point);
-unsigned dpi_of(HWND hwnd);
 
 }  // namespace tessaly::ui

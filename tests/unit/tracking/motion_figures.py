@@ -5,7 +5,7 @@ out apart from the program: Python's math library on a sphere of 6372.797 km
 asin/atan2. Distances are measured as the program shows them, 59.997756 nm
 per degree of arc. Run it to see the figures the tests and scenarios use:
 
-    python3 tests/unit/motion_figures.py
+    python3 tests/unit/tracking/motion_figures.py
 """
 import math
 
