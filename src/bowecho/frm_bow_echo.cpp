@@ -4,10 +4,11 @@
 #include <vector>
 
 #include "app/app.h"
+#include "app/published.h"
 #include "core/failure.h"
 #include "core/numtext.h"
 #include "core/text.h"
-#include "tracking/mod_math.h"
+#include "geodesy/geodesy.h"
 
 namespace tessaly {
 
@@ -57,15 +58,14 @@ void FrmBowEcho::bow_echo() {
     for (int k = 1; k <= 8; ++k) L[k] = {List.items[2 * (k - 1)], List.items[2 * (k - 1) + 1]};
     double lat7 = to_number(L[7].lat), lon7 = to_number(L[7].lon);
     double lat8 = to_number(L[8].lat), lon8 = to_number(L[8].lon);
-    modmath::get_azimuth(app, lat7, lon7, lat8, lon8);
-    cazimuth.text = m.return_azimuth.text;
-    modmath::get_distance(app, lat7, lon7, lat8, lon8);
-    crange.text = m.return_dis.text;
+    cazimuth.text = publish_azimuth(app, geodesy::azimuth_deg(lat7, lon7, lat8, lon8));
+    crange.text = publish_distance(app, geodesy::distance_nm(lat7, lon7, lat8, lon8));
 
     double a = to_number(cazimuth.text), d = to_number(crange.text);
     auto dest10 = [&](const Pt& from, double dist) {
-        modmath::get_destination(app, to_number(from.lat), to_number(from.lon), a, dist);
-        return Pt{num_text(round10(m.rlat.text)), num_text(round10(m.rlon.text))};
+        PublishedPoint p = publish_destination(
+            app, geodesy::destination(to_number(from.lat), to_number(from.lon), a, dist));
+        return Pt{num_text(round10(p.lat)), num_text(round10(p.lon))};
     };
     Pt F[7], Q[7];
     for (int k = 1; k <= 6; ++k) F[k] = dest10(L[k], d);

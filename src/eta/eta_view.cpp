@@ -3,13 +3,14 @@
 #include <optional>
 
 #include "app/app.h"
+#include "app/published.h"
 #include "core/failure.h"
 #include "core/numtext.h"
 #include "core/text.h"
 #include "eta/frm_custom_eta.h"
 #include "eta/frm_edit_eta.h"
 #include "online/frm_new_eta.h"
-#include "tracking/mod_math.h"
+#include "geodesy/geodesy.h"
 #include "tracking/motion.h"
 
 namespace tessaly {
@@ -147,18 +148,20 @@ void FrmMain::RUNeta() {
     try {
         if (edit.text == "0") {
             double slat = to_number(start_lat.text), slon = to_number(start_lon.text);
-            modmath::get_azimuth(app, slat, slon, to_number(stop_lat.text),
-                                 to_number(stop_lon.text));
+            const double bearing = to_number(publish_azimuth(
+                app, geodesy::azimuth_deg(slat, slon, to_number(stop_lat.text),
+                                          to_number(stop_lon.text))));
             // P lies as far ahead as the projection reaches.
-            modmath::get_destination(
-                app, slat, slon, to_number(return_azimuth.text),
-                projection_distance_nm(to_number(cell_speed.text), projection_minutes.text));
+            const PublishedPoint far = publish_destination(
+                app, geodesy::destination(slat, slon, bearing,
+                                          projection_distance_nm(to_number(cell_speed.text),
+                                                                 projection_minutes.text)));
             auto mean = [](const Point& a, const Point& b) {
                 return Point{(a.lat + b.lat) / 2, (a.lon + b.lon) / 2};
             };
             const Point s{slat, slon};
             auto& p = eta_points;
-            p[0] = Point{round10(rlat.text), round10(rlon.text)};  // P
+            p[0] = Point{round10(far.lat), round10(far.lon)};    // P
             p[1] = mean(p[0], s);                                   // 1/2
             p[2] = mean(p[1], p[0]);                                // 3/4
             p[3] = mean(p[1], s);                                   // 1/4

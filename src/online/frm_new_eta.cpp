@@ -6,12 +6,14 @@
 #include <numeric>
 
 #include "app/app.h"
+#include "app/published.h"
 #include "core/codepage.h"
 #include "core/numtext.h"
 #include "core/text.h"
+#include "eta/arrival.h"
 #include "eta/frm_edit_eta.h"
+#include "geodesy/geodesy.h"
 #include "places/local_places.h"
-#include "tracking/mod_math.h"
 
 namespace tessaly {
 
@@ -341,33 +343,20 @@ void FrmNewETA::read_records(const std::vector<PlaceRecord>& records) {
             nm_distance.text.clear();
             double slat = to_number(main.start_lat.text), slon = to_number(main.start_lon.text);
             double tlat = to_number(plat), tlon = to_number(plon);
-            nm_distance.text = num_text(modmath::get_distance(app, slat, slon, tlat, tlon));
+            const double exact_nm = geodesy::distance_nm(slat, slon, tlat, tlon);
+            publish_distance(app, exact_nm);
+            nm_distance.text = num_text(exact_nm);
 
-            double speed = to_number(mph.text);
-            if (speed == 0) fail_division_by_zero();
-            double travel = round_half_even(to_number(nm_distance.text) / speed * 60);
-            if (!std::isfinite(travel) || std::fabs(travel) > 1e7) fail_overflow();
+            double travel = travel_minutes(to_number(nm_distance.text), to_number(mph.text));
 
             ClockTime now = app.platform.local_time();
-            long hours = now.hour24;
-            if (now.twelve_hour) {
-                hours %= 12;
-                if (hours == 0) hours = 12;
-            }
-            long total = now.minute + static_cast<long>(travel);
-            while (total >= 60) {
-                ++hours;
-                total -= 60;
-            }
-            while (hours > 12) hours -= 12;
-            std::string minutes = two_digits(total);
+            const DialTime arrival = arrival_on_dial(now, static_cast<long>(travel));
+            const long hours = arrival.hours;
+            std::string minutes = two_digits(arrival.minutes);
 
-            modmath::get_azimuth(app, slat, slon, tlat, tlon);
-            double azimuth = static_cast<double>(to_long(main.return_azimuth.text));
-            double motion = to_number(main.disazimuth.text);
-            double off = std::fmod(std::fabs(azimuth - motion), 360.0);
-            if (off > 180) off = 360 - off;
-            bool in_path = off < 45;
+            double azimuth = static_cast<double>(
+                to_long(publish_azimuth(app, geodesy::azimuth_deg(slat, slon, tlat, tlon))));
+            bool in_path = tessaly::in_path(azimuth, to_number(main.disazimuth.text));
 
             if (ed.etaqc_historic.checked) {
                 size_t at = find_icase(name, "(historical)");

@@ -4,11 +4,12 @@
 #include <vector>
 
 #include "app/app.h"
+#include "app/published.h"
 #include "core/failure.h"
 #include "core/numtext.h"
 #include "core/text.h"
 #include "eta/frm_edit_eta.h"
-#include "tracking/mod_math.h"
+#include "geodesy/geodesy.h"
 #include "tracking/motion.h"
 
 namespace tessaly {
@@ -40,9 +41,8 @@ public:
         first_line = main.placefile.items.size();
         start = {main.start_lat.text, main.start_lon.text};
         stop = {main.stop_lat.text, main.stop_lon.text};
-        modmath::get_azimuth(app, to_number(start.lat), to_number(start.lon), to_number(stop.lat),
-                             to_number(stop.lon));
-        az_text = main.return_azimuth.text;
+        az_text = publish_azimuth(app, geodesy::azimuth_deg(to_number(start.lat), to_number(start.lon),
+                                                            to_number(stop.lat), to_number(stop.lon)));
         az = to_number(az_text);
 
         speed = to_number(main.cell_speed.text);
@@ -102,8 +102,9 @@ private:
 
     // The published destination text, unchanged (wedge corners).
     Pt dest_text(const Pt& from, double bearing, double dist) {
-        modmath::get_destination(app, to_number(from.lat), to_number(from.lon), bearing, dist);
-        return {main.rlat.text, main.rlon.text};
+        PublishedPoint p = publish_destination(
+            app, geodesy::destination(to_number(from.lat), to_number(from.lon), bearing, dist));
+        return {p.lat, p.lon};
     }
     // The published destination text rounded to 10 decimals (cone, fan, icons).
     Pt dest10(const Pt& from, double bearing, double dist) {

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "app/app.h"
+#include "app/published.h"
 #include "bowecho/frm_bow_echo.h"
 #include "core/failure.h"
 #include "core/numtext.h"
@@ -11,7 +12,7 @@
 #include "editor/frm_edit.h"
 #include "eta/frm_custom_eta.h"
 #include "online/frm_new_eta.h"
-#include "tracking/mod_math.h"
+#include "geodesy/geodesy.h"
 
 namespace tessaly {
 
@@ -141,8 +142,9 @@ void FrmMain::show_motion() {
     const bool frames = mnu_mark_frames.checked;
     double exact_nm = std::numeric_limits<double>::quiet_NaN();
     try {
-        exact_nm = modmath::get_distance(app, to_number(start_lat.text), to_number(start_lon.text),
-                                         to_number(cursor_lat.text), to_number(cursor_lon.text));
+        exact_nm = geodesy::distance_nm(to_number(start_lat.text), to_number(start_lon.text),
+                                        to_number(cursor_lat.text), to_number(cursor_lon.text));
+        publish_distance(app, exact_nm);
     } catch (const Failure&) {
     }
     // Knots: the published whole distance between one-hour marks; between two
@@ -161,8 +163,10 @@ void FrmMain::show_motion() {
     } catch (const Failure&) {
     }
     try {
-        modmath::get_azimuth(app, to_number(start_lat.text), to_number(start_lon.text),
-                             to_number(cursor_lat.text), to_number(cursor_lon.text));
+        publish_azimuth(app, geodesy::azimuth_deg(to_number(start_lat.text),
+                                                  to_number(start_lon.text),
+                                                  to_number(cursor_lat.text),
+                                                  to_number(cursor_lon.text)));
     } catch (const Failure&) {
     }
     try {

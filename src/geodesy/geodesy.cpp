@@ -1,13 +1,10 @@
-#include "tracking/mod_math.h"
+#include "geodesy/geodesy.h"
 
 #include <cmath>
 
-#include "app/app.h"
 #include "core/failure.h"
-#include "core/numtext.h"
-#include "eta/frm_custom_eta.h"
 
-namespace tessaly::modmath {
+namespace tessaly::geodesy {
 
 double deg_to_rad(double x) { return x * kPi / 180; }
 double rad_to_deg(double x) { return x * 180 / kPi; }
@@ -92,26 +89,4 @@ std::pair<double, double> destination(double lat1, double lon1, double bearing,
     return {lat, lon};
 }
 
-double get_distance(App& app, double lat1, double lon1, double lat2, double lon2) {
-    double d = distance_nm(lat1, lon1, lat2, lon2);
-    std::string published = num_text(round_half_even(d));
-    app.frmMain().return_dis.text = published;
-    app.frmCustomETA().distance.text = published;
-    return d;
-}
-
-double get_azimuth(App& app, double lat1, double lon1, double lat2, double lon2) {
-    double a = azimuth_deg(lat1, lon1, lat2, lon2);
-    app.frmMain().return_azimuth.text = num_text(round_half_even(a));
-    return a;
-}
-
-std::pair<double, double> get_destination(App& app, double lat1, double lon1, double bearing,
-                                          double dist_nm) {
-    auto r = destination(lat1, lon1, bearing, dist_nm);
-    app.frmMain().rlat.text = num_text(r.first);
-    app.frmMain().rlon.text = num_text(r.second);
-    return r;
-}
-
-}  // namespace tessaly::modmath
+}  // namespace tessaly::geodesy
