@@ -9,6 +9,7 @@
 #include "core/numtext.h"
 #include "core/text.h"
 #include "geodesy/geodesy.h"
+#include "placefile/format.h"
 
 namespace tessaly {
 
@@ -26,21 +27,8 @@ FrmBowEcho::FrmBowEcho(App& a) : Window(a, "frmBowEcho") {
     build.on_click = [this] { bow_echo(); };
 }
 
-namespace {
-
-struct Pt {
-    std::string lat, lon;
-    std::string line() const { return lat + ", " + lon; }
-};
-
-}  // namespace
-
 void FrmBowEcho::bow_echo() {
     FrmMain& m = app.frmMain();
-    auto setting_or = [this](const std::string& key, const std::string& fallback) {
-        std::string v = app.get_setting(key);
-        return v.empty() ? fallback : placefile_text(v);
-    };
     auto reset = [this] {
         placefile.items.clear();
         List.items.clear();
@@ -71,13 +59,13 @@ void FrmBowEcho::bow_echo() {
     for (int k = 1; k <= 6; ++k) F[k] = dest10(L[k], d);
     for (int k = 1; k <= 6; ++k) Q[k] = dest10(L[k], d / 4);
 
-    std::string border_width = setting_or("border_width", "1");
-    std::string polygon_trans = setting_or("polygon_trans", "25");
+    std::string border_width = setting_or(app, "border_width", "1");
+    std::string polygon_trans = setting_or(app, "polygon_trans", "25");
     // The fallback in the stored "R, G, B," form keeps the vertex readable as a colour.
-    std::string polygon_rgb = setting_or("polygon_rgb", "248, 000, 000,");
-    std::string border_rgb = replace_all(setting_or("border_rgb", "128 128 128"), ", ", " ");
-    std::string track_rgb = replace_all(setting_or("track_rgb", "248 000 000"), ", ", " ");
-    std::string track_width = setting_or("track_width", "2");
+    std::string polygon_rgb = setting_or(app, "polygon_rgb", "248, 000, 000,");
+    std::string border_rgb = colour_setting(app, "border_rgb", "128 128 128");
+    std::string track_rgb = colour_setting(app, "track_rgb", "248 000 000");
+    std::string track_width = setting_or(app, "track_width", "2");
     std::vector<std::string> rgb = split(polygon_rgb, ' ');
     if (rgb.size() < 3) {
         // Only an outside edit of the store gets here; leave the main buffer alone.
@@ -90,23 +78,23 @@ void FrmBowEcho::bow_echo() {
 
     if (app.get_setting("polygon") == "yes") {
         for (const Pt* far : {F, Q}) {
-            placefile.items.push_back("Polygon: ");
-            placefile.items.push_back(L[1].line() + ", " + rgb[0] + " " + rgb[1] + " " + rgb[2] +
-                                      " " + polygon_trans);
+            placefile.items.push_back(pf::kPolygon);
+            placefile.items.push_back(pf::polygon_first_vertex(
+                L[1], rgb[0] + " " + rgb[1] + " " + rgb[2], polygon_trans));
             for (int k = 2; k <= 6; ++k) placefile.items.push_back(L[k].line());
             for (int k = 6; k >= 1; --k) placefile.items.push_back(far[k].line());
             placefile.items.push_back(L[1].line());
-            placefile.items.push_back("End:");
+            placefile.items.push_back(pf::kEnd);
         }
     }
 
     if (app.get_setting("border") == "yes") {
-        placefile.items.push_back("Color: " + border_rgb + " " + polygon_trans);
-        placefile.items.push_back("Line: " + border_width + ", 0");
+        placefile.items.push_back(pf::color(border_rgb, polygon_trans));
+        placefile.items.push_back(pf::line_start(border_width, false));
         for (int k = 1; k <= 6; ++k) placefile.items.push_back(L[k].line());
         for (int k = 6; k >= 1; --k) placefile.items.push_back(F[k].line());
         placefile.items.push_back(L[1].line());
-        placefile.items.push_back("End: ");
+        placefile.items.push_back(pf::kLineEnd);
     }
 
     if (app.get_setting("track") == "yes") {
@@ -118,15 +106,15 @@ void FrmBowEcho::bow_echo() {
         double h3a = (f3a + ha) / 2, h3o = (f3o + ho) / 2;
         Pt h{num_text(ha), num_text(ho)}, h1{num_text(h1a), num_text(h1o)},
             h3{num_text(h3a), num_text(h3o)};
-        placefile.items.push_back("Color: " + track_rgb + " ");
-        placefile.items.push_back("Line: " + track_width + ", 0");
+        placefile.items.push_back(pf::color(track_rgb, ""));
+        placefile.items.push_back(pf::line_start(track_width, false));
         placefile.items.push_back(L[3].line());
         placefile.items.push_back(h3.line());
-        placefile.items.push_back("End: ");
-        placefile.items.push_back("Icon: " + L[3].line() + ", " + cazimuth.text + ", 1, 1, ");
-        placefile.items.push_back("Icon: " + h1.line() + ", " + cazimuth.text + ", 1, 2, ");
-        placefile.items.push_back("Icon: " + h.line() + ", " + cazimuth.text + ", 1, 2, ");
-        placefile.items.push_back("Icon: " + h3.line() + ", " + cazimuth.text + ", 1, 3, ");
+        placefile.items.push_back(pf::kLineEnd);
+        placefile.items.push_back(pf::icon(L[3], cazimuth.text, 1));
+        placefile.items.push_back(pf::icon(h1, cazimuth.text, 2));
+        placefile.items.push_back(pf::icon(h, cazimuth.text, 2));
+        placefile.items.push_back(pf::icon(h3, cazimuth.text, 3));
     }
 
     placefile.items.push_back(";</BowEcho>");

@@ -10,6 +10,7 @@
 #include "eta/frm_custom_eta.h"
 #include "eta/frm_edit_eta.h"
 #include "online/frm_new_eta.h"
+#include "placefile/format.h"
 #include "geodesy/geodesy.h"
 #include "tracking/motion.h"
 
@@ -95,17 +96,16 @@ void FrmMain::Command2_Click() {
         }
         lookup.hover.text = h;
     });
-    const std::string T = " ;eta#" + tracker.text;
+    const std::string T = pf::eta_tag(tracker.text);
     eta_windows_track = tracker.text;
     step([&] {
-        auto& pf = placefile.items;
-        pf.push_back(T);
-        pf.push_back("Object: " + start_lat.text + ", " + start_lon.text + T);
-        pf.push_back(std::string("Color: ") + "200 200 200" + ", " + "100" + T);
-        pf.push_back("Font: 1, " + placefile_text(app.frmEditETA().eta_fontsize.text) +
-                     ", 1, Segoe UI" + T);
-        pf.push_back(std::string("Text:  0, 0, 1, ") + " . " + "," + lookup.hover.text + T);
-        pf.push_back("End:" + T);
+        auto& lines = placefile.items;
+        lines.push_back(T);
+        lines.push_back(pf::object({start_lat.text, start_lon.text}) + T);
+        lines.push_back(pf::text_color("200 200 200", "100") + T);
+        lines.push_back(pf::font(placefile_text(app.frmEditETA().eta_fontsize.text)) + T);
+        lines.push_back(pf::object_text(" . ," + lookup.hover.text) + T);
+        lines.push_back(pf::kEnd + T);
     });
     step([&] { app.write_list_to_file(placefile_path(), placefile.items); });
     step([&] {

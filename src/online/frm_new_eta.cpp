@@ -13,6 +13,7 @@
 #include "eta/arrival.h"
 #include "eta/frm_edit_eta.h"
 #include "geodesy/geodesy.h"
+#include "placefile/format.h"
 #include "places/local_places.h"
 
 namespace tessaly {
@@ -372,22 +373,23 @@ void FrmNewETA::read_records(const std::vector<PlaceRecord>& records) {
                 in_path = false;
 
             if (in_path) {
-                const std::string T = " ;eta#" + main.tracker.text;
+                const std::string T = pf::eta_tag(main.tracker.text);
                 const std::string shown = std::to_string(hours) + ":" + minutes;
-                auto& pf = main.placefile.items;
-                pf.push_back("Object:  " + plat + ", " + plon + T);
-                pf.push_back("Color: " + replace_all_icase(placefile_text(ed.eta_rgb.text), ",", " ") + ", " +
-                             "100" + T);
-                pf.push_back("Font: 1, " + placefile_text(ed.eta_fontsize.text) + ", 1, Segoe UI" + T);
-                if (ed.showcity.checked)
-                    pf.push_back("Text:  0, 0, 1, " + name + ", " + shown + T);
-                if (ed.showtime.checked)
-                    pf.push_back("Text:  0, 0, 1, " + shown + ", " + name + T);
+                auto& lines = main.placefile.items;
+                lines.push_back(pf::place_object({plat, plon}) + T);
+                lines.push_back(
+                    pf::text_color(replace_all_icase(placefile_text(ed.eta_rgb.text), ",", " "),
+                                   "100") +
+                    T);
+                lines.push_back(pf::font(placefile_text(ed.eta_fontsize.text)) + T);
+                if (ed.showcity.checked) lines.push_back(pf::object_text(name + ", " + shown) + T);
+                if (ed.showtime.checked) lines.push_back(pf::object_text(shown + ", " + name) + T);
                 if (!ed.showcity.checked && !ed.showtime.checked)
-                    pf.push_back("Text:  0, 0, 1, " + placefile_text(ed.eta_rep.text) + " ," + name + " " +
-                                 shown + T);
-                pf.push_back("End:" + T);
-                pf.push_back(T);
+                    lines.push_back(pf::object_text(placefile_text(ed.eta_rep.text) + " ," + name +
+                                                    " " + shown) +
+                                    T);
+                lines.push_back(pf::kEnd + T);
+                lines.push_back(T);
 
                 if (one.items.empty()) {
                     list_origin_ = (now.hour24 % 12) * 60 + now.minute;

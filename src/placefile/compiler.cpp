@@ -10,17 +10,12 @@
 #include "core/text.h"
 #include "eta/frm_edit_eta.h"
 #include "geodesy/geodesy.h"
+#include "placefile/format.h"
 #include "tracking/motion.h"
 
 namespace tessaly {
 
 namespace {
-
-// A computed or marked position as the text it is written with.
-struct Pt {
-    std::string lat, lon;
-    std::string line() const { return lat + ", " + lon; }
-};
 
 // The colours and widths of one shape, read afresh for every shape.
 struct Look {
@@ -73,26 +68,16 @@ private:
 
     void emit(const std::string& line) { main.placefile.items.push_back(line); }
 
-    std::string setting_or(const std::string& key, const std::string& fallback) {
-        std::string v = app.get_setting(key);
-        return v.empty() ? fallback : placefile_text(v);
-    }
-    // Colour for a "Color:" line: the stored R, G, B, form loses its ", ".
-    std::string colour_setting(const std::string& key, const std::string& fallback) {
-        std::string v = app.get_setting(key);
-        return v.empty() ? fallback : replace_all(placefile_text(v), ", ", " ");
-    }
-
     // polygon_fallback is already in the vertex form "R, G, B," so that the
     // viewer still reads a fill colour when nothing is stored.
     Look read_look(const std::string& polygon_fallback, const std::string& border_fallback) {
         Look k;
-        k.border_width = setting_or("border_width", "1");
-        k.polygon_trans = setting_or("polygon_trans", "25");
-        k.polygon_rgb = setting_or("polygon_rgb", polygon_fallback);
-        k.border_rgb = colour_setting("border_rgb", border_fallback);
-        k.track_rgb = colour_setting("track_rgb", "248 000 000");
-        k.track_width = setting_or("track_width", "2");
+        k.border_width = setting_or(app, "border_width", "1");
+        k.polygon_trans = setting_or(app, "polygon_trans", "25");
+        k.polygon_rgb = setting_or(app, "polygon_rgb", polygon_fallback);
+        k.border_rgb = colour_setting(app, "border_rgb", border_fallback);
+        k.track_rgb = colour_setting(app, "track_rgb", "248 000 000");
+        k.track_width = setting_or(app, "track_width", "2");
         return k;
     }
 
@@ -120,39 +105,40 @@ private:
 
     void polygon(const Look& k, const std::vector<Pt>& vertices) {
         if (!polygons_on()) return;
-        emit("Polygon: ");
-        emit(start.line() + ", " + k.polygon_rgb + " " + k.polygon_trans);
+        emit(pf::kPolygon);
+        emit(pf::polygon_first_vertex(start, k.polygon_rgb, k.polygon_trans));
         for (const Pt& p : vertices) emit(p.line());
         emit(start.line());
-        emit("End:");
+        emit(pf::kEnd);
         emit("");
     }
 
     void border(const Look& k, const std::string& alpha, const std::vector<Pt>& points) {
-        emit("Color: " + k.border_rgb + " " + alpha);
-        emit("Line: " + k.border_width + ", 0, \"");
+        emit(pf::color(k.border_rgb, alpha));
+        emit(pf::line_start(k.border_width, true));
         for (const Pt& p : points) emit(p.line());
-        emit("End: ");
+        emit(pf::kLineEnd);
         emit("");
     }
 
-    void track(const Look& k, const std::string& alpha, const std::string& start_suffix) {
+    // start_closed: whether the start icon's line ends in ", " as the others do.
+    void track(const Look& k, const std::string& alpha, bool start_closed) {
         if (!track_on()) return;
-        emit("Color: " + k.track_rgb + " " + alpha);
-        emit("Line: " + k.track_width + ", 0, \"");
+        emit(pf::color(k.track_rgb, alpha));
+        emit(pf::line_start(k.track_width, true));
         emit(start.line());
         emit(stop.line());
-        emit("End: ");
+        emit(pf::kLineEnd);
         emit("");
         Pt a = dest10(start, az, half);
         Pt b = dest10(start, az, quarter);
         Pt c{num_text((to_number(stop.lat) + to_number(a.lat)) / 2),
              num_text((to_number(stop.lon) + to_number(a.lon)) / 2)};
-        emit("Icon: " + start.line() + ", " + az_text + start_suffix);
-        emit("Icon: " + b.line() + ", " + az_text + ", 1, 2, ");
-        emit("Icon: " + a.line() + ", " + az_text + ", 1, 2, ");
-        emit("Icon: " + c.line() + ", " + az_text + ", 1, 2, ");
-        emit("Icon: " + stop.line() + ", " + az_text + ", 1, 3, ");
+        emit(pf::icon(start, az_text, 1, start_closed));
+        emit(pf::icon(b, az_text, 2));
+        emit(pf::icon(a, az_text, 2));
+        emit(pf::icon(c, az_text, 2));
+        emit(pf::icon(stop, az_text, 3));
         emit("");
         if (app.get_setting("time_marks") == "yes") time_marks();
     }
@@ -162,11 +148,11 @@ private:
     void time_marks() {
         const ClockTime now = app.platform.local_time();
         const int minutes = projection_minutes_of(main.projection_minutes.text);
-        emit("Color: 200 200 200, 100");
-        emit("Font: 1, " + app.frmEditETA().eta_fontsize.text + ", 1, Segoe UI");
+        emit(pf::text_color("200 200 200", "100"));
+        emit(pf::font(app.frmEditETA().eta_fontsize.text));
         for (int t = kTimeMarkStepMinutes; t <= minutes; t += kTimeMarkStepMinutes) {
             Pt p = dest10(start, az, speed * t / 60);
-            emit("Text: " + p.line() + ", 1, " + eta_clock_text(now, t));
+            emit(pf::text(p, eta_clock_text(now, t)));
         }
         emit("");
     }
@@ -201,7 +187,7 @@ private:
             // The left half of the inner ring is drawn twice for a darker core.
             if (r == 0) polygon(k, left);
         }
-        track(k, "100", ", 1, 1, ");
+        track(k, "100", true);
     }
 
     void fan() {
@@ -224,7 +210,7 @@ private:
             border(k, "100", {bl, left.back()});
             border(k, "100", {right[9], left.front()});  // R2 to L0 across the front
         }
-        track(k, "100", ", 1, 1, ");
+        track(k, "100", true);
     }
 
     void wedge() {
@@ -235,7 +221,7 @@ private:
         Pt br7 = dest_text(stop, az + 180 - 7, back);
         polygon(k, {br7, fr, fl, bl7});
         if (borders_on()) border(k, "", {start, br7, fr, fl, bl7, start});
-        track(k, "", ", 1, 1");
+        track(k, "", false);
     }
 };
 

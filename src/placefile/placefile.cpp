@@ -2,6 +2,7 @@
 #include "app/app.h"
 #include "core/failure.h"
 #include "core/text.h"
+#include "placefile/format.h"
 
 namespace tessaly {
 
@@ -26,7 +27,7 @@ void FrmMain::remove_eta() {
     // The tag is matched at the end of the line, so that the lines of track 1
     // are not mistaken for those of tracks 10 to 19.
     try {
-        const std::string tag = " ;eta#" + tracker.text;
+        const std::string tag = pf::eta_tag(tracker.text);
         placefile_groups.remove_if(placefile.items,
                                    [&](const std::string& l) { return ends_with(l, tag); });
     } catch (const Failure&) {

@@ -13,12 +13,15 @@
 #include "eta/frm_custom_eta.h"
 #include "online/frm_new_eta.h"
 #include "geodesy/geodesy.h"
+#include "placefile/format.h"
 
 namespace tessaly {
 
 namespace {
-constexpr const char* kWhite = "Color: 255 255 255, 100";
-}
+const std::string kWhite = pf::text_color("255 255 255", "100");
+// The start and stop markers end in the currency sign (one byte, 164, on disk).
+constexpr const char* kMarkSign = "\xC2\xA4";
+}  // namespace
 
 void FrmMain::find_keys_Timer() {
     try {
@@ -80,8 +83,8 @@ void FrmMain::find_keys_Timer() {
                     bow.points.text = num_text(to_number(bow.points.text) + 1);
                     const size_t first = placefile.items.size();
                     placefile.items.push_back(kWhite);
-                    placefile.items.push_back("Text: " + cursor_lat.text + ", " + cursor_lon.text +
-                                              ", 1, " + bow.points.text);
+                    placefile.items.push_back(pf::text({cursor_lat.text, cursor_lon.text},
+                                                       bow.points.text));
                     placefile_groups.record(LinePurpose::bow_point, placefile.items, first);
                     app.write_list_to_file(placefile_path(), placefile.items);
                     if (bow.points.text == "8") {
@@ -100,9 +103,7 @@ void FrmMain::find_keys_Timer() {
                     start_lon.text = cursor_lon.text;
                     const size_t first = placefile.items.size();
                     placefile.items.push_back(kWhite);
-                    // The start marker ends in the currency sign (one byte, 164, on disk).
-                    placefile.items.push_back("Text: " + cursor_lat.text + ", " + cursor_lon.text +
-                                              ", 1, \xC2\xA4");
+                    placefile.items.push_back(pf::text({cursor_lat.text, cursor_lon.text}, kMarkSign));
                     placefile_groups.record(LinePurpose::half_mark, placefile.items, first);
                     app.write_list_to_file(placefile_path(), placefile.items);
                     tag = "1";
@@ -111,8 +112,7 @@ void FrmMain::find_keys_Timer() {
                     stop_lat.text = cursor_lat.text;
                     stop_lon.text = cursor_lon.text;
                     const size_t first = placefile.items.size();
-                    placefile.items.push_back("Text: " + cursor_lat.text + ", " + cursor_lon.text +
-                                              ", 1, \xC2\xA4");
+                    placefile.items.push_back(pf::text({cursor_lat.text, cursor_lon.text}, kMarkSign));
                     if (const LineGroups::Group* g = placefile_groups.newest(LinePurpose::half_mark))
                         placefile_groups.extend(g->id, placefile.items, first);
                     app.write_list_to_file(placefile_path(), placefile.items);
