@@ -115,6 +115,15 @@ void App::save_setting(const std::string& key, const std::string& value) {
     platform.save_setting(platform.application_name(), kSettingsSection, key, value);
 }
 
+std::string App::setting_or_first_start(const SettingKey& k) {
+    std::string v = get_setting(k.key);
+    if (v.empty() && k.first_start) {
+        save_setting(k.key, k.first_start);
+        v = k.first_start;
+    }
+    return v;
+}
+
 bool App::write_list_to_file(const std::string& path, const std::vector<std::string>& lines) {
     std::string text;
     size_t total = 0;

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/frm_main.h"
+#include "app/settings_keys.h"
 #include "app/window.h"
 #include "platform/platform.h"
 
@@ -62,6 +63,9 @@ public:
     // Settings store on (application, "Korvel3", key); missing reads "".
     std::string get_setting(const std::string& key);
     void save_setting(const std::string& key, const std::string& value);
+    // The stored value; when nothing is stored, the key's first-start value,
+    // which is then written as well.
+    std::string setting_or_first_start(const SettingKey& key);
 
     void message(const std::string& text) { platform.message_box(kMessageTitle, text, false); }
     void beep() { platform.beep(); }

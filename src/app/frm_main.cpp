@@ -169,14 +169,13 @@ void FrmMain::Form_Load() {
                 "Please make sure you notice the new keys or edit them to your liking.\r\r"
                 "Click OK to see the new HotKeys",
                 true);
-            app.save_setting("version", "4.2");
-            app.save_setting("hkselect", "Q");
-            app.save_setting("hkerase", "W");
-            app.save_setting("hketa", "X");
+            app.save_setting(keys::version.key, keys::version.first_start);
             FrmEdit& e = app.frmEdit();
-            e.hkselect.set_text("Q");
-            e.hkerase.set_text("W");
-            e.hketa.set_text("X");
+            for (const SettingKey& k : {keys::hkselect, keys::hkerase, keys::hketa})
+                app.save_setting(k.key, k.first_start);
+            e.hkselect.set_text(keys::hkselect.first_start);
+            e.hkerase.set_text(keys::hkerase.first_start);
+            e.hketa.set_text(keys::hketa.first_start);
             e.show();
         }
     } catch (const Failure&) {
@@ -268,20 +267,13 @@ void FrmMain::open_user_guide() {
 void FrmMain::read_registry() {
     // A failure ends the load where it happens; start-up goes on.
     try {
-        auto value_or_default = [this](const char* key, const char* def) {
-            std::string v = app.get_setting(key);
-            if (v.empty() && def) {
-                app.save_setting(key, def);
-                v = def;
-            }
-            return v;
-        };
+        auto value_or_default = [this](const SettingKey& k) { return app.setting_or_first_start(k); };
         // 1. ETA window colours.
         {
-            std::string t = value_or_default("eta_text", "16777215");
-            std::string b = value_or_default("eta_border", "16777215");
-            std::string g = value_or_default("eta_tag", "16744576");
-            std::string k = value_or_default("eta_background", "8388608");
+            std::string t = value_or_default(keys::eta_text);
+            std::string b = value_or_default(keys::eta_border);
+            std::string g = value_or_default(keys::eta_tag);
+            std::string k = value_or_default(keys::eta_background);
             FrmCustomETA& w = app.frmCustomETA();
             w.text_colour = static_cast<std::uint32_t>(to_long(t));
             w.border_colour = static_cast<std::uint32_t>(to_long(b));
@@ -291,13 +283,13 @@ void FrmMain::read_registry() {
         }
         // 2, 3. ETA options.
         {
-            std::string r = value_or_default("eta_radius", "1");
+            std::string r = value_or_default(keys::eta_radius);
             app.frmEditETA().radius.checked = to_long(r) == 1;
-            std::string h = value_or_default("eta_historic", "1");
+            std::string h = value_or_default(keys::eta_historic);
             app.frmEditETA().etaqc_historic.checked = to_long(h) == 1;
-            app.frmEditETA().eta_rep.text = value_or_default("eta_rep", ".");
-            app.frmEditETA().eta_rgb.text = value_or_default("eta_rgb", "200,200,200");
-            app.frmEditETA().eta_fontsize.text = value_or_default("eta_fontsize", "12");
+            app.frmEditETA().eta_rep.text = value_or_default(keys::eta_rep);
+            app.frmEditETA().eta_rgb.text = value_or_default(keys::eta_rgb);
+            app.frmEditETA().eta_fontsize.text = value_or_default(keys::eta_fontsize);
         }
         // 4. Projection shape.
         {
@@ -320,14 +312,10 @@ void FrmMain::read_registry() {
             app.frmEdit().trackc.set_checked(t.empty() || t == "yes");
         }
         // 6. Appearance defaults.
-        value_or_default("border_rgb", "248, 000, 000,");
-        value_or_default("polygon_rgb", "248, 248, 248,");
-        value_or_default("border_width", "1");
-        value_or_default("border", "no");
-        value_or_default("track", "yes");
-        value_or_default("polygon_trans", "50");
-        value_or_default("track_rgb", "248, 000, 000,");
-        value_or_default("track_width", "2");
+        for (const SettingKey& k : {keys::border_rgb, keys::polygon_rgb, keys::border_width,
+                                    keys::border, keys::track, keys::polygon_trans,
+                                    keys::track_rgb, keys::track_width})
+            value_or_default(k);
         // 7. Viewer choice.
         {
             std::string g = app.get_setting("grtype");
@@ -337,7 +325,7 @@ void FrmMain::read_registry() {
         }
         // 8. Which ETA window.
         {
-            std::string d = value_or_default("displayeta", "1");
+            std::string d = value_or_default(keys::displayeta);
             app.frmEditETA().displayeta.set_checked(to_long(d) == 1);
         }
         // 9. Hotkeys, chained: an empty one stops the chain. The undo hotkey

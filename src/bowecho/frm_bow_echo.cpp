@@ -59,13 +59,13 @@ void FrmBowEcho::bow_echo() {
     for (int k = 1; k <= 6; ++k) F[k] = dest10(L[k], d);
     for (int k = 1; k <= 6; ++k) Q[k] = dest10(L[k], d / 4);
 
-    std::string border_width = setting_or(app, "border_width", "1");
-    std::string polygon_trans = setting_or(app, "polygon_trans", "25");
+    std::string border_width = setting_or(app, keys::border_width);
+    std::string polygon_trans = setting_or(app, keys::polygon_trans);
     // The fallback in the stored "R, G, B," form keeps the vertex readable as a colour.
-    std::string polygon_rgb = setting_or(app, "polygon_rgb", "248, 000, 000,");
-    std::string border_rgb = colour_setting(app, "border_rgb", "128 128 128");
-    std::string track_rgb = colour_setting(app, "track_rgb", "248 000 000");
-    std::string track_width = setting_or(app, "track_width", "2");
+    std::string polygon_rgb = setting_or(app, keys::polygon_rgb);
+    std::string border_rgb = colour_setting(app, keys::border_rgb);
+    std::string track_rgb = colour_setting(app, keys::track_rgb);
+    std::string track_width = setting_or(app, keys::track_width);
     std::vector<std::string> rgb = split(polygon_rgb, ' ');
     if (rgb.size() < 3) {
         // Only an outside edit of the store gets here; leave the main buffer alone.

@@ -131,8 +131,8 @@ void FrmMain::Command2_Click() {
     });
     step([&] {
         if (!ed.displayeta2.checked) return;
-        std::string title = app.get_setting("tag_text_edit");
-        if (title.empty()) title = "Korvelv3";
+        std::string title = app.get_setting(keys::tag_text_edit.key);
+        if (title.empty()) title = keys::tag_text_edit.fallback;
         FrmCustomETA2& w = app.frmCustomETA2();
         w.List1.items = lookup.List1.items;
         w.caption = " " + title;

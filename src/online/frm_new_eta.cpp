@@ -20,7 +20,6 @@ namespace tessaly {
 
 namespace {
 
-constexpr const char* kDefaultServer = "https://secure.geonames.org/";
 constexpr int kMaxPlaces = 20;  // places read from one reply; also asked of the service
 
 // Length of a valid UTF-8 sequence at s[i], or 0.
@@ -137,7 +136,7 @@ std::string FrmNewETA::url_encode(const std::string& s) {
 
 std::string FrmNewETA::request_url() {
     std::string base = app.get_setting("eta_server");
-    if (base.empty()) base = kDefaultServer;
+    if (base.empty()) base = keys::eta_server.fallback;
     if (base.back() != '/') base += '/';
     std::string url = base + "findNearbyPlaceName?lat=" + lat.text + "&lng=" + lon.text +
                       "&radius=" + radius.text + "&maxRows=" + std::to_string(kMaxPlaces);

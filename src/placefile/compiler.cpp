@@ -72,18 +72,18 @@ private:
     // viewer still reads a fill colour when nothing is stored.
     Look read_look(const std::string& polygon_fallback, const std::string& border_fallback) {
         Look k;
-        k.border_width = setting_or(app, "border_width", "1");
-        k.polygon_trans = setting_or(app, "polygon_trans", "25");
-        k.polygon_rgb = setting_or(app, "polygon_rgb", polygon_fallback);
-        k.border_rgb = colour_setting(app, "border_rgb", border_fallback);
-        k.track_rgb = colour_setting(app, "track_rgb", "248 000 000");
-        k.track_width = setting_or(app, "track_width", "2");
+        k.border_width = setting_or(app, keys::border_width);
+        k.polygon_trans = setting_or(app, keys::polygon_trans);
+        k.polygon_rgb = setting_or(app, keys::polygon_rgb.key, polygon_fallback);
+        k.border_rgb = colour_setting(app, keys::border_rgb.key, border_fallback);
+        k.track_rgb = colour_setting(app, keys::track_rgb);
+        k.track_width = setting_or(app, keys::track_width);
         return k;
     }
 
-    bool polygons_on() { return app.get_setting("polygon") != "no"; }
-    bool borders_on() { return app.get_setting("border") == "yes"; }
-    bool track_on() { return app.get_setting("track") != "no"; }
+    bool polygons_on() { return app.get_setting(keys::polygon.key) != "no"; }
+    bool borders_on() { return app.get_setting(keys::border.key) == "yes"; }
+    bool track_on() { return app.get_setting(keys::track.key) != "no"; }
 
     // The published destination text, unchanged (wedge corners).
     Pt dest_text(const Pt& from, double bearing, double dist) {
@@ -140,7 +140,7 @@ private:
         emit(pf::icon(c, az_text, 2));
         emit(pf::icon(stop, az_text, 3));
         emit("");
-        if (app.get_setting("time_marks") == "yes") time_marks();
+        if (app.get_setting(keys::time_marks.key) == "yes") time_marks();
     }
 
     // The clock time of arrival every 15 minutes along the track, in the ETA
@@ -163,7 +163,7 @@ private:
     }
 
     void cone() {
-        Look k = read_look("248, 000, 000,", "128 128 128");
+        Look k = read_look(keys::polygon_rgb.fallback, keys::border_rgb.fallback);
         struct Ring {
             double radius;
             std::vector<double> right, left;
@@ -191,7 +191,7 @@ private:
     }
 
     void fan() {
-        Look k = read_look("248, 000, 000,", "128 128 128");
+        Look k = read_look(keys::polygon_rgb.fallback, keys::border_rgb.fallback);
         Pt bl = dest10(stop, az + 188, back);
         Pt br = dest10(stop, az + 172, back);
         std::vector<Pt> right = arc(outer, {22, 20, 18, 15, 13, 11, 8, 6, 4, 2, 0}, +1);
@@ -214,6 +214,7 @@ private:
     }
 
     void wedge() {
+        // Grey with light borders, so that a wedge never looks like a cone or fan.
         Look k = read_look("128, 128, 128,", "248 248 248");
         Pt fr = dest_text(start, az + 19, outer);
         Pt fl = dest_text(start, az - 19, outer);

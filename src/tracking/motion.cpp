@@ -89,11 +89,7 @@ void FrmMain::load_mark_settings() {
 }
 
 void FrmMain::mnu_mark_frames_Click() {
-    FrmInput& in = app.frmInput();
-    in.INP.set_text(std::to_string(frame_minutes));
-    in.caption = kFrameMinutesTitle;
-    in.show();
-    in.changed();
+    app.frmInput().ask(keys::mark_minutes.key, kFrameMinutesTitle, std::to_string(frame_minutes));
 }
 
 void FrmMain::place_forecast() {
