@@ -20,10 +20,10 @@ FrmMain::FrmMain(App& a) : Window(a, "frmMain") {
 
 void FrmMain::init_controls() {
     using K = ControlKind;
-    add("start_lat", start_lat, K::Label, "00.00");
-    add("start_lon", start_lon, K::Label, "00.00");
-    add("stop_lat", stop_lat, K::Label, "00.00");
-    add("stop_lon", stop_lon, K::Label, "00.00");
+    add("start_lat", start_lat, K::Label, kUnmarked);
+    add("start_lon", start_lon, K::Label, kUnmarked);
+    add("stop_lat", stop_lat, K::Label, kUnmarked);
+    add("stop_lon", stop_lon, K::Label, kUnmarked);
     add("cell_speed", cell_speed, K::Label, "00");
     add("cell_speedkts", cell_speedkts, K::Label, "00");
     add("cor_azimuth", cor_azimuth, K::Label, "000");
@@ -235,7 +235,7 @@ void FrmMain::resume_link() {
 }
 
 void FrmMain::mnu_eta_view_Click() {
-    if (stop_lon.text == "00.00") {
+    if (!track_finished()) {
         app.beep();
         return;
     }

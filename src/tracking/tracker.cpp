@@ -36,7 +36,7 @@ void FrmMain::find_keys_Timer() {
             };
 
             if (is(&FrmEdit::hketa)) {
-                if (stop_lon.text == "00.00") return;
+                if (!track_finished()) return;
                 FrmNewETA& lookup = app.frmNewETA();
                 if (lookup.request_executing()) {
                     app.beep();
@@ -51,7 +51,7 @@ void FrmMain::find_keys_Timer() {
                 app.frmCustomETA().hide();
                 app.frmCustomETA1().hide();
                 write_placefile();
-                start_lat.text = start_lon.text = stop_lat.text = stop_lon.text = "00.00";
+                start_lat.text = start_lon.text = stop_lat.text = stop_lon.text = kUnmarked;
                 cell_speed.text = cell_speedkts.text = "00";
                 disazimuth.text = cor_azimuth.text = "000";
                 tag = "0";

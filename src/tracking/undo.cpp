@@ -57,7 +57,7 @@ void FrmMain::undo_last_mark() {
         auto reset_track = [this] {
             if (app.is_loaded("frmNewETA") && app.frmNewETA().request_executing())
                 app.frmNewETA().cancel_request();
-            start_lat.text = start_lon.text = stop_lat.text = stop_lon.text = "00.00";
+            start_lat.text = start_lon.text = stop_lat.text = stop_lon.text = kUnmarked;
             cell_speed.text = cell_speedkts.text = "00";
             disazimuth.text = cor_azimuth.text = "000";
             tag = "0";

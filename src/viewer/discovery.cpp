@@ -67,7 +67,7 @@ void FrmMain::find_gr_Timer() {
         status_off.visible = true;
         auto reset = [this] {
             find_keys.enabled = false;
-            start_lat.text = start_lon.text = stop_lat.text = stop_lon.text = "00.00";
+            start_lat.text = start_lon.text = stop_lat.text = stop_lon.text = kUnmarked;
             // With the start reset, a half-marked track would measure motion from
             // "00.00": end it too.
             tag = "0";
