@@ -42,6 +42,7 @@ App::Slot App::slot_of(const std::string& name) {
 }
 
 Window& App::get(Slot slot) {
+    TESSALY_CHECK(slot < slot_count);
     std::unique_ptr<Window>& w = windows_[slot];
     if (!w) {
         w = kWindows[slot].make(*this);

@@ -95,10 +95,7 @@ void FrmMain::init_controls() {
     remove.on_click = [this] { remove_eta(); };
 
     mnu_projection_edit.on_click = [this] {
-        try {
-            app.frmEdit().show();
-        } catch (const Failure&) {
-        }
+        skip_on_failure([&] { app.frmEdit().show(); });
     };
     mnu_projection_fan.on_click = [this] { choose_projection("fan"); };
     mnu_projection_cone.on_click = [this] { choose_projection("cone"); };
@@ -128,33 +125,17 @@ void FrmMain::init_controls() {
 
 void FrmMain::Form_Load() {
     // Steps 1 to 5 are skipped one by one when they fail.
-    try {
+    skip_on_failure([&] {
         left_twips = 6000;
         top_twips = 200;
-    } catch (const Failure&) {
-    }
-    try {
-        show();
-    } catch (const Failure&) {
-    }
-    try {
-        app.ui.make_topmost(*this);
-    } catch (const Failure&) {
-    }
-    try {
-        write_placefile();
-    } catch (const Failure&) {
-    }
-    try {
-        read_registry();
-    } catch (const Failure&) {
-    }
+    });
+    skip_on_failure([&] { show(); });
+    skip_on_failure([&] { app.ui.make_topmost(*this); });
+    skip_on_failure([&] { write_placefile(); });
+    skip_on_failure([&] { read_registry(); });
     // A step of its own: a stored value the load stops at must not turn
     // frames mode off. Nothing is written for missing keys.
-    try {
-        load_mark_settings();
-    } catch (const Failure&) {
-    }
+    skip_on_failure([&] { load_mark_settings(); });
 
     try {
         // Installation check: the icon file the placefile header names.
@@ -191,10 +172,7 @@ void FrmMain::Form_Activate() { app.ui.make_topmost(*this); }
 
 void FrmMain::Form_Unload() {
     if (app.ended()) return;
-    try {
-        write_placefile();
-    } catch (const Failure&) {
-    }
+    skip_on_failure([&] { write_placefile(); });
     app.end_program();
 }
 
@@ -211,10 +189,7 @@ void FrmMain::choose_viewer(const std::string& grtype) {
     optgr3.checked = grtype == "gr3";
     optgr2.checked = grtype == "gr2";
     optgrae.checked = grtype == "grae";
-    try {
-        app.save_setting("grtype", grtype);
-    } catch (const Failure&) {
-    }
+    skip_on_failure([&] { app.save_setting("grtype", grtype); });
     changed();
 }
 
@@ -266,7 +241,7 @@ void FrmMain::open_user_guide() {
 
 void FrmMain::read_registry() {
     // A failure ends the load where it happens; start-up goes on.
-    try {
+    skip_on_failure([&] {
         auto value_or_default = [this](const SettingKey& k) { return app.setting_or_first_start(k); };
         // 1. ETA window colours.
         {
@@ -342,8 +317,7 @@ void FrmMain::read_registry() {
                 }
             }
         }
-    } catch (const Failure&) {
-    }
+    });
     changed();
 }
 

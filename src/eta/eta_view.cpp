@@ -27,15 +27,6 @@ constexpr std::array<const char*, 8> kSlow = {"5", "5", "7", "7", "7", "9", "11"
 // order they are computed: P, 1/2, 3/4, 1/4, 1/8, 3/8, 5/8, 7/8).
 constexpr std::array<int, 7> kSearchPoint = {4, 3, 5, 1, 6, 2, 7};
 
-template <class F>
-void step(F&& f) {
-    try {
-        f();
-    } catch (const Failure&) {
-        // A failing step of the view is skipped.
-    }
-}
-
 }  // namespace
 
 void FrmMain::Command2_Click() {
@@ -47,11 +38,11 @@ void FrmMain::Command2_Click() {
         lookup.cancel_request();
         return;
     }
-    step([&] {
+    skip_on_failure([&] {
         app.frmCustomETA().hide();
         app.frmCustomETA1().hide();
     });
-    step([&] {
+    skip_on_failure([&] {
         lookup.List1.items.clear();
         lookup.hover.text.clear();
         lookup.one.items.clear();
@@ -62,25 +53,25 @@ void FrmMain::Command2_Click() {
     // file once, at its end.
     lookup.view_places.emplace();
     const size_t lines_before = placefile.items.size();
-    step([&] { RUNeta(); });
+    skip_on_failure([&] { RUNeta(); });
     lookup.view_places.reset();
     // An erase or a cancel during the run ends the view as well: nothing of it
     // may reach the freshly erased placefile. A cancel without an erase
     // leaves the markers read so far, and the file shows them.
     if (lookup.cancelled) {
         if (placefile.items.size() > lines_before)
-            step([&] { app.write_list_to_file(placefile_path(), placefile.items); });
+            skip_on_failure([&] { app.write_list_to_file(placefile_path(), placefile.items); });
         return;
     }
 
-    step([&] {
+    skip_on_failure([&] {
         size_t n = std::min(lookup.one.items.size(), lookup.two.items.size());
         for (size_t i = 0; i < n; ++i) {
             lookup.List1.items.push_back(lookup.two.items[i] + "  " + lookup.one.items[i]);
             lookup.Command1.click();
         }
     });
-    step([&] {
+    skip_on_failure([&] {
         lookup.bufferr.items.clear();
         lookup.one.items.clear();
         lookup.two.items.clear();
@@ -88,7 +79,7 @@ void FrmMain::Command2_Click() {
     });
     const auto& list = lookup.List1.items;
     auto entry = [&](size_t i) { return i < list.size() ? list[i] : std::string(); };
-    step([&] {
+    skip_on_failure([&] {
         std::string h;
         for (size_t i = 0; i <= 8; ++i) {
             h += entry(i);
@@ -98,7 +89,7 @@ void FrmMain::Command2_Click() {
     });
     const std::string T = pf::eta_tag(tracker.text);
     eta_windows_track = tracker.text;
-    step([&] {
+    skip_on_failure([&] {
         auto& lines = placefile.items;
         lines.push_back(T);
         lines.push_back(pf::object({start_lat.text, start_lon.text}) + T);
@@ -107,8 +98,8 @@ void FrmMain::Command2_Click() {
         lines.push_back(pf::object_text(" . ," + lookup.hover.text) + T);
         lines.push_back(pf::kEnd + T);
     });
-    step([&] { app.write_list_to_file(placefile_path(), placefile.items); });
-    step([&] {
+    skip_on_failure([&] { app.write_list_to_file(placefile_path(), placefile.items); });
+    skip_on_failure([&] {
         FrmCustomETA& small = app.frmCustomETA();
         for (size_t i = 0; i < small.labels.size(); ++i) small.labels[i].text = entry(i);
         small.changed();
@@ -117,19 +108,19 @@ void FrmMain::Command2_Click() {
         medium.changed();
     });
     FrmEditETA& ed = app.frmEditETA();
-    step([&] {
+    skip_on_failure([&] {
         if (!ed.displayeta.checked) return;
         FrmCustomETA& w = app.frmCustomETA();
         w.Timer1.enabled = true;
         w.show();
     });
-    step([&] {
+    skip_on_failure([&] {
         if (!ed.displayetamed.checked) return;
         FrmCustomETA1& w = app.frmCustomETA1();
         w.Timer1.enabled = true;
         w.show();
     });
-    step([&] {
+    skip_on_failure([&] {
         if (!ed.displayeta2.checked) return;
         std::string title = app.get_setting(keys::tag_text_edit.key);
         if (title.empty()) title = keys::tag_text_edit.fallback;

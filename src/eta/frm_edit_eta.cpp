@@ -140,10 +140,7 @@ void FrmEditETA::colour_button(const char* key) {
     auto c = app.platform.choose_color();
     if (!c) return;
     app.save_setting(key, std::to_string(*c));
-    try {
-        apply_colour(app, key, *c);
-    } catch (const Failure&) {
-    }
+    skip_on_failure([&] { apply_colour(app, key, *c); });
 }
 
 void FrmEditETA::load() {
@@ -153,20 +150,13 @@ void FrmEditETA::load() {
     auto value = [this](const SettingKey& k) { return app.setting_or_first_start(k); };
     for (const SettingKey& c : {keys::eta_text, keys::eta_border, keys::eta_tag, keys::eta_background}) {
         std::string v = value(c);
-        try {
+        skip_on_failure([&] {
             // A colour that is not a whole number leaves the windows' built-in colours.
             apply_colour(app, c.key, static_cast<std::uint32_t>(to_long(v)));
-        } catch (const Failure&) {
-        }
+        });
     }
-    try {
-        radius.set_checked(to_long(value(keys::eta_radius)) == 1);
-    } catch (const Failure&) {
-    }
-    try {
-        etaqc_historic.set_checked(to_long(value(keys::eta_historic)) == 1);
-    } catch (const Failure&) {
-    }
+    skip_on_failure([&] { radius.set_checked(to_long(value(keys::eta_radius)) == 1); });
+    skip_on_failure([&] { etaqc_historic.set_checked(to_long(value(keys::eta_historic)) == 1); });
     eta_rep.set_text(value(keys::eta_rep));
     eta_rgb.set_text(value(keys::eta_rgb));
     eta_fontsize.set_text(value(keys::eta_fontsize));

@@ -40,11 +40,8 @@ double distance_nm(double lat1, double lon1, double lat2, double lon2) {
     double p1 = deg_to_rad(lat1), p2 = deg_to_rad(lat2), dl = deg_to_rad(delta);
     double a = std::sin(p2) * std::sin(p1) + std::cos(p1) * std::cos(p2) * std::cos(dl);
     double c = 0;
-    try {
-        c = rad_to_deg(arc_cos(a));
-    } catch (const Failure&) {
-        // skipped: c keeps its previous value
-    }
+    // A failing arccosine leaves the distance 0.
+    skip_on_failure([&] { c = rad_to_deg(arc_cos(a)); });
     return ((c * 60) * 1.1515) * 0.8684;
 }
 
@@ -62,10 +59,7 @@ double azimuth_deg(double lat1, double lon1, double lat2, double lon2) {
 
     double a = std::sin(p2) * std::sin(p1) + std::cos(p2) * std::cos(p1) * std::cos(l2 - l1);
     double c = 0;
-    try {
-        c = arc_cos(a);
-    } catch (const Failure&) {
-    }
+    skip_on_failure([&] { c = arc_cos(a); });
     double A = 0;
     double sc = std::sin(c);
     if (sc != 0) A = 57.2957795129 * arc_sin(std::cos(p2) * std::sin(l2 - l1) / sc);

@@ -334,7 +334,8 @@ void FrmNewETA::read_records(const std::vector<PlaceRecord>& records) {
     FrmMain& main = app.frmMain();
     FrmEditETA& ed = app.frmEditETA();
     bool read_any = false;
-    try {
+    // A bad record ends the reading; the places before it stay.
+    skip_on_failure([&] {
         for (const PlaceRecord& rec : records) {
             std::string name = placefile_text(xml_text(rec.name));
             std::string plat = placefile_text(trim(xml_text(rec.lat)));
@@ -399,9 +400,7 @@ void FrmNewETA::read_records(const std::vector<PlaceRecord>& records) {
             }
             read_any = true;
         }
-    } catch (const Failure&) {
-        // A bad record ends the reading; the places before it stay.
-    }
+    });
     if (read_any && !view_places)
         app.write_list_to_file(main.placefile_path(), main.placefile.items);
 }

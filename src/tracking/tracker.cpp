@@ -130,10 +130,7 @@ void FrmMain::find_keys_Timer() {
 }
 
 void FrmMain::find_distance_Timer() {
-    try {
-        Read_StatusBar();
-    } catch (const Failure&) {
-    }
+    skip_on_failure([&] { Read_StatusBar(); });
     show_motion();
 }
 
@@ -141,12 +138,11 @@ void FrmMain::show_motion() {
     // Every step on its own: a failing one leaves its fields as they were.
     const bool frames = mnu_mark_frames.checked;
     double exact_nm = std::numeric_limits<double>::quiet_NaN();
-    try {
+    skip_on_failure([&] {
         exact_nm = geodesy::distance_nm(to_number(start_lat.text), to_number(start_lon.text),
                                         to_number(cursor_lat.text), to_number(cursor_lon.text));
         publish_distance(app, exact_nm);
-    } catch (const Failure&) {
-    }
+    });
     // Knots: the published whole distance between one-hour marks; between two
     // frames the exact distance scaled from their minutes to one hour.
     auto knots = [&] {
@@ -154,34 +150,20 @@ void FrmMain::show_motion() {
         if (std::isnan(exact_nm)) fail_invalid_argument();
         return exact_nm * 60 / frame_minutes;
     };
-    try {
-        cell_speedkts.text = num_text(round_half_even(knots() * 1.15077945));
-    } catch (const Failure&) {
-    }
-    try {
-        cell_speed.text = num_text(round_half_even(knots()));
-    } catch (const Failure&) {
-    }
-    try {
+    skip_on_failure([&] { cell_speedkts.text = num_text(round_half_even(knots() * 1.15077945)); });
+    skip_on_failure([&] { cell_speed.text = num_text(round_half_even(knots())); });
+    skip_on_failure([&] {
         publish_azimuth(app, geodesy::azimuth_deg(to_number(start_lat.text),
                                                   to_number(start_lon.text),
                                                   to_number(cursor_lat.text),
                                                   to_number(cursor_lon.text)));
-    } catch (const Failure&) {
-    }
-    try {
-        disazimuth.text = return_azimuth.text;
-    } catch (const Failure&) {
-    }
-    try {
-        cor_azimuth.text = num_text(to_number(return_azimuth.text) + 180);
-    } catch (const Failure&) {
-    }
-    try {
+    });
+    skip_on_failure([&] { disazimuth.text = return_azimuth.text; });
+    skip_on_failure([&] { cor_azimuth.text = num_text(to_number(return_azimuth.text) + 180); });
+    skip_on_failure([&] {
         double v = to_number(cor_azimuth.text);
         if (v > 360) cor_azimuth.text = num_text(v - 360);
-    } catch (const Failure&) {
-    }
+    });
     changed();
 }
 

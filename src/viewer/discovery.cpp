@@ -53,10 +53,7 @@ void FrmMain::find_gr_Timer() {
     process.text.clear();
     scaption.text.clear();
     for (const std::string& title : app.platform.top_level_titles()) {
-        try {
-            wndenum_proc(title);
-        } catch (const Failure&) {
-        }
+        skip_on_failure([&] { wndenum_proc(title); });
     }
     if (scaption.text.empty()) {
         optgr3.enabled = optgr2.enabled = optgrae.enabled = false;
