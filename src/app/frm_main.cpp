@@ -214,12 +214,7 @@ void FrmMain::mnu_eta_view_Click() {
         app.beep();
         return;
     }
-    FrmNewETA& lookup = app.frmNewETA();
-    if (lookup.request_executing()) {
-        app.beep();
-        lookup.cancel_request();
-        return;
-    }
+    // A view still waiting for its replies is cancelled by the view itself.
     Command2_Click();
 }
 
