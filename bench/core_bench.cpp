@@ -9,9 +9,9 @@
 
 #include "app/app.h"
 #include "bowecho/frm_bow_echo.h"
+#include "geodesy/geodesy.h"
 #include "online/frm_new_eta.h"
 #include "platform/sim/simulator.h"
-#include "geodesy/geodesy.h"
 
 using namespace tessaly;
 

@@ -237,7 +237,9 @@ void FrmMain::open_user_guide() {
 void FrmMain::read_registry() {
     // A failure ends the load where it happens; start-up goes on.
     skip_on_failure([&] {
-        auto value_or_default = [this](const SettingKey& k) { return app.setting_or_first_start(k); };
+        auto value_or_default = [this](const SettingKey& k) {
+            return app.setting_or_first_start(k);
+        };
         // 1. ETA window colours.
         {
             std::string t = value_or_default(keys::eta_text);

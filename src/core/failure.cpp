@@ -13,8 +13,9 @@ void fail_check(const char* condition, const char* file, int line) {
     std::string f = file;
     size_t slash = f.find_last_of("/\\");
     if (slash != std::string::npos) f.erase(0, slash + 1);
-    throw Failure(std::string("Check failed: ") + condition + " at " + f + ":" + std::to_string(line),
-                  kCheckFailedNumber);
+    throw Failure(
+        std::string("Check failed: ") + condition + " at " + f + ":" + std::to_string(line),
+        kCheckFailedNumber);
 }
 
 std::string failure_message(const std::string& source, const Failure& f) {

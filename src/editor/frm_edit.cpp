@@ -46,7 +46,9 @@ FrmEdit::FrmEdit(App& a) : Window(a, "frmEdit") {
     cmd_polygon_color.on_click = [this] { colour_button("polygon_rgb"); };
     cmd_border_color.on_click = [this] { colour_button("border_rgb"); };
     cmd_track_color.on_click = [this] { colour_button("track_rgb"); };
-    cmd_polygon_trans.on_click = [this] { value_button(keys::polygon_trans, " Polygon Transparency"); };
+    cmd_polygon_trans.on_click = [this] {
+        value_button(keys::polygon_trans, " Polygon Transparency");
+    };
     cmd_border_width.on_click = [this] { value_button(keys::border_width, " Border Line Width"); };
     cmd_track_width.on_click = [this] { value_button(keys::track_width, " Track Line Width"); };
     cmd_projection_minutes.on_click = [this] {

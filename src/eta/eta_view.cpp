@@ -9,9 +9,9 @@
 #include "core/text.h"
 #include "eta/frm_custom_eta.h"
 #include "eta/frm_edit_eta.h"
+#include "geodesy/geodesy.h"
 #include "online/frm_new_eta.h"
 #include "placefile/format.h"
-#include "geodesy/geodesy.h"
 #include "tracking/motion.h"
 
 namespace tessaly {

@@ -148,7 +148,8 @@ void FrmEditETA::load() {
     left_twips = 7400;
     top_twips = 3700;
     auto value = [this](const SettingKey& k) { return app.setting_or_first_start(k); };
-    for (const SettingKey& c : {keys::eta_text, keys::eta_border, keys::eta_tag, keys::eta_background}) {
+    for (const SettingKey& c :
+         {keys::eta_text, keys::eta_border, keys::eta_tag, keys::eta_background}) {
         std::string v = value(c);
         skip_on_failure([&] {
             // A colour that is not a whole number leaves the windows' built-in colours.

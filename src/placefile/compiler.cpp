@@ -45,8 +45,10 @@ public:
             in.time_marks = ProjectionInput::TimeMarks{app.platform.local_time(),
                                                        app.frmEditETA().eta_fontsize.text};
 
-        if (cone) shape(cone_lines, in, read_look(keys::polygon_rgb.fallback, keys::border_rgb.fallback));
-        if (fan) shape(fan_lines, in, read_look(keys::polygon_rgb.fallback, keys::border_rgb.fallback));
+        const char* red = keys::polygon_rgb.fallback;
+        const char* grey = keys::border_rgb.fallback;
+        if (cone) shape(cone_lines, in, read_look(red, grey));
+        if (fan) shape(fan_lines, in, read_look(red, grey));
         // Grey with light borders, so that a wedge never looks like a cone or fan.
         if (wedge) shape(wedge_lines, in, read_look("128, 128, 128,", "248 248 248"));
 

@@ -52,7 +52,9 @@ std::string font(std::string_view size);
 
 // A stored setting as placefile text, or the fallback when nothing is stored.
 std::string setting_or(App& app, const std::string& key, const std::string& fallback);
-inline std::string setting_or(App& app, const SettingKey& k) { return setting_or(app, k.key, k.fallback); }
+inline std::string setting_or(App& app, const SettingKey& k) {
+    return setting_or(app, k.key, k.fallback);
+}
 // A stored colour for a "Color:" line: the stored "R, G, B," form loses its ", ".
 std::string colour_setting(App& app, const std::string& key, const std::string& fallback);
 inline std::string colour_setting(App& app, const SettingKey& k) {

@@ -105,9 +105,9 @@ void FrmMain::place_forecast() {
         start_lat.text = stop_lat.text;
         start_lon.text = stop_lon.text;
     } else {
-        publish_azimuth(app, geodesy::azimuth_deg(to_number(start_lat.text),
-                                                  to_number(start_lon.text),
-                                                  to_number(stop_lat.text), to_number(stop_lon.text)));
+        publish_azimuth(app,
+                        geodesy::azimuth_deg(to_number(start_lat.text), to_number(start_lon.text),
+                                             to_number(stop_lat.text), to_number(stop_lon.text)));
     }
     // Along the whole-degree direction shown, so the compiler finds the same
     // bearing from start to stop again.

@@ -103,7 +103,8 @@ void FrmMain::find_keys_Timer() {
                     start_lon.text = cursor_lon.text;
                     const size_t first = placefile.items.size();
                     placefile.items.push_back(kWhite);
-                    placefile.items.push_back(pf::text({cursor_lat.text, cursor_lon.text}, kMarkSign));
+                    placefile.items.push_back(
+                        pf::text({cursor_lat.text, cursor_lon.text}, kMarkSign));
                     placefile_groups.record(LinePurpose::half_mark, placefile.items, first);
                     app.write_list_to_file(placefile_path(), placefile.items);
                     tag = "1";
@@ -112,7 +113,8 @@ void FrmMain::find_keys_Timer() {
                     stop_lat.text = cursor_lat.text;
                     stop_lon.text = cursor_lon.text;
                     const size_t first = placefile.items.size();
-                    placefile.items.push_back(pf::text({cursor_lat.text, cursor_lon.text}, kMarkSign));
+                    placefile.items.push_back(
+                        pf::text({cursor_lat.text, cursor_lon.text}, kMarkSign));
                     if (const LineGroups::Group* g = placefile_groups.newest(LinePurpose::half_mark))
                         placefile_groups.extend(g->id, placefile.items, first);
                     app.write_list_to_file(placefile_path(), placefile.items);

@@ -9,8 +9,8 @@
 #include "app/published.h"
 #include "core/failure.h"
 #include "eta/frm_custom_eta.h"
-#include "platform/sim/simulator.h"
 #include "geodesy/geodesy.h"
+#include "platform/sim/simulator.h"
 
 using namespace tessaly;
 using namespace tessaly::geodesy;
