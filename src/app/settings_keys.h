@@ -20,9 +20,9 @@ inline constexpr SettingKey version{"version", "4.2", nullptr, nullptr};
 inline constexpr SettingKey grtype{"grtype", nullptr, nullptr, nullptr};
 inline constexpr SettingKey projection{"projection", nullptr, "fan", nullptr};
 
-// Hotkeys: "Q"/"W"/"X" are written by the version notice; a reader that finds
-// none keeps the editor's own first keys "Q"/"X"/"S", which only an empty
-// store of an older version ever shows.
+// Hotkeys: "Q"/"W"/"X" are written by the version notice; where none is
+// stored (a store of this version without its hotkeys) the editor keeps its
+// own first keys "Q"/"X"/"S".
 inline constexpr SettingKey hkselect{"hkselect", "Q", "Q", nullptr};
 inline constexpr SettingKey hkerase{"hkerase", "W", "X", nullptr};
 inline constexpr SettingKey hketa{"hketa", "X", "S", nullptr};
@@ -32,8 +32,9 @@ inline constexpr SettingKey hkundo{"hkundo", nullptr, nullptr, nullptr};  // emp
 
 // Drawing switches: "yes"/"no". A missing polygon or track switch draws the
 // projection's shapes; the bow echo draws only what is switched on
-// explicitly (first start writes "yes" for the track, so only an edited
-// store tells the two apart).
+// explicitly. First start stores both ("yes" for the track here, for the
+// polygon through the editor's box), so only an edited store tells the two
+// apart.
 inline constexpr SettingKey polygon{"polygon", nullptr, "yes", nullptr};
 inline constexpr SettingKey border{"border", "no", "no", nullptr};
 inline constexpr SettingKey track{"track", "yes", "yes", nullptr};
