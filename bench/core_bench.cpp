@@ -9,9 +9,9 @@
 
 #include "app/app.h"
 #include "bowecho/frm_bow_echo.h"
+#include "geodesy/geodesy.h"
 #include "online/frm_new_eta.h"
 #include "platform/sim/simulator.h"
-#include "tracking/mod_math.h"
 
 using namespace tessaly;
 
@@ -51,13 +51,13 @@ struct Session {
 };
 
 void BM_distance(benchmark::State& s) {
-    for (auto _ : s) benchmark::DoNotOptimize(modmath::distance_nm(35.2, -97.4, 35.5, -97.0));
+    for (auto _ : s) benchmark::DoNotOptimize(geodesy::distance_nm(35.2, -97.4, 35.5, -97.0));
 }
 void BM_azimuth(benchmark::State& s) {
-    for (auto _ : s) benchmark::DoNotOptimize(modmath::azimuth_deg(35.2, -97.4, 35.5, -97.0));
+    for (auto _ : s) benchmark::DoNotOptimize(geodesy::azimuth_deg(35.2, -97.4, 35.5, -97.0));
 }
 void BM_destination(benchmark::State& s) {
-    for (auto _ : s) benchmark::DoNotOptimize(modmath::destination(35.2, -97.4, 37, 24.5));
+    for (auto _ : s) benchmark::DoNotOptimize(geodesy::destination(35.2, -97.4, 37, 24.5));
 }
 
 void BM_compile(benchmark::State& s, const char* shape) {

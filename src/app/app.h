@@ -2,26 +2,36 @@
 // The program: every window model, created on first use, and the services
 // they share (settings, message boxes, the placefile writer). The program's
 // root (the simulator or the Win32 front end) owns one App.
+#include <array>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "app/frm_main.h"
+#include "app/settings_keys.h"
 #include "app/window.h"
 #include "platform/platform.h"
 
 namespace tessaly {
 
-class FrmEdit;
-class FrmEditETA;
-class FrmCustomETA;
-class FrmCustomETA1;
-class FrmCustomETA2;
-class FrmInput;
-class FrmAbout;
-class FrmPFinfo;
-class FrmBowEcho;
-class FrmNewETA;
+// The windows besides the main one: class and name (the name is also the
+// accessor's), in the order loaded_windows() lists them. A new window is one
+// entry here and its header in app.cpp.
+#define TESSALY_WINDOWS(X)                                                                      \
+    X(FrmEdit, frmEdit)                                                                         \
+    X(FrmEditETA, frmEditETA)                                                                   \
+    X(FrmCustomETA, frmCustomETA)                                                               \
+    X(FrmCustomETA1, frmCustomETA1)                                                             \
+    X(FrmCustomETA2, frmCustomETA2)                                                             \
+    X(FrmInput, frmInput)                                                                       \
+    X(FrmAbout, frmAbout)                                                                       \
+    X(FrmPFinfo, frmPFinfo)                                                                     \
+    X(FrmBowEcho, frmBowEcho)                                                                   \
+    X(FrmNewETA, frmNewETA)
+
+#define TESSALY_DECLARE_CLASS(type, name) class type;
+TESSALY_WINDOWS(TESSALY_DECLARE_CLASS)
+#undef TESSALY_DECLARE_CLASS
 
 inline constexpr const char* kSettingsSection = "Korvel3";
 inline constexpr const char* kMessageTitle = "Tessaly";  // title of untitled message boxes
@@ -35,18 +45,11 @@ public:
     UiHost& ui;
 
     // Windows. Each accessor creates its window on first use and runs its load
-    // step, as a reference to a form does in the design.
+    // step; the main window exists from the start.
     FrmMain& frmMain() { return *main_; }
-    FrmEdit& frmEdit();
-    FrmEditETA& frmEditETA();
-    FrmCustomETA& frmCustomETA();
-    FrmCustomETA1& frmCustomETA1();
-    FrmCustomETA2& frmCustomETA2();
-    FrmInput& frmInput();
-    FrmAbout& frmAbout();
-    FrmPFinfo& frmPFinfo();
-    FrmBowEcho& frmBowEcho();
-    FrmNewETA& frmNewETA();
+#define TESSALY_DECLARE_ACCESSOR(type, name) type& name();
+    TESSALY_WINDOWS(TESSALY_DECLARE_ACCESSOR)
+#undef TESSALY_DECLARE_ACCESSOR
 
     // By name, creating it ("frmEdit"); nullptr for an unknown name.
     Window* window(const std::string& name);
@@ -62,6 +65,9 @@ public:
     // Settings store on (application, "Korvel3", key); missing reads "".
     std::string get_setting(const std::string& key);
     void save_setting(const std::string& key, const std::string& value);
+    // The stored value; when nothing is stored, the key's first-start value,
+    // which is then written as well.
+    std::string setting_or_first_start(const SettingKey& key);
 
     void message(const std::string& text) { platform.message_box(kMessageTitle, text, false); }
     void beep() { platform.beep(); }
@@ -78,18 +84,17 @@ public:
     bool ended() const { return ended_; }
 
 private:
-    template <class W> W& get(std::unique_ptr<W>& slot);
+    enum Slot : size_t {
+#define TESSALY_SLOT(type, name) slot_##name,
+        TESSALY_WINDOWS(TESSALY_SLOT)
+#undef TESSALY_SLOT
+        slot_count
+    };
+    Window& get(Slot slot);
+    // Index of a window's name; slot_count for the main window or an unknown name.
+    static Slot slot_of(const std::string& name);
     std::unique_ptr<FrmMain> main_;
-    std::unique_ptr<FrmEdit> edit_;
-    std::unique_ptr<FrmEditETA> edit_eta_;
-    std::unique_ptr<FrmCustomETA> custom_eta_;
-    std::unique_ptr<FrmCustomETA1> custom_eta1_;
-    std::unique_ptr<FrmCustomETA2> custom_eta2_;
-    std::unique_ptr<FrmInput> input_;
-    std::unique_ptr<FrmAbout> about_;
-    std::unique_ptr<FrmPFinfo> pfinfo_;
-    std::unique_ptr<FrmBowEcho> bow_echo_;
-    std::unique_ptr<FrmNewETA> new_eta_;
+    std::array<std::unique_ptr<Window>, slot_count> windows_;
     bool ended_ = false;
 };
 

@@ -20,10 +20,10 @@ FrmMain::FrmMain(App& a) : Window(a, "frmMain") {
 
 void FrmMain::init_controls() {
     using K = ControlKind;
-    add("start_lat", start_lat, K::Label, "00.00");
-    add("start_lon", start_lon, K::Label, "00.00");
-    add("stop_lat", stop_lat, K::Label, "00.00");
-    add("stop_lon", stop_lon, K::Label, "00.00");
+    add("start_lat", start_lat, K::Label, kUnmarked);
+    add("start_lon", start_lon, K::Label, kUnmarked);
+    add("stop_lat", stop_lat, K::Label, kUnmarked);
+    add("stop_lon", stop_lon, K::Label, kUnmarked);
     add("cell_speed", cell_speed, K::Label, "00");
     add("cell_speedkts", cell_speedkts, K::Label, "00");
     add("cor_azimuth", cor_azimuth, K::Label, "000");
@@ -95,10 +95,7 @@ void FrmMain::init_controls() {
     remove.on_click = [this] { remove_eta(); };
 
     mnu_projection_edit.on_click = [this] {
-        try {
-            app.frmEdit().show();
-        } catch (const Failure&) {
-        }
+        skip_on_failure([&] { app.frmEdit().show(); });
     };
     mnu_projection_fan.on_click = [this] { choose_projection("fan"); };
     mnu_projection_cone.on_click = [this] { choose_projection("cone"); };
@@ -130,33 +127,17 @@ void FrmMain::init_controls() {
 
 void FrmMain::Form_Load() {
     // Steps 1 to 5 are skipped one by one when they fail.
-    try {
+    skip_on_failure([&] {
         left_twips = 6000;
         top_twips = 200;
-    } catch (const Failure&) {
-    }
-    try {
-        show();
-    } catch (const Failure&) {
-    }
-    try {
-        app.ui.make_topmost(*this);
-    } catch (const Failure&) {
-    }
-    try {
-        write_placefile();
-    } catch (const Failure&) {
-    }
-    try {
-        read_registry();
-    } catch (const Failure&) {
-    }
+    });
+    skip_on_failure([&] { show(); });
+    skip_on_failure([&] { app.ui.make_topmost(*this); });
+    skip_on_failure([&] { write_placefile(); });
+    skip_on_failure([&] { read_registry(); });
     // A step of its own: a stored value the load stops at must not turn
     // frames mode off. Nothing is written for missing keys.
-    try {
-        load_mark_settings();
-    } catch (const Failure&) {
-    }
+    skip_on_failure([&] { load_mark_settings(); });
 
     try {
         // Installation check: the icon file the placefile header names.
@@ -171,14 +152,13 @@ void FrmMain::Form_Load() {
                 "Please make sure you notice the new keys or edit them to your liking.\r\r"
                 "Click OK to see the new HotKeys",
                 true);
-            app.save_setting("version", "4.2");
-            app.save_setting("hkselect", "Q");
-            app.save_setting("hkerase", "W");
-            app.save_setting("hketa", "X");
+            app.save_setting(keys::version.key, keys::version.first_start);
             FrmEdit& e = app.frmEdit();
-            e.hkselect.set_text("Q");
-            e.hkerase.set_text("W");
-            e.hketa.set_text("X");
+            for (const SettingKey& k : {keys::hkselect, keys::hkerase, keys::hketa})
+                app.save_setting(k.key, k.first_start);
+            e.hkselect.set_text(keys::hkselect.first_start);
+            e.hkerase.set_text(keys::hkerase.first_start);
+            e.hketa.set_text(keys::hketa.first_start);
             e.show();
         }
     } catch (const Failure&) {
@@ -194,10 +174,7 @@ void FrmMain::Form_Activate() { app.ui.make_topmost(*this); }
 
 void FrmMain::Form_Unload() {
     if (app.ended()) return;
-    try {
-        write_placefile();
-    } catch (const Failure&) {
-    }
+    skip_on_failure([&] { write_placefile(); });
     app.end_program();
 }
 
@@ -214,10 +191,7 @@ void FrmMain::choose_viewer(const std::string& grtype) {
     optgr3.checked = grtype == "gr3";
     optgr2.checked = grtype == "gr2";
     optgrae.checked = grtype == "grae";
-    try {
-        app.save_setting("grtype", grtype);
-    } catch (const Failure&) {
-    }
+    skip_on_failure([&] { app.save_setting("grtype", grtype); });
     changed();
 }
 
@@ -238,16 +212,11 @@ void FrmMain::resume_link() {
 }
 
 void FrmMain::mnu_eta_view_Click() {
-    if (stop_lon.text == "00.00") {
+    if (!track_finished()) {
         app.beep();
         return;
     }
-    FrmNewETA& lookup = app.frmNewETA();
-    if (lookup.request_executing()) {
-        app.beep();
-        lookup.cancel_request();
-        return;
-    }
+    // A view still waiting for its replies is cancelled by the view itself.
     Command2_Click();
 }
 
@@ -269,21 +238,16 @@ void FrmMain::open_user_guide() {
 
 void FrmMain::read_registry() {
     // A failure ends the load where it happens; start-up goes on.
-    try {
-        auto value_or_default = [this](const char* key, const char* def) {
-            std::string v = app.get_setting(key);
-            if (v.empty() && def) {
-                app.save_setting(key, def);
-                v = def;
-            }
-            return v;
+    skip_on_failure([&] {
+        auto value_or_default = [this](const SettingKey& k) {
+            return app.setting_or_first_start(k);
         };
         // 1. ETA window colours.
         {
-            std::string t = value_or_default("eta_text", "16777215");
-            std::string b = value_or_default("eta_border", "16777215");
-            std::string g = value_or_default("eta_tag", "16744576");
-            std::string k = value_or_default("eta_background", "8388608");
+            std::string t = value_or_default(keys::eta_text);
+            std::string b = value_or_default(keys::eta_border);
+            std::string g = value_or_default(keys::eta_tag);
+            std::string k = value_or_default(keys::eta_background);
             FrmCustomETA& w = app.frmCustomETA();
             w.text_colour = static_cast<std::uint32_t>(to_long(t));
             w.border_colour = static_cast<std::uint32_t>(to_long(b));
@@ -293,13 +257,13 @@ void FrmMain::read_registry() {
         }
         // 2, 3. ETA options.
         {
-            std::string r = value_or_default("eta_radius", "1");
+            std::string r = value_or_default(keys::eta_radius);
             app.frmEditETA().radius.checked = to_long(r) == 1;
-            std::string h = value_or_default("eta_historic", "1");
+            std::string h = value_or_default(keys::eta_historic);
             app.frmEditETA().etaqc_historic.checked = to_long(h) == 1;
-            app.frmEditETA().eta_rep.text = value_or_default("eta_rep", ".");
-            app.frmEditETA().eta_rgb.text = value_or_default("eta_rgb", "200,200,200");
-            app.frmEditETA().eta_fontsize.text = value_or_default("eta_fontsize", "12");
+            app.frmEditETA().eta_rep.text = value_or_default(keys::eta_rep);
+            app.frmEditETA().eta_rgb.text = value_or_default(keys::eta_rgb);
+            app.frmEditETA().eta_fontsize.text = value_or_default(keys::eta_fontsize);
         }
         // 4. Projection shape.
         {
@@ -322,14 +286,10 @@ void FrmMain::read_registry() {
             app.frmEdit().trackc.set_checked(t.empty() || t == "yes");
         }
         // 6. Appearance defaults.
-        value_or_default("border_rgb", "248, 000, 000,");
-        value_or_default("polygon_rgb", "248, 248, 248,");
-        value_or_default("border_width", "1");
-        value_or_default("border", "no");
-        value_or_default("track", "yes");
-        value_or_default("polygon_trans", "50");
-        value_or_default("track_rgb", "248, 000, 000,");
-        value_or_default("track_width", "2");
+        for (const SettingKey& k : {keys::border_rgb, keys::polygon_rgb, keys::border_width,
+                                    keys::border, keys::track, keys::polygon_trans,
+                                    keys::track_rgb, keys::track_width})
+            value_or_default(k);
         // 7. Viewer choice.
         {
             std::string g = app.get_setting("grtype");
@@ -339,7 +299,7 @@ void FrmMain::read_registry() {
         }
         // 8. Which ETA window.
         {
-            std::string d = value_or_default("displayeta", "1");
+            std::string d = value_or_default(keys::displayeta);
             app.frmEditETA().displayeta.set_checked(to_long(d) == 1);
         }
         // 9. Hotkeys, chained: an empty one stops the chain. The undo hotkey
@@ -356,8 +316,7 @@ void FrmMain::read_registry() {
                 }
             }
         }
-    } catch (const Failure&) {
-    }
+    });
     changed();
 }
 

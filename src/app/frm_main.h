@@ -15,9 +15,16 @@ class FrmMain : public Window {
 public:
     explicit FrmMain(App& app);
 
-    // Track rows.
+    // Track rows. The four positions read kUnmarked until a mark sets them.
     Control start_lat, start_lon, stop_lat, stop_lon;
-    Control cell_speed, cell_speedkts, cor_azimuth, disazimuth;
+    Control cell_speed;     // knots, despite the name
+    Control cell_speedkts;  // miles per hour, despite the name
+    Control cor_azimuth;    // whole degrees the storm moves from (motion + 180)
+    Control disazimuth;     // whole degrees the storm moves toward
+    static constexpr const char* kUnmarked = "00.00";
+    // A finished track: the second mark has set the stop (erase, undo and a
+    // lost viewer put kUnmarked back).
+    bool track_finished() const { return stop_lon.text != kUnmarked; }
     Control kts_label, mph_label, az_label;  // the speed row's units
     // Link status and viewer choice.
     Control status, status_on, status_off;

@@ -1,5 +1,5 @@
 #pragma once
-// The building blocks of the window models: controls with the design's names,
+// The building blocks of the window models: controls with their names,
 // timers, and the window itself. A model holds only state and handlers; a
 // view (Win32) or the simulator renders it and forwards events to it.
 #include <functional>
@@ -26,7 +26,7 @@ struct Control {
     std::function<void()> on_change;  // text fields, on every change of text
 
     // Programmatic changes fire the change and click actions as user edits do
-    // (the design relies on that: loading a stored hotkey writes it back).
+    // (so loading a stored hotkey writes it back).
     void set_text(const std::string& t) {
         if (t == text) return;
         text = t;

@@ -4,10 +4,12 @@
 #include <vector>
 
 #include "app/app.h"
+#include "app/published.h"
 #include "core/failure.h"
 #include "core/numtext.h"
 #include "core/text.h"
-#include "tracking/mod_math.h"
+#include "geodesy/geodesy.h"
+#include "placefile/format.h"
 
 namespace tessaly {
 
@@ -25,21 +27,8 @@ FrmBowEcho::FrmBowEcho(App& a) : Window(a, "frmBowEcho") {
     build.on_click = [this] { bow_echo(); };
 }
 
-namespace {
-
-struct Pt {
-    std::string lat, lon;
-    std::string line() const { return lat + ", " + lon; }
-};
-
-}  // namespace
-
 void FrmBowEcho::bow_echo() {
     FrmMain& m = app.frmMain();
-    auto setting_or = [this](const std::string& key, const std::string& fallback) {
-        std::string v = app.get_setting(key);
-        return v.empty() ? fallback : placefile_text(v);
-    };
     auto reset = [this] {
         placefile.items.clear();
         List.items.clear();
@@ -57,27 +46,26 @@ void FrmBowEcho::bow_echo() {
     for (int k = 1; k <= 8; ++k) L[k] = {List.items[2 * (k - 1)], List.items[2 * (k - 1) + 1]};
     double lat7 = to_number(L[7].lat), lon7 = to_number(L[7].lon);
     double lat8 = to_number(L[8].lat), lon8 = to_number(L[8].lon);
-    modmath::get_azimuth(app, lat7, lon7, lat8, lon8);
-    cazimuth.text = m.return_azimuth.text;
-    modmath::get_distance(app, lat7, lon7, lat8, lon8);
-    crange.text = m.return_dis.text;
+    cazimuth.text = publish_azimuth(app, geodesy::azimuth_deg(lat7, lon7, lat8, lon8));
+    crange.text = publish_distance(app, geodesy::distance_nm(lat7, lon7, lat8, lon8));
 
     double a = to_number(cazimuth.text), d = to_number(crange.text);
     auto dest10 = [&](const Pt& from, double dist) {
-        modmath::get_destination(app, to_number(from.lat), to_number(from.lon), a, dist);
-        return Pt{num_text(round10(m.rlat.text)), num_text(round10(m.rlon.text))};
+        PublishedPoint p = publish_destination(
+            app, geodesy::destination(to_number(from.lat), to_number(from.lon), a, dist));
+        return Pt{num_text(round10(p.lat)), num_text(round10(p.lon))};
     };
     Pt F[7], Q[7];
     for (int k = 1; k <= 6; ++k) F[k] = dest10(L[k], d);
     for (int k = 1; k <= 6; ++k) Q[k] = dest10(L[k], d / 4);
 
-    std::string border_width = setting_or("border_width", "1");
-    std::string polygon_trans = setting_or("polygon_trans", "25");
+    std::string border_width = setting_or(app, keys::border_width);
+    std::string polygon_trans = setting_or(app, keys::polygon_trans);
     // The fallback in the stored "R, G, B," form keeps the vertex readable as a colour.
-    std::string polygon_rgb = setting_or("polygon_rgb", "248, 000, 000,");
-    std::string border_rgb = replace_all(setting_or("border_rgb", "128 128 128"), ", ", " ");
-    std::string track_rgb = replace_all(setting_or("track_rgb", "248 000 000"), ", ", " ");
-    std::string track_width = setting_or("track_width", "2");
+    std::string polygon_rgb = setting_or(app, keys::polygon_rgb);
+    std::string border_rgb = colour_setting(app, keys::border_rgb);
+    std::string track_rgb = colour_setting(app, keys::track_rgb);
+    std::string track_width = setting_or(app, keys::track_width);
     std::vector<std::string> rgb = split(polygon_rgb, ' ');
     if (rgb.size() < 3) {
         // Only an outside edit of the store gets here; leave the main buffer alone.
@@ -90,23 +78,23 @@ void FrmBowEcho::bow_echo() {
 
     if (app.get_setting("polygon") == "yes") {
         for (const Pt* far : {F, Q}) {
-            placefile.items.push_back("Polygon: ");
-            placefile.items.push_back(L[1].line() + ", " + rgb[0] + " " + rgb[1] + " " + rgb[2] +
-                                      " " + polygon_trans);
+            placefile.items.push_back(pf::kPolygon);
+            placefile.items.push_back(pf::polygon_first_vertex(
+                L[1], rgb[0] + " " + rgb[1] + " " + rgb[2], polygon_trans));
             for (int k = 2; k <= 6; ++k) placefile.items.push_back(L[k].line());
             for (int k = 6; k >= 1; --k) placefile.items.push_back(far[k].line());
             placefile.items.push_back(L[1].line());
-            placefile.items.push_back("End:");
+            placefile.items.push_back(pf::kEnd);
         }
     }
 
     if (app.get_setting("border") == "yes") {
-        placefile.items.push_back("Color: " + border_rgb + " " + polygon_trans);
-        placefile.items.push_back("Line: " + border_width + ", 0");
+        placefile.items.push_back(pf::color(border_rgb, polygon_trans));
+        placefile.items.push_back(pf::line_start(border_width, false));
         for (int k = 1; k <= 6; ++k) placefile.items.push_back(L[k].line());
         for (int k = 6; k >= 1; --k) placefile.items.push_back(F[k].line());
         placefile.items.push_back(L[1].line());
-        placefile.items.push_back("End: ");
+        placefile.items.push_back(pf::kLineEnd);
     }
 
     if (app.get_setting("track") == "yes") {
@@ -118,15 +106,15 @@ void FrmBowEcho::bow_echo() {
         double h3a = (f3a + ha) / 2, h3o = (f3o + ho) / 2;
         Pt h{num_text(ha), num_text(ho)}, h1{num_text(h1a), num_text(h1o)},
             h3{num_text(h3a), num_text(h3o)};
-        placefile.items.push_back("Color: " + track_rgb + " ");
-        placefile.items.push_back("Line: " + track_width + ", 0");
+        placefile.items.push_back(pf::color(track_rgb, ""));
+        placefile.items.push_back(pf::line_start(track_width, false));
         placefile.items.push_back(L[3].line());
         placefile.items.push_back(h3.line());
-        placefile.items.push_back("End: ");
-        placefile.items.push_back("Icon: " + L[3].line() + ", " + cazimuth.text + ", 1, 1, ");
-        placefile.items.push_back("Icon: " + h1.line() + ", " + cazimuth.text + ", 1, 2, ");
-        placefile.items.push_back("Icon: " + h.line() + ", " + cazimuth.text + ", 1, 2, ");
-        placefile.items.push_back("Icon: " + h3.line() + ", " + cazimuth.text + ", 1, 3, ");
+        placefile.items.push_back(pf::kLineEnd);
+        placefile.items.push_back(pf::icon(L[3], cazimuth.text, 1));
+        placefile.items.push_back(pf::icon(h1, cazimuth.text, 2));
+        placefile.items.push_back(pf::icon(h, cazimuth.text, 2));
+        placefile.items.push_back(pf::icon(h3, cazimuth.text, 3));
     }
 
     placefile.items.push_back(";</BowEcho>");

@@ -74,7 +74,10 @@ bool split_plain(std::string_view t, bool& neg, std::string& ip, std::string& fp
 
 }  // namespace
 
-double to_number(std::string_view text) {
+namespace {
+enum class Parsed { number, mismatch, overflow };
+
+Parsed parse_number(std::string_view text, double& out) {
     size_t i = 0, n = text.size();
     while (i < n && is_blank(text[i])) ++i;
     while (n > i && is_blank(text[n - 1])) --n;
@@ -87,29 +90,38 @@ double to_number(std::string_view text) {
         ++p;
         while (p < t.size() && t[p] >= '0' && t[p] <= '9') ++p, ++digits;
     }
-    if (digits == 0) fail_type_mismatch();
+    if (digits == 0) return Parsed::mismatch;
     if (p < t.size() && (t[p] == 'e' || t[p] == 'E')) {
         ++p;
         if (p < t.size() && (t[p] == '+' || t[p] == '-')) ++p;
         size_t ed = 0;
         while (p < t.size() && t[p] >= '0' && t[p] <= '9') ++p, ++ed;
-        if (ed == 0) fail_type_mismatch();
+        if (ed == 0) return Parsed::mismatch;
     }
-    if (p != t.size()) fail_type_mismatch();
+    if (p != t.size()) return Parsed::mismatch;
     std::string s(t);
-    double v = std::strtod(s.c_str(), nullptr);
-    if (std::isinf(v)) fail_overflow();
+    out = std::strtod(s.c_str(), nullptr);
+    return std::isinf(out) ? Parsed::overflow : Parsed::number;
+}
+}  // namespace
+
+double to_number(std::string_view text) {
+    double v = 0;
+    switch (parse_number(text, v)) {
+    case Parsed::mismatch: fail_type_mismatch();
+    case Parsed::overflow: fail_overflow();
+    case Parsed::number: break;
+    }
     return v;
 }
 
-bool is_number(std::string_view text) {
-    try {
-        to_number(text);
-        return true;
-    } catch (const Failure&) {
-        return false;
-    }
+std::optional<double> try_number(std::string_view text) {
+    double v = 0;
+    if (parse_number(text, v) != Parsed::number) return std::nullopt;
+    return v;
 }
+
+bool is_number(std::string_view text) { return try_number(text).has_value(); }
 
 long to_long(std::string_view text) {
     double v = round_half_even(to_number(text));

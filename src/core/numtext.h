@@ -1,5 +1,6 @@
 #pragma once
 // Numbers as the program's fields hold them: decimal text.
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -27,6 +28,9 @@ double to_number(std::string_view text);
 // throws type mismatch for non-numbers and overflow outside the range.
 long to_long(std::string_view text);
 
+// The number to_number reads, or nullopt where it would fail (not a number,
+// or beyond the double range).
+std::optional<double> try_number(std::string_view text);
 // True when to_number would succeed.
 bool is_number(std::string_view text);
 

@@ -18,37 +18,42 @@ void FrmInput::load() {
     top_twips = 600;
 }
 
+void FrmInput::ask(std::string setting_key, const std::string& title, const std::string& initial) {
+    key = std::move(setting_key);
+    INP.set_text(initial);
+    caption = title;
+    show();
+    changed();
+}
+
 void FrmInput::cmd_save_Click() {
     hide();
-    if (caption == " Border Line Width") {
-        app.save_setting("border_width", INP.text);
-    } else if (caption == " Polygon Transparency") {
-        app.save_setting("polygon_trans", INP.text);
-    } else if (caption == " Track Line Width") {
-        app.save_setting("track_width", INP.text);
-    } else if (caption == " ETA Box Title") {
-        app.save_setting("tag_text_edit", INP.text);
+    if (key == keys::border_width.key || key == keys::polygon_trans.key ||
+        key == keys::track_width.key) {
+        app.save_setting(key, INP.text);
+    } else if (key == keys::tag_text_edit.key) {
+        app.save_setting(key, INP.text);
         app.frmCustomETA().Labeltitle.text = INP.text;
         app.frmCustomETA().changed();
         app.frmCustomETA1().Labeltitle.text = INP.text;
         app.frmCustomETA1().changed();
-    } else if (caption == kFrameMinutesTitle) {
+    } else if (key == keys::mark_minutes.key) {
         // Frames mode starts with a usable interval or not at all.
         auto v = minutes_setting(INP.text, kMinFrameMinutes, kMaxFrameMinutes);
         if (!v) {
             app.message("The minutes between the two frames must be a whole number from 1 to 180.");
             return;
         }
-        app.save_setting("mark_minutes", std::to_string(*v));
-        app.save_setting("mark_mode", "frames");
+        app.save_setting(keys::mark_minutes.key, std::to_string(*v));
+        app.save_setting(keys::mark_mode.key, "frames");
         app.frmMain().set_mark_mode(true, *v);
-    } else if (caption == kProjectionMinutesTitle) {
+    } else if (key == keys::projection_minutes.key) {
         auto v = minutes_setting(INP.text, kMinProjectionMinutes, kMaxProjectionMinutes);
         if (!v) {
             app.message("The projection length must be a whole number of minutes from 15 to 180.");
             return;
         }
-        app.save_setting("projection_minutes", std::to_string(*v));
+        app.save_setting(keys::projection_minutes.key, std::to_string(*v));
     }
 }
 

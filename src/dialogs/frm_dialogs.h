@@ -1,4 +1,6 @@
 #pragma once
+#include <string>
+
 #include "app/window.h"
 
 namespace tessaly {
@@ -7,11 +9,16 @@ namespace tessaly {
 inline constexpr const char* kFrameMinutesTitle = " Minutes Between Frames";
 inline constexpr const char* kProjectionMinutesTitle = " Projection Length (minutes)";
 
-// The one-value input dialog; its caption selects the setting it edits.
+// The one-value input dialog for one setting at a time.
 class FrmInput : public Window {
 public:
     explicit FrmInput(App& app);
     Control INP, cmd_save, focus;
+    // The settings key that Apply stores (mark_minutes and projection_minutes
+    // are checked first); empty: Apply only closes the dialog.
+    std::string key;
+    // Shows the dialog for `key` with its caption and the text to start from.
+    void ask(std::string setting_key, const std::string& title, const std::string& initial);
     void load() override;
     void cmd_save_Click();
 };

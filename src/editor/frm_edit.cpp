@@ -48,19 +48,19 @@ FrmEdit::FrmEdit(App& a) : Window(a, "frmEdit") {
     cmd_border_color.on_click = [this] { colour_button("border_rgb"); };
     cmd_track_color.on_click = [this] { colour_button("track_rgb"); };
     cmd_polygon_trans.on_click = [this] {
-        value_button("polygon_trans", " Polygon Transparency", "40");
+        value_button(keys::polygon_trans, " Polygon Transparency");
     };
-    cmd_border_width.on_click = [this] { value_button("border_width", " Border Line Width", "1"); };
-    cmd_track_width.on_click = [this] { value_button("track_width", " Track Line Width", "1"); };
+    cmd_border_width.on_click = [this] { value_button(keys::border_width, " Border Line Width"); };
+    cmd_track_width.on_click = [this] { value_button(keys::track_width, " Track Line Width"); };
     cmd_projection_minutes.on_click = [this] {
-        value_button("projection_minutes", kProjectionMinutesTitle, "60");
+        value_button(keys::projection_minutes, kProjectionMinutesTitle);
     };
     hkselect.on_change = [this] { app.save_setting("hkselect", hkselect.text); };
     hkerase.on_change = [this] { app.save_setting("hkerase", hkerase.text); };
     hketa.on_change = [this] { app.save_setting("hketa", hketa.text); };
     hkundo.on_change = [this] { app.save_setting("hkundo", hkundo.text); };
     hotkeys_everywhere.on_click = [this] {
-        app.save_setting("hotkeys_everywhere", hotkeys_everywhere.checked ? "1" : "0");
+        app.save_setting(keys::hotkeys_everywhere.key, hotkeys_everywhere.checked ? "1" : "0");
     };
 }
 
@@ -82,13 +82,9 @@ void FrmEdit::colour_button(const char* key) {
     if (c) app.save_setting(key, colour_text(*c));
 }
 
-void FrmEdit::value_button(const char* key, const char* title, const char* initial) {
-    std::string stored = app.get_setting(key);
-    FrmInput& in = app.frmInput();
-    in.INP.set_text(stored.empty() ? initial : stored);
-    in.caption = title;
-    in.show();
-    in.changed();
+void FrmEdit::value_button(const SettingKey& key, const char* title) {
+    std::string stored = app.get_setting(key.key);
+    app.frmInput().ask(key.key, title, stored.empty() ? key.preset : stored);
 }
 
 void FrmEdit::read_registry() {
@@ -109,14 +105,12 @@ void FrmEdit::read_registry() {
     trackc.set_checked(t.empty() || t == "yes");
     timemarksc.set_checked(app.get_setting("time_marks") == "yes");
 
-    const char* defaults[][2] = {{"border_rgb", "248, 000, 000,"}, {"polygon_rgb", "248, 248, 248,"},
-                                 {"border_width", "1"},            {"polygon_trans", "50"},
-                                 {"track_rgb", "248, 000, 000,"},  {"track_width", "2"}};
-    for (auto& d : defaults)
-        if (app.get_setting(d[0]).empty()) app.save_setting(d[0], d[1]);
+    for (const SettingKey& k : {keys::border_rgb, keys::polygon_rgb, keys::border_width,
+                                keys::polygon_trans, keys::track_rgb, keys::track_width})
+        app.setting_or_first_start(k);
 
     // Missing: the hotkeys act only in the viewer and in this program.
-    hotkeys_everywhere.checked = app.get_setting("hotkeys_everywhere") == "1";
+    hotkeys_everywhere.checked = app.get_setting(keys::hotkeys_everywhere.key) == "1";
 
     std::string s = app.get_setting("hkselect");
     if (!s.empty()) {

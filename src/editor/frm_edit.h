@@ -1,6 +1,7 @@
 #pragma once
 // The projection editor: drawing switches, colours, widths, transparency and
 // the hotkeys. Every change goes to the settings store at once.
+#include "app/settings_keys.h"
 #include "app/window.h"
 
 namespace tessaly {
@@ -30,7 +31,8 @@ public:
 
 private:
     void colour_button(const char* key);
-    void value_button(const char* key, const char* title, const char* initial);
+    // Asks the value of `key` with the input dialog, preset to the stored value.
+    void value_button(const SettingKey& key, const char* title);
 };
 
 }  // namespace tessaly

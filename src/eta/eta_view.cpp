@@ -3,13 +3,15 @@
 #include <optional>
 
 #include "app/app.h"
+#include "app/published.h"
 #include "core/failure.h"
 #include "core/numtext.h"
 #include "core/text.h"
 #include "eta/frm_custom_eta.h"
 #include "eta/frm_edit_eta.h"
+#include "geodesy/geodesy.h"
 #include "online/frm_new_eta.h"
-#include "tracking/mod_math.h"
+#include "placefile/format.h"
 #include "tracking/motion.h"
 
 namespace tessaly {
@@ -25,15 +27,6 @@ constexpr std::array<const char*, 8> kSlow = {"5", "5", "7", "7", "7", "9", "11"
 // order they are computed: P, 1/2, 3/4, 1/4, 1/8, 3/8, 5/8, 7/8).
 constexpr std::array<int, 7> kSearchPoint = {4, 3, 5, 1, 6, 2, 7};
 
-template <class F>
-void step(F&& f) {
-    try {
-        f();
-    } catch (const Failure&) {
-        // A failing step of the view is skipped.
-    }
-}
-
 }  // namespace
 
 void FrmMain::Command2_Click() {
@@ -45,11 +38,11 @@ void FrmMain::Command2_Click() {
         lookup.cancel_request();
         return;
     }
-    step([&] {
+    skip_on_failure([&] {
         app.frmCustomETA().hide();
         app.frmCustomETA1().hide();
     });
-    step([&] {
+    skip_on_failure([&] {
         lookup.List1.items.clear();
         lookup.hover.text.clear();
         lookup.one.items.clear();
@@ -60,25 +53,25 @@ void FrmMain::Command2_Click() {
     // file once, at its end.
     lookup.view_places.emplace();
     const size_t lines_before = placefile.items.size();
-    step([&] { RUNeta(); });
+    skip_on_failure([&] { RUNeta(); });
     lookup.view_places.reset();
     // An erase or a cancel during the run ends the view as well: nothing of it
     // may reach the freshly erased placefile. A cancel without an erase
     // leaves the markers read so far, and the file shows them.
     if (lookup.cancelled) {
         if (placefile.items.size() > lines_before)
-            step([&] { app.write_list_to_file(placefile_path(), placefile.items); });
+            skip_on_failure([&] { app.write_list_to_file(placefile_path(), placefile.items); });
         return;
     }
 
-    step([&] {
+    skip_on_failure([&] {
         size_t n = std::min(lookup.one.items.size(), lookup.two.items.size());
         for (size_t i = 0; i < n; ++i) {
             lookup.List1.items.push_back(lookup.two.items[i] + "  " + lookup.one.items[i]);
             lookup.Command1.click();
         }
     });
-    step([&] {
+    skip_on_failure([&] {
         lookup.bufferr.items.clear();
         lookup.one.items.clear();
         lookup.two.items.clear();
@@ -86,7 +79,7 @@ void FrmMain::Command2_Click() {
     });
     const auto& list = lookup.List1.items;
     auto entry = [&](size_t i) { return i < list.size() ? list[i] : std::string(); };
-    step([&] {
+    skip_on_failure([&] {
         std::string h;
         for (size_t i = 0; i <= 8; ++i) {
             h += entry(i);
@@ -94,20 +87,19 @@ void FrmMain::Command2_Click() {
         }
         lookup.hover.text = h;
     });
-    const std::string T = " ;eta#" + tracker.text;
+    const std::string T = pf::eta_tag(tracker.text);
     eta_windows_track = tracker.text;
-    step([&] {
-        auto& pf = placefile.items;
-        pf.push_back(T);
-        pf.push_back("Object: " + start_lat.text + ", " + start_lon.text + T);
-        pf.push_back(std::string("Color: ") + "200 200 200" + ", " + "100" + T);
-        pf.push_back("Font: 1, " + placefile_text(app.frmEditETA().eta_fontsize.text) +
-                     ", 1, Segoe UI" + T);
-        pf.push_back(std::string("Text:  0, 0, 1, ") + " . " + "," + lookup.hover.text + T);
-        pf.push_back("End:" + T);
+    skip_on_failure([&] {
+        auto& lines = placefile.items;
+        lines.push_back(T);
+        lines.push_back(pf::object({start_lat.text, start_lon.text}) + T);
+        lines.push_back(pf::text_color("200 200 200", "100") + T);
+        lines.push_back(pf::font(placefile_text(app.frmEditETA().eta_fontsize.text)) + T);
+        lines.push_back(pf::object_text(" . ," + lookup.hover.text) + T);
+        lines.push_back(pf::kEnd + T);
     });
-    step([&] { app.write_list_to_file(placefile_path(), placefile.items); });
-    step([&] {
+    skip_on_failure([&] { app.write_list_to_file(placefile_path(), placefile.items); });
+    skip_on_failure([&] {
         FrmCustomETA& small = app.frmCustomETA();
         for (size_t i = 0; i < small.labels.size(); ++i) small.labels[i].text = entry(i);
         small.changed();
@@ -116,22 +108,22 @@ void FrmMain::Command2_Click() {
         medium.changed();
     });
     FrmEditETA& ed = app.frmEditETA();
-    step([&] {
+    skip_on_failure([&] {
         if (!ed.displayeta.checked) return;
         FrmCustomETA& w = app.frmCustomETA();
         w.Timer1.enabled = true;
         w.show();
     });
-    step([&] {
+    skip_on_failure([&] {
         if (!ed.displayetamed.checked) return;
         FrmCustomETA1& w = app.frmCustomETA1();
         w.Timer1.enabled = true;
         w.show();
     });
-    step([&] {
+    skip_on_failure([&] {
         if (!ed.displayeta2.checked) return;
-        std::string title = app.get_setting("tag_text_edit");
-        if (title.empty()) title = "Korvelv3";
+        std::string title = app.get_setting(keys::tag_text_edit.key);
+        if (title.empty()) title = keys::tag_text_edit.fallback;
         FrmCustomETA2& w = app.frmCustomETA2();
         w.List1.items = lookup.List1.items;
         w.caption = " " + title;
@@ -147,18 +139,20 @@ void FrmMain::RUNeta() {
     try {
         if (edit.text == "0") {
             double slat = to_number(start_lat.text), slon = to_number(start_lon.text);
-            modmath::get_azimuth(app, slat, slon, to_number(stop_lat.text),
-                                 to_number(stop_lon.text));
+            const double bearing = to_number(publish_azimuth(
+                app, geodesy::azimuth_deg(slat, slon, to_number(stop_lat.text),
+                                          to_number(stop_lon.text))));
             // P lies as far ahead as the projection reaches.
-            modmath::get_destination(
-                app, slat, slon, to_number(return_azimuth.text),
-                projection_distance_nm(to_number(cell_speed.text), projection_minutes.text));
+            const PublishedPoint far = publish_destination(
+                app, geodesy::destination(slat, slon, bearing,
+                                          projection_distance_nm(to_number(cell_speed.text),
+                                                                 projection_minutes.text)));
             auto mean = [](const Point& a, const Point& b) {
                 return Point{(a.lat + b.lat) / 2, (a.lon + b.lon) / 2};
             };
             const Point s{slat, slon};
             auto& p = eta_points;
-            p[0] = Point{round10(rlat.text), round10(rlon.text)};  // P
+            p[0] = Point{round10(far.lat), round10(far.lon)};    // P
             p[1] = mean(p[0], s);                                   // 1/2
             p[2] = mean(p[1], p[0]);                                // 3/4
             p[3] = mean(p[1], s);                                   // 1/4

@@ -26,7 +26,7 @@ FrmCustomETABox::FrmCustomETABox(App& a, const std::string& n, int label_count)
 }
 
 void FrmCustomETABox::load() {
-    if (app.frmMain().stop_lon.text == "00.00") {
+    if (!app.frmMain().track_finished()) {
         hide();
     } else {
         app.ui.make_topmost(*this);
@@ -53,7 +53,7 @@ FrmCustomETA2::FrmCustomETA2(App& a) : Window(a, "frmCustomETA2") {
 }
 
 void FrmCustomETA2::load() {
-    if (app.frmMain().stop_lon.text == "00.00") {
+    if (!app.frmMain().track_finished()) {
         hide();
     } else {
         app.ui.make_topmost(*this);

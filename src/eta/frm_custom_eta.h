@@ -18,7 +18,7 @@ public:
     Control Labeltitle, labelClose, Shape1, distance;
     Timer Timer1;
 
-    // Colours as 0x00BBGGRR; the design colours until the settings apply theirs.
+    // Colours as 0x00BBGGRR; these built-in ones until the settings apply theirs.
     std::uint32_t text_colour = 0x000000, border_colour = 0x000000, tag_colour = 0x000000,
                   back_colour = 0xFFFFFF;
 

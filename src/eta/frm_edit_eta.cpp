@@ -71,12 +71,9 @@ FrmEditETA::FrmEditETA(App& a) : Window(a, "frmEditETA") {
         app.frmCustomETA1().show();
     };
     Command6.on_click = [this] {
-        std::string title = app.get_setting("tag_text_edit");
-        FrmInput& in = app.frmInput();
-        in.INP.set_text(title.empty() ? "Korvelv3" : title);
-        in.caption = " ETA Box Title";
-        in.show();
-        in.changed();
+        std::string title = app.get_setting(keys::tag_text_edit.key);
+        app.frmInput().ask(keys::tag_text_edit.key, " ETA Box Title",
+                           title.empty() ? keys::tag_text_edit.preset : title);
     };
     display_box(displayeta, "displayeta");
     display_box(displayetamed, "displayetamed");
@@ -143,47 +140,27 @@ void FrmEditETA::colour_button(const char* key) {
     auto c = app.platform.choose_color();
     if (!c) return;
     app.save_setting(key, std::to_string(*c));
-    try {
-        apply_colour(app, key, *c);
-    } catch (const Failure&) {
-    }
+    skip_on_failure([&] { apply_colour(app, key, *c); });
 }
 
 void FrmEditETA::load() {
     loading_ = true;
     left_twips = 7400;
     top_twips = 3700;
-    auto value = [this](const char* key, const char* def) {
-        std::string v = app.get_setting(key);
-        if (v.empty() && def) {
-            app.save_setting(key, def);
-            v = def;
-        }
-        return v;
-    };
-    const char* colours[][2] = {{"eta_text", "16777215"},
-                                {"eta_border", "16777215"},
-                                {"eta_tag", "16744576"},
-                                {"eta_background", "8388608"}};
-    for (auto& c : colours) {
-        std::string v = value(c[0], c[1]);
-        try {
-            // A colour that is not a whole number leaves the design colours.
-            apply_colour(app, c[0], static_cast<std::uint32_t>(to_long(v)));
-        } catch (const Failure&) {
-        }
+    auto value = [this](const SettingKey& k) { return app.setting_or_first_start(k); };
+    for (const SettingKey& c :
+         {keys::eta_text, keys::eta_border, keys::eta_tag, keys::eta_background}) {
+        std::string v = value(c);
+        skip_on_failure([&] {
+            // A colour that is not a whole number leaves the windows' built-in colours.
+            apply_colour(app, c.key, static_cast<std::uint32_t>(to_long(v)));
+        });
     }
-    try {
-        radius.set_checked(to_long(value("eta_radius", "1")) == 1);
-    } catch (const Failure&) {
-    }
-    try {
-        etaqc_historic.set_checked(to_long(value("eta_historic", "1")) == 1);
-    } catch (const Failure&) {
-    }
-    eta_rep.set_text(value("eta_rep", "."));
-    eta_rgb.set_text(value("eta_rgb", "200,200,200"));
-    eta_fontsize.set_text(value("eta_fontsize", "12"));
+    skip_on_failure([&] { radius.set_checked(to_long(value(keys::eta_radius)) == 1); });
+    skip_on_failure([&] { etaqc_historic.set_checked(to_long(value(keys::eta_historic)) == 1); });
+    eta_rep.set_text(value(keys::eta_rep));
+    eta_rgb.set_text(value(keys::eta_rgb));
+    eta_fontsize.set_text(value(keys::eta_fontsize));
 
     std::string d = app.get_setting("displayeta");
     std::string dm = app.get_setting("displayetamed");
@@ -195,7 +172,7 @@ void FrmEditETA::load() {
     for (Control* c : {&displayeta, &displayetamed, &displayeta2}) c->set_checked(c == chosen);
 
     std::string server = app.get_setting("eta_server");
-    eta_server.set_text(server.empty() ? "https://secure.geonames.org/" : server);
+    eta_server.set_text(server.empty() ? keys::eta_server.fallback : server);
     eta_username.set_text(app.get_setting("eta_username"));
     const bool server_db = equals_icase(trim(app.get_setting("eta_database")), "server");
     opt_server_db.checked = server_db;

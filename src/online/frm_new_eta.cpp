@@ -6,18 +6,20 @@
 #include <numeric>
 
 #include "app/app.h"
+#include "app/published.h"
 #include "core/codepage.h"
 #include "core/numtext.h"
 #include "core/text.h"
+#include "eta/arrival.h"
 #include "eta/frm_edit_eta.h"
+#include "geodesy/geodesy.h"
+#include "placefile/format.h"
 #include "places/local_places.h"
-#include "tracking/mod_math.h"
 
 namespace tessaly {
 
 namespace {
 
-constexpr const char* kDefaultServer = "https://secure.geonames.org/";
 constexpr int kMaxPlaces = 20;  // places read from one reply; also asked of the service
 
 // Length of a valid UTF-8 sequence at s[i], or 0.
@@ -134,7 +136,7 @@ std::string FrmNewETA::url_encode(const std::string& s) {
 
 std::string FrmNewETA::request_url() {
     std::string base = app.get_setting("eta_server");
-    if (base.empty()) base = kDefaultServer;
+    if (base.empty()) base = keys::eta_server.fallback;
     if (base.back() != '/') base += '/';
     std::string url = base + "findNearbyPlaceName?lat=" + lat.text + "&lng=" + lon.text +
                       "&radius=" + radius.text + "&maxRows=" + std::to_string(kMaxPlaces);
@@ -332,7 +334,8 @@ void FrmNewETA::read_records(const std::vector<PlaceRecord>& records) {
     FrmMain& main = app.frmMain();
     FrmEditETA& ed = app.frmEditETA();
     bool read_any = false;
-    try {
+    // A bad record ends the reading; the places before it stay.
+    skip_on_failure([&] {
         for (const PlaceRecord& rec : records) {
             std::string name = placefile_text(xml_text(rec.name));
             std::string plat = placefile_text(trim(xml_text(rec.lat)));
@@ -341,33 +344,20 @@ void FrmNewETA::read_records(const std::vector<PlaceRecord>& records) {
             nm_distance.text.clear();
             double slat = to_number(main.start_lat.text), slon = to_number(main.start_lon.text);
             double tlat = to_number(plat), tlon = to_number(plon);
-            nm_distance.text = num_text(modmath::get_distance(app, slat, slon, tlat, tlon));
+            const double exact_nm = geodesy::distance_nm(slat, slon, tlat, tlon);
+            publish_distance(app, exact_nm);
+            nm_distance.text = num_text(exact_nm);
 
-            double speed = to_number(mph.text);
-            if (speed == 0) fail_division_by_zero();
-            double travel = round_half_even(to_number(nm_distance.text) / speed * 60);
-            if (!std::isfinite(travel) || std::fabs(travel) > 1e7) fail_overflow();
+            double travel = travel_minutes(to_number(nm_distance.text), to_number(mph.text));
 
             ClockTime now = app.platform.local_time();
-            long hours = now.hour24;
-            if (now.twelve_hour) {
-                hours %= 12;
-                if (hours == 0) hours = 12;
-            }
-            long total = now.minute + static_cast<long>(travel);
-            while (total >= 60) {
-                ++hours;
-                total -= 60;
-            }
-            while (hours > 12) hours -= 12;
-            std::string minutes = two_digits(total);
+            const DialTime arrival = arrival_on_dial(now, static_cast<long>(travel));
+            const long hours = arrival.hours;
+            std::string minutes = two_digits(arrival.minutes);
 
-            modmath::get_azimuth(app, slat, slon, tlat, tlon);
-            double azimuth = static_cast<double>(to_long(main.return_azimuth.text));
-            double motion = to_number(main.disazimuth.text);
-            double off = std::fmod(std::fabs(azimuth - motion), 360.0);
-            if (off > 180) off = 360 - off;
-            bool in_path = off < 45;
+            double azimuth = static_cast<double>(
+                to_long(publish_azimuth(app, geodesy::azimuth_deg(slat, slon, tlat, tlon))));
+            bool in_path = tessaly::in_path(azimuth, to_number(main.disazimuth.text));
 
             if (ed.etaqc_historic.checked) {
                 size_t at = find_icase(name, "(historical)");
@@ -383,22 +373,23 @@ void FrmNewETA::read_records(const std::vector<PlaceRecord>& records) {
                 in_path = false;
 
             if (in_path) {
-                const std::string T = " ;eta#" + main.tracker.text;
+                const std::string T = pf::eta_tag(main.tracker.text);
                 const std::string shown = std::to_string(hours) + ":" + minutes;
-                auto& pf = main.placefile.items;
-                pf.push_back("Object:  " + plat + ", " + plon + T);
-                pf.push_back("Color: " + replace_all_icase(placefile_text(ed.eta_rgb.text), ",", " ") + ", " +
-                             "100" + T);
-                pf.push_back("Font: 1, " + placefile_text(ed.eta_fontsize.text) + ", 1, Segoe UI" + T);
-                if (ed.showcity.checked)
-                    pf.push_back("Text:  0, 0, 1, " + name + ", " + shown + T);
-                if (ed.showtime.checked)
-                    pf.push_back("Text:  0, 0, 1, " + shown + ", " + name + T);
+                auto& lines = main.placefile.items;
+                lines.push_back(pf::place_object({plat, plon}) + T);
+                lines.push_back(
+                    pf::text_color(replace_all_icase(placefile_text(ed.eta_rgb.text), ",", " "),
+                                   "100") +
+                    T);
+                lines.push_back(pf::font(placefile_text(ed.eta_fontsize.text)) + T);
+                if (ed.showcity.checked) lines.push_back(pf::object_text(name + ", " + shown) + T);
+                if (ed.showtime.checked) lines.push_back(pf::object_text(shown + ", " + name) + T);
                 if (!ed.showcity.checked && !ed.showtime.checked)
-                    pf.push_back("Text:  0, 0, 1, " + placefile_text(ed.eta_rep.text) + " ," + name + " " +
-                                 shown + T);
-                pf.push_back("End:" + T);
-                pf.push_back(T);
+                    lines.push_back(pf::object_text(placefile_text(ed.eta_rep.text) + " ," + name +
+                                                    " " + shown) +
+                                    T);
+                lines.push_back(pf::kEnd + T);
+                lines.push_back(T);
 
                 if (one.items.empty()) {
                     list_origin_ = (now.hour24 % 12) * 60 + now.minute;
@@ -409,9 +400,7 @@ void FrmNewETA::read_records(const std::vector<PlaceRecord>& records) {
             }
             read_any = true;
         }
-    } catch (const Failure&) {
-        // A bad record ends the reading; the places before it stay.
-    }
+    });
     if (read_any && !view_places)
         app.write_list_to_file(main.placefile_path(), main.placefile.items);
 }

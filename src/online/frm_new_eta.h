@@ -18,7 +18,8 @@ class FrmNewETA : public Window {
 public:
     explicit FrmNewETA(App& app);
 
-    Control lat, lon, radius, mph, buffer, nm_distance;
+    Control lat, lon, radius, buffer, nm_distance;
+    Control mph;  // the storm's speed in knots, despite the name
     Control one, two, List1, hover, bufferr, Command1;
 
     // The web request ("socket"): is one executing, cancel it.

@@ -4,27 +4,17 @@
 #include <vector>
 
 #include "app/app.h"
+#include "app/published.h"
 #include "core/failure.h"
 #include "core/numtext.h"
-#include "core/text.h"
 #include "eta/frm_edit_eta.h"
-#include "tracking/mod_math.h"
-#include "tracking/motion.h"
+#include "geodesy/geodesy.h"
+#include "placefile/format.h"
+#include "placefile/projection.h"
 
 namespace tessaly {
 
 namespace {
-
-// A computed or marked position as the text it is written with.
-struct Pt {
-    std::string lat, lon;
-    std::string line() const { return lat + ", " + lon; }
-};
-
-// The colours and widths of one shape, read afresh for every shape.
-struct Look {
-    std::string border_width, polygon_trans, polygon_rgb, border_rgb, track_rgb, track_width;
-};
 
 class Compiler {
 public:
@@ -38,27 +28,29 @@ public:
         if (const LineGroups::Group* g = main.placefile_groups.newest(LinePurpose::half_mark))
             main.placefile_groups.remove(g->id, main.placefile.items);
         first_line = main.placefile.items.size();
-        start = {main.start_lat.text, main.start_lon.text};
-        stop = {main.stop_lat.text, main.stop_lon.text};
-        modmath::get_azimuth(app, to_number(start.lat), to_number(start.lon), to_number(stop.lat),
-                             to_number(stop.lon));
-        az_text = main.return_azimuth.text;
-        az = to_number(az_text);
+        ProjectionInput in;
+        in.start = {main.start_lat.text, main.start_lon.text};
+        in.stop = {main.stop_lat.text, main.stop_lon.text};
+        in.azimuth_text = publish_azimuth(
+            app, geodesy::azimuth_deg(to_number(in.start.lat), to_number(in.start.lon),
+                                      to_number(in.stop.lat), to_number(in.stop.lon)));
+        in.speed_kt = to_number(main.cell_speed.text);
+        in.minutes_text = main.projection_minutes.text;
+        in.polygons = app.get_setting(keys::polygon.key) != "no";
+        in.borders = app.get_setting(keys::border.key) == "yes";
+        in.track = app.get_setting(keys::track.key) != "no";
+        const bool cone = main.mnu_projection_cone.checked, fan = main.mnu_projection_fan.checked,
+                   wedge = main.mnu_projection_wedge.checked;
+        if (in.track && (cone || fan || wedge) && app.get_setting(keys::time_marks.key) == "yes")
+            in.time_marks = ProjectionInput::TimeMarks{app.platform.local_time(),
+                                                       app.frmEditETA().eta_fontsize.text};
 
-        speed = to_number(main.cell_speed.text);
-        // The shapes reach as far as the storm travels in the projection's
-        // length (one hour unless the track was marked with another).
-        double s = projection_distance_nm(speed, main.projection_minutes.text);
-        back = s + (s / 100 + 0.09);
-        inner = round_half_even(s / 1.3);
-        middle = s / 2;
-        outer = s + s / 10 / 1.75;
-        half = s / 2;
-        quarter = s / 4;
-
-        if (main.mnu_projection_cone.checked) cone();
-        if (main.mnu_projection_fan.checked) fan();
-        if (main.mnu_projection_wedge.checked) wedge();
+        const char* red = keys::polygon_rgb.fallback;
+        const char* grey = keys::border_rgb.fallback;
+        if (cone) shape(cone_lines, in, read_look(red, grey));
+        if (fan) shape(fan_lines, in, read_look(red, grey));
+        // Grey with light borders, so that a wedge never looks like a cone or fan.
+        if (wedge) shape(wedge_lines, in, read_look("128, 128, 128,", "248 248 248"));
 
         app.write_list_to_file(main.placefile_path(), main.placefile.items);
         main.tracker.text = num_text(to_number(main.tracker.text) + 1);
@@ -67,174 +59,36 @@ public:
 private:
     App& app;
     FrmMain& main;
-    Pt start, stop;
-    std::string az_text;
-    double speed = 0, az = 0, back = 0, inner = 0, middle = 0, outer = 0, half = 0, quarter = 0;
-
-    void emit(const std::string& line) { main.placefile.items.push_back(line); }
-
-    std::string setting_or(const std::string& key, const std::string& fallback) {
-        std::string v = app.get_setting(key);
-        return v.empty() ? fallback : placefile_text(v);
-    }
-    // Colour for a "Color:" line: the stored R, G, B, form loses its ", ".
-    std::string colour_setting(const std::string& key, const std::string& fallback) {
-        std::string v = app.get_setting(key);
-        return v.empty() ? fallback : replace_all(placefile_text(v), ", ", " ");
-    }
 
     // polygon_fallback is already in the vertex form "R, G, B," so that the
     // viewer still reads a fill colour when nothing is stored.
-    Look read_look(const std::string& polygon_fallback, const std::string& border_fallback) {
-        Look k;
-        k.border_width = setting_or("border_width", "1");
-        k.polygon_trans = setting_or("polygon_trans", "25");
-        k.polygon_rgb = setting_or("polygon_rgb", polygon_fallback);
-        k.border_rgb = colour_setting("border_rgb", border_fallback);
-        k.track_rgb = colour_setting("track_rgb", "248 000 000");
-        k.track_width = setting_or("track_width", "2");
+    ShapeLook read_look(const std::string& polygon_fallback, const std::string& border_fallback) {
+        ShapeLook k;
+        k.border_width = setting_or(app, keys::border_width);
+        k.polygon_trans = setting_or(app, keys::polygon_trans);
+        k.polygon_rgb = setting_or(app, keys::polygon_rgb.key, polygon_fallback);
+        k.border_rgb = colour_setting(app, keys::border_rgb.key, border_fallback);
+        k.track_rgb = colour_setting(app, keys::track_rgb);
+        k.track_width = setting_or(app, keys::track_width);
         return k;
     }
 
-    bool polygons_on() { return app.get_setting("polygon") != "no"; }
-    bool borders_on() { return app.get_setting("border") == "yes"; }
-    bool track_on() { return app.get_setting("track") != "no"; }
-
-    // The published destination text, unchanged (wedge corners).
-    Pt dest_text(const Pt& from, double bearing, double dist) {
-        modmath::get_destination(app, to_number(from.lat), to_number(from.lon), bearing, dist);
-        return {main.rlat.text, main.rlon.text};
-    }
-    // The published destination text rounded to 10 decimals (cone, fan, icons).
-    Pt dest10(const Pt& from, double bearing, double dist) {
-        Pt p = dest_text(from, bearing, dist);
-        return {num_text(round10(p.lat)), num_text(round10(p.lon))};
-    }
-
-    std::vector<Pt> arc(double radius, const std::vector<double>& offsets, int side) {
-        std::vector<Pt> out;
-        for (double o : offsets) out.push_back(dest10(start, az + side * o, radius));
-        return out;
-    }
-
-    void polygon(const Look& k, const std::vector<Pt>& vertices) {
-        if (!polygons_on()) return;
-        emit("Polygon: ");
-        emit(start.line() + ", " + k.polygon_rgb + " " + k.polygon_trans);
-        for (const Pt& p : vertices) emit(p.line());
-        emit(start.line());
-        emit("End:");
-        emit("");
-    }
-
-    void border(const Look& k, const std::string& alpha, const std::vector<Pt>& points) {
-        emit("Color: " + k.border_rgb + " " + alpha);
-        emit("Line: " + k.border_width + ", 0, \"");
-        for (const Pt& p : points) emit(p.line());
-        emit("End: ");
-        emit("");
-    }
-
-    void track(const Look& k, const std::string& alpha, const std::string& start_suffix) {
-        if (!track_on()) return;
-        emit("Color: " + k.track_rgb + " " + alpha);
-        emit("Line: " + k.track_width + ", 0, \"");
-        emit(start.line());
-        emit(stop.line());
-        emit("End: ");
-        emit("");
-        Pt a = dest10(start, az, half);
-        Pt b = dest10(start, az, quarter);
-        Pt c{num_text((to_number(stop.lat) + to_number(a.lat)) / 2),
-             num_text((to_number(stop.lon) + to_number(a.lon)) / 2)};
-        emit("Icon: " + start.line() + ", " + az_text + start_suffix);
-        emit("Icon: " + b.line() + ", " + az_text + ", 1, 2, ");
-        emit("Icon: " + a.line() + ", " + az_text + ", 1, 2, ");
-        emit("Icon: " + c.line() + ", " + az_text + ", 1, 2, ");
-        emit("Icon: " + stop.line() + ", " + az_text + ", 1, 3, ");
-        emit("");
-        if (app.get_setting("time_marks") == "yes") time_marks();
-    }
-
-    // The clock time of arrival every 15 minutes along the track, in the ETA
-    // marker's colour and font.
-    void time_marks() {
-        const ClockTime now = app.platform.local_time();
-        const int minutes = projection_minutes_of(main.projection_minutes.text);
-        emit("Color: 200 200 200, 100");
-        emit("Font: 1, " + app.frmEditETA().eta_fontsize.text + ", 1, Segoe UI");
-        for (int t = kTimeMarkStepMinutes; t <= minutes; t += kTimeMarkStepMinutes) {
-            Pt p = dest10(start, az, speed * t / 60);
-            emit("Text: " + p.line() + ", 1, " + eta_clock_text(now, t));
-        }
-        emit("");
-    }
-
-    static std::vector<Pt> join(std::vector<Pt> a, const std::vector<Pt>& b) {
-        a.insert(a.end(), b.begin(), b.end());
-        return a;
-    }
-
-    void cone() {
-        Look k = read_look("248, 000, 000,", "128 128 128");
-        struct Ring {
-            double radius;
-            std::vector<double> right, left;
+    // The shape's lines go into the buffer and its last destination into the
+    // result fields, also when it fails part way.
+    template <class Lines>
+    void shape(Lines lines, const ProjectionInput& in, const ShapeLook& look) {
+        ProjectionOutput out;
+        auto keep = [&] {
+            for (std::string& l : out.lines) main.placefile.items.push_back(std::move(l));
+            if (out.last_destination) publish_destination(app, *out.last_destination);
         };
-        const Ring rings[] = {
-            {inner,
-             {25.5, 20, 18, 15, 13, 11, 8, 6, 4, 2, 0},
-             {0, 2, 4, 6, 8, 11, 13, 15, 18, 20, 23}},
-            {middle,
-             {31, 25, 18, 15, 13, 11, 8, 6, 4, 2, 0},
-             {0, 2, 4, 6, 8, 11, 13, 15, 18, 25, 28}},
-            {outer, {22.5, 20, 18, 15, 13, 11, 8, 6, 4, 2, 0}, {0, 2, 4, 6, 8, 11, 13, 15, 18, 20}},
-        };
-        for (int r = 0; r < 3; ++r) {
-            Pt bl = dest10(stop, az + 180 + 8, back);
-            Pt br = dest10(stop, az + 180 - 8, back);
-            std::vector<Pt> right = arc(rings[r].radius, rings[r].right, +1);
-            polygon(k, join({br}, right));
-            std::vector<Pt> left = join(arc(rings[r].radius, rings[r].left, -1), {bl});
-            polygon(k, left);
-            // The left half of the inner ring is drawn twice for a darker core.
-            if (r == 0) polygon(k, left);
+        try {
+            lines(in, look, out);
+        } catch (...) {
+            keep();
+            throw;
         }
-        track(k, "100", ", 1, 1, ");
-    }
-
-    void fan() {
-        Look k = read_look("248, 000, 000,", "128 128 128");
-        Pt bl = dest10(stop, az + 188, back);
-        Pt br = dest10(stop, az + 172, back);
-        std::vector<Pt> right = arc(outer, {22, 20, 18, 15, 13, 11, 8, 6, 4, 2, 0}, +1);
-        polygon(k, join({br}, right));
-        if (borders_on()) {
-            border(k, "100", right);
-            border(k, "100", {start, br, right.front()});
-        }
-        bl = dest10(stop, az + 188, back);
-        br = dest10(stop, az + 172, back);
-        std::vector<Pt> left = arc(outer, {0, 2, 4, 6, 8, 11, 13, 15, 18, 20}, -1);
-        polygon(k, join(left, {bl}));
-        if (borders_on()) {
-            border(k, "100", left);
-            border(k, "100", {start, bl});
-            border(k, "100", {bl, left.back()});
-            border(k, "100", {right[9], left.front()});  // R2 to L0 across the front
-        }
-        track(k, "100", ", 1, 1, ");
-    }
-
-    void wedge() {
-        Look k = read_look("128, 128, 128,", "248 248 248");
-        Pt fr = dest_text(start, az + 19, outer);
-        Pt fl = dest_text(start, az - 19, outer);
-        Pt bl7 = dest_text(stop, az + 180 + 7, back);
-        Pt br7 = dest_text(stop, az + 180 - 7, back);
-        polygon(k, {br7, fr, fl, bl7});
-        if (borders_on()) border(k, "", {start, br7, fr, fl, bl7, start});
-        track(k, "", ", 1, 1");
+        keep();
     }
 };
 

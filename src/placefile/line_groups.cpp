@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "core/failure.h"
+
 namespace tessaly {
 
 namespace {
@@ -49,6 +51,7 @@ bool LineGroups::remove(Id id, std::vector<std::string>& buffer) {
     if (it == groups_.end()) return false;
     Group g = std::move(*it);
     groups_.erase(it);
+    TESSALY_CHECK(g.at.size() == g.lines.size());
     for (size_t k = 0; k < g.at.size(); ++k)
         if (g.at[k] >= buffer.size() || buffer[g.at[k]] != g.lines[k]) return false;
     if (g.at.empty()) return false;

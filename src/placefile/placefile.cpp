@@ -2,6 +2,7 @@
 #include "app/app.h"
 #include "core/failure.h"
 #include "core/text.h"
+#include "placefile/format.h"
 
 namespace tessaly {
 
@@ -25,12 +26,11 @@ void FrmMain::write_placefile() {
 void FrmMain::remove_eta() {
     // The tag is matched at the end of the line, so that the lines of track 1
     // are not mistaken for those of tracks 10 to 19.
-    try {
-        const std::string tag = " ;eta#" + tracker.text;
+    skip_on_failure([&] {
+        const std::string tag = pf::eta_tag(tracker.text);
         placefile_groups.remove_if(placefile.items,
                                    [&](const std::string& l) { return ends_with(l, tag); });
-    } catch (const Failure&) {
-    }
+    });
 }
 
 void FrmMain::copy_placefile_path() { app.platform.set_clipboard_text(placefile_path()); }

@@ -6,10 +6,11 @@
 #include <cstdio>
 
 #include "app/app.h"
+#include "app/published.h"
 #include "core/failure.h"
 #include "core/numtext.h"
 #include "dialogs/frm_dialogs.h"
-#include "tracking/mod_math.h"
+#include "geodesy/geodesy.h"
 
 namespace tessaly {
 
@@ -88,11 +89,7 @@ void FrmMain::load_mark_settings() {
 }
 
 void FrmMain::mnu_mark_frames_Click() {
-    FrmInput& in = app.frmInput();
-    in.INP.set_text(std::to_string(frame_minutes));
-    in.caption = kFrameMinutesTitle;
-    in.show();
-    in.changed();
+    app.frmInput().ask(keys::mark_minutes.key, kFrameMinutesTitle, std::to_string(frame_minutes));
 }
 
 void FrmMain::place_forecast() {
@@ -108,17 +105,19 @@ void FrmMain::place_forecast() {
         start_lat.text = stop_lat.text;
         start_lon.text = stop_lon.text;
     } else {
-        modmath::get_azimuth(app, to_number(start_lat.text), to_number(start_lon.text),
-                             to_number(stop_lat.text), to_number(stop_lon.text));
+        publish_azimuth(app,
+                        geodesy::azimuth_deg(to_number(start_lat.text), to_number(start_lon.text),
+                                             to_number(stop_lat.text), to_number(stop_lon.text)));
     }
     // Along the whole-degree direction shown, so the compiler finds the same
     // bearing from start to stop again.
     double bearing = to_number(return_azimuth.text);
     double distance = projection_distance_nm(to_number(cell_speed.text), projection_minutes.text);
-    modmath::get_destination(app, to_number(start_lat.text), to_number(start_lon.text), bearing,
-                             distance);
-    stop_lat.text = num_text(round10(rlat.text));
-    stop_lon.text = num_text(round10(rlon.text));
+    const PublishedPoint stop = publish_destination(
+        app, geodesy::destination(to_number(start_lat.text), to_number(start_lon.text), bearing,
+                                  distance));
+    stop_lat.text = num_text(round10(stop.lat));
+    stop_lon.text = num_text(round10(stop.lon));
     changed();
 }
 

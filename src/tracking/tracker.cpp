@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "app/app.h"
+#include "app/published.h"
 #include "bowecho/frm_bow_echo.h"
 #include "core/failure.h"
 #include "core/numtext.h"
@@ -12,13 +13,16 @@
 #include "editor/frm_edit.h"
 #include "eta/frm_custom_eta.h"
 #include "online/frm_new_eta.h"
-#include "tracking/mod_math.h"
+#include "geodesy/geodesy.h"
+#include "placefile/format.h"
 
 namespace tessaly {
 
 namespace {
-constexpr const char* kWhite = "Color: 255 255 255, 100";
-}
+const std::string kWhite = pf::text_color("255 255 255", "100");
+// The start and stop markers end in the currency sign (one byte, 164, on disk).
+constexpr const char* kMarkSign = "\xC2\xA4";
+}  // namespace
 
 bool FrmMain::hotkey_meant() {
     if (app.frmEdit().hotkeys_everywhere.checked) return true;
@@ -58,7 +62,7 @@ void FrmMain::find_keys_Timer() {
             };
 
             if (is(&FrmEdit::hketa)) {
-                if (stop_lon.text == "00.00") return;
+                if (!track_finished()) return;
                 FrmNewETA& lookup = app.frmNewETA();
                 if (lookup.request_executing()) {
                     app.beep();
@@ -73,7 +77,7 @@ void FrmMain::find_keys_Timer() {
                 app.frmCustomETA().hide();
                 app.frmCustomETA1().hide();
                 write_placefile();
-                start_lat.text = start_lon.text = stop_lat.text = stop_lon.text = "00.00";
+                start_lat.text = start_lon.text = stop_lat.text = stop_lon.text = kUnmarked;
                 cell_speed.text = cell_speedkts.text = "00";
                 disazimuth.text = cor_azimuth.text = "000";
                 tag = "0";
@@ -105,8 +109,8 @@ void FrmMain::find_keys_Timer() {
                     bow.points.text = num_text(to_number(bow.points.text) + 1);
                     const size_t first = placefile.items.size();
                     placefile.items.push_back(kWhite);
-                    placefile.items.push_back("Text: " + cursor_lat.text + ", " + cursor_lon.text +
-                                              ", 1, " + bow.points.text);
+                    placefile.items.push_back(pf::text({cursor_lat.text, cursor_lon.text},
+                                                       bow.points.text));
                     placefile_groups.record(LinePurpose::bow_point, placefile.items, first);
                     app.write_list_to_file(placefile_path(), placefile.items);
                     if (bow.points.text == "8") {
@@ -125,9 +129,8 @@ void FrmMain::find_keys_Timer() {
                     start_lon.text = cursor_lon.text;
                     const size_t first = placefile.items.size();
                     placefile.items.push_back(kWhite);
-                    // The start marker ends in the currency sign (one byte, 164, on disk).
-                    placefile.items.push_back("Text: " + cursor_lat.text + ", " + cursor_lon.text +
-                                              ", 1, \xC2\xA4");
+                    placefile.items.push_back(
+                        pf::text({cursor_lat.text, cursor_lon.text}, kMarkSign));
                     placefile_groups.record(LinePurpose::half_mark, placefile.items, first);
                     app.write_list_to_file(placefile_path(), placefile.items);
                     tag = "1";
@@ -136,8 +139,8 @@ void FrmMain::find_keys_Timer() {
                     stop_lat.text = cursor_lat.text;
                     stop_lon.text = cursor_lon.text;
                     const size_t first = placefile.items.size();
-                    placefile.items.push_back("Text: " + cursor_lat.text + ", " + cursor_lon.text +
-                                              ", 1, \xC2\xA4");
+                    placefile.items.push_back(
+                        pf::text({cursor_lat.text, cursor_lon.text}, kMarkSign));
                     if (const LineGroups::Group* g = placefile_groups.newest(LinePurpose::half_mark))
                         placefile_groups.extend(g->id, placefile.items, first);
                     app.write_list_to_file(placefile_path(), placefile.items);
@@ -155,10 +158,7 @@ void FrmMain::find_keys_Timer() {
 }
 
 void FrmMain::find_distance_Timer() {
-    try {
-        Read_StatusBar();
-    } catch (const Failure&) {
-    }
+    skip_on_failure([&] { Read_StatusBar(); });
     show_motion();
 }
 
@@ -166,11 +166,11 @@ void FrmMain::show_motion() {
     // Every step on its own: a failing one leaves its fields as they were.
     const bool frames = mnu_mark_frames.checked;
     double exact_nm = std::numeric_limits<double>::quiet_NaN();
-    try {
-        exact_nm = modmath::get_distance(app, to_number(start_lat.text), to_number(start_lon.text),
-                                         to_number(cursor_lat.text), to_number(cursor_lon.text));
-    } catch (const Failure&) {
-    }
+    skip_on_failure([&] {
+        exact_nm = geodesy::distance_nm(to_number(start_lat.text), to_number(start_lon.text),
+                                        to_number(cursor_lat.text), to_number(cursor_lon.text));
+        publish_distance(app, exact_nm);
+    });
     // Knots: the published whole distance between one-hour marks; between two
     // frames the exact distance scaled from their minutes to one hour.
     auto knots = [&] {
@@ -178,32 +178,20 @@ void FrmMain::show_motion() {
         if (std::isnan(exact_nm)) fail_invalid_argument();
         return exact_nm * 60 / frame_minutes;
     };
-    try {
-        cell_speedkts.text = num_text(round_half_even(knots() * 1.15077945));
-    } catch (const Failure&) {
-    }
-    try {
-        cell_speed.text = num_text(round_half_even(knots()));
-    } catch (const Failure&) {
-    }
-    try {
-        modmath::get_azimuth(app, to_number(start_lat.text), to_number(start_lon.text),
-                             to_number(cursor_lat.text), to_number(cursor_lon.text));
-    } catch (const Failure&) {
-    }
-    try {
-        disazimuth.text = return_azimuth.text;
-    } catch (const Failure&) {
-    }
-    try {
-        cor_azimuth.text = num_text(to_number(return_azimuth.text) + 180);
-    } catch (const Failure&) {
-    }
-    try {
+    skip_on_failure([&] { cell_speedkts.text = num_text(round_half_even(knots() * 1.15077945)); });
+    skip_on_failure([&] { cell_speed.text = num_text(round_half_even(knots())); });
+    skip_on_failure([&] {
+        publish_azimuth(app, geodesy::azimuth_deg(to_number(start_lat.text),
+                                                  to_number(start_lon.text),
+                                                  to_number(cursor_lat.text),
+                                                  to_number(cursor_lon.text)));
+    });
+    skip_on_failure([&] { disazimuth.text = return_azimuth.text; });
+    skip_on_failure([&] { cor_azimuth.text = num_text(to_number(return_azimuth.text) + 180); });
+    skip_on_failure([&] {
         double v = to_number(cor_azimuth.text);
         if (v > 360) cor_azimuth.text = num_text(v - 360);
-    } catch (const Failure&) {
-    }
+    });
     changed();
 }
 

@@ -9,6 +9,7 @@
 #include "core/text.h"
 #include "eta/frm_custom_eta.h"
 #include "online/frm_new_eta.h"
+#include "placefile/format.h"
 
 namespace tessaly {
 
@@ -56,7 +57,7 @@ void FrmMain::undo_last_mark() {
         auto reset_track = [this] {
             if (app.is_loaded("frmNewETA") && app.frmNewETA().request_executing())
                 app.frmNewETA().cancel_request();
-            start_lat.text = start_lon.text = stop_lat.text = stop_lon.text = "00.00";
+            start_lat.text = start_lon.text = stop_lat.text = stop_lon.text = kUnmarked;
             cell_speed.text = cell_speedkts.text = "00";
             disazimuth.text = cor_azimuth.text = "000";
             tag = "0";
@@ -79,7 +80,7 @@ void FrmMain::undo_last_mark() {
             reset_track();
             if (last.track > 0) {
                 const std::string number = std::to_string(last.track);
-                const std::string tag_text = " ;eta#" + number;
+                const std::string tag_text = pf::eta_tag(number);
                 placefile_groups.remove_if(placefile.items, [&](const std::string& line) {
                     return ends_with(line, tag_text);
                 });

@@ -53,10 +53,7 @@ void FrmMain::find_gr_Timer() {
     process.text.clear();
     scaption.text.clear();
     for (const std::string& title : app.platform.top_level_titles()) {
-        try {
-            wndenum_proc(title);
-        } catch (const Failure&) {
-        }
+        skip_on_failure([&] { wndenum_proc(title); });
     }
     if (scaption.text.empty()) {
         optgr3.enabled = optgr2.enabled = optgrae.enabled = false;
@@ -67,7 +64,7 @@ void FrmMain::find_gr_Timer() {
         status_off.visible = true;
         auto reset = [this] {
             find_keys.enabled = false;
-            start_lat.text = start_lon.text = stop_lat.text = stop_lon.text = "00.00";
+            start_lat.text = start_lon.text = stop_lat.text = stop_lon.text = kUnmarked;
             // With the start reset, a half-marked track would measure motion from
             // "00.00": end it too.
             tag = "0";

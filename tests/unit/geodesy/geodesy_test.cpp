@@ -6,13 +6,14 @@
 #include <sstream>
 
 #include "app/app.h"
+#include "app/published.h"
 #include "core/failure.h"
 #include "eta/frm_custom_eta.h"
+#include "geodesy/geodesy.h"
 #include "platform/sim/simulator.h"
-#include "tracking/mod_math.h"
 
 using namespace tessaly;
-using namespace tessaly::modmath;
+using namespace tessaly::geodesy;
 
 TEST(Geodesy, TrigonometryEdgeValues) {
     EXPECT_EQ(arc_tan2(0, 0), 0);
@@ -65,6 +66,43 @@ TEST(Geodesy, Destination) {
     EXPECT_GT(destination(0, 179.9, 90, 60).second, 180);
 }
 
+// Figures from tests/unit/geodesy/geodesy_reference.py (textbook formulas through
+// Python's math library, the program's constants). The tolerances allow for
+// the program's own degree factor in bearings (0.01745329252) and for its
+// arcsine and arccosine built from arctangents.
+TEST(Geodesy, AgreesWithTheReferenceFormulas) {
+    struct Track {
+        double lat1, lon1, lat2, lon2, nm, bearing;
+    };
+    const Track tracks[] = {
+        {35.2, -97.4, 35.9, -96.8, 51.2022724626, 34.7170812256},
+        {35.2, -97.4, 34.6, -96.1, 73.4019387652, 118.9954539103},
+        {41.5, -90.5, 40.8, -91.7, 68.5767712610, 232.6314382669},
+        {30.0, -85.0, 31.3, -86.4, 106.3242928971, 317.5405460516},
+        {0.5, -60.0, -0.5, -59.0, 84.8491017675, 134.9989091554},
+        {47.0, -100.0, 46.99, -99.0, 40.9263203091, 90.4743045654},
+    };
+    for (const Track& t : tracks) {
+        SCOPED_TRACE(testing::Message() << t.lat1 << "," << t.lon1 << " to " << t.lat2 << ","
+                                        << t.lon2);
+        EXPECT_NEAR(distance_nm(t.lat1, t.lon1, t.lat2, t.lon2), t.nm, 1e-6);
+        EXPECT_NEAR(azimuth_deg(t.lat1, t.lon1, t.lat2, t.lon2), t.bearing, 1e-6);
+    }
+    struct Move {
+        double lat, lon, bearing, nm, lat2, lon2;
+    };
+    const Move moves[] = {
+        {35.2, -97.4, 45, 30, 35.5524418957, -96.9658535857},
+        {35.2, -97.4, 200, 75.5, 34.0175724754, -97.9187031809},
+        {-33.9, 151.2, 300, 120, -32.8837517654, 149.1394239647},
+    };
+    for (const Move& m : moves) {
+        auto [lat, lon] = destination(m.lat, m.lon, m.bearing, m.nm);
+        EXPECT_NEAR(lat, m.lat2, 1e-9) << m.bearing << " " << m.nm;
+        EXPECT_NEAR(lon, m.lon2, 1e-9) << m.bearing << " " << m.nm;
+    }
+}
+
 namespace {
 struct AppFixture : ::testing::Test {
     std::ostringstream out;
@@ -75,15 +113,16 @@ struct AppFixture : ::testing::Test {
 }  // namespace
 
 TEST_F(AppFixture, PublishedFieldsAreRoundedHalfEvenText) {
-    double d = get_distance(app(), 35, -97, 36, -97);
+    double d = distance_nm(35, -97, 36, -97);
+    publish_distance(app(), d);
     EXPECT_NEAR(d, 59.997756, 1e-9);
     EXPECT_EQ(app().frmMain().return_dis.text, "60");
     EXPECT_EQ(app().frmCustomETA().distance.text, "60");
-    get_azimuth(app(), 35, -97, 36, -96);
+    publish_azimuth(app(), azimuth_deg(35, -97, 36, -96));
     EXPECT_EQ(app().frmMain().return_azimuth.text, "39");
-    get_distance(app(), 35, -97, 35, -97);
+    publish_distance(app(), distance_nm(35, -97, 35, -97));
     EXPECT_EQ(app().frmMain().return_dis.text, "0");  // written even when 0
-    get_destination(app(), 35, -97, 90, 60);
+    publish_destination(app(), destination(35, -97, 90, 60));
     EXPECT_EQ(app().frmMain().rlat.text, "34.9939015912628");
     EXPECT_EQ(app().frmMain().rlon.text, "-95.7804526009174");
 }

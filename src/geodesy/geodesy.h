@@ -2,17 +2,13 @@
 // Spherical-earth arithmetic with the program's own constants. Distances in
 // nautical miles, bearings in degrees clockwise from north, positions in
 // decimal degrees (north and east positive).
-//
-// The pure functions return the value; the App overloads also publish the
-// rounded result in the main window's fields (return_dis, return_azimuth,
-// rlat, rlon, and frmCustomETA.distance), which many callers read back.
+// Values in, values out: nothing here knows a window (app/published.h shows
+// the results in the windows' result fields).
 #include <utility>
 
 namespace tessaly {
 
-class App;
-
-namespace modmath {
+namespace geodesy {
 
 inline constexpr double kPi = 3.14159265358979;  // the program's pi, not M_PI
 
@@ -31,11 +27,5 @@ double azimuth_deg(double lat1, double lon1, double lat2, double lon2);
 std::pair<double, double> destination(double lat1, double lon1, double bearing_deg,
                                       double distance_nm);
 
-// The same, publishing their results.
-double get_distance(App& app, double lat1, double lon1, double lat2, double lon2);
-double get_azimuth(App& app, double lat1, double lon1, double lat2, double lon2);
-std::pair<double, double> get_destination(App& app, double lat1, double lon1,
-                                          double bearing_deg, double distance_nm);
-
-}  // namespace modmath
+}  // namespace geodesy
 }  // namespace tessaly

@@ -1,13 +1,10 @@
-#include "tracking/mod_math.h"
+#include "geodesy/geodesy.h"
 
 #include <cmath>
 
-#include "app/app.h"
 #include "core/failure.h"
-#include "core/numtext.h"
-#include "eta/frm_custom_eta.h"
 
-namespace tessaly::modmath {
+namespace tessaly::geodesy {
 
 double deg_to_rad(double x) { return x * kPi / 180; }
 double rad_to_deg(double x) { return x * 180 / kPi; }
@@ -43,11 +40,8 @@ double distance_nm(double lat1, double lon1, double lat2, double lon2) {
     double p1 = deg_to_rad(lat1), p2 = deg_to_rad(lat2), dl = deg_to_rad(delta);
     double a = std::sin(p2) * std::sin(p1) + std::cos(p1) * std::cos(p2) * std::cos(dl);
     double c = 0;
-    try {
-        c = rad_to_deg(arc_cos(a));
-    } catch (const Failure&) {
-        // skipped: c keeps its previous value
-    }
+    // A failing arccosine leaves the distance 0.
+    skip_on_failure([&] { c = rad_to_deg(arc_cos(a)); });
     return ((c * 60) * 1.1515) * 0.8684;
 }
 
@@ -65,10 +59,7 @@ double azimuth_deg(double lat1, double lon1, double lat2, double lon2) {
 
     double a = std::sin(p2) * std::sin(p1) + std::cos(p2) * std::cos(p1) * std::cos(l2 - l1);
     double c = 0;
-    try {
-        c = arc_cos(a);
-    } catch (const Failure&) {
-    }
+    skip_on_failure([&] { c = arc_cos(a); });
     double A = 0;
     double sc = std::sin(c);
     if (sc != 0) A = 57.2957795129 * arc_sin(std::cos(p2) * std::sin(l2 - l1) / sc);
@@ -92,26 +83,4 @@ std::pair<double, double> destination(double lat1, double lon1, double bearing,
     return {lat, lon};
 }
 
-double get_distance(App& app, double lat1, double lon1, double lat2, double lon2) {
-    double d = distance_nm(lat1, lon1, lat2, lon2);
-    std::string published = num_text(round_half_even(d));
-    app.frmMain().return_dis.text = published;
-    app.frmCustomETA().distance.text = published;
-    return d;
-}
-
-double get_azimuth(App& app, double lat1, double lon1, double lat2, double lon2) {
-    double a = azimuth_deg(lat1, lon1, lat2, lon2);
-    app.frmMain().return_azimuth.text = num_text(round_half_even(a));
-    return a;
-}
-
-std::pair<double, double> get_destination(App& app, double lat1, double lon1, double bearing,
-                                          double dist_nm) {
-    auto r = destination(lat1, lon1, bearing, dist_nm);
-    app.frmMain().rlat.text = num_text(r.first);
-    app.frmMain().rlon.text = num_text(r.second);
-    return r;
-}
-
-}  // namespace tessaly::modmath
+}  // namespace tessaly::geodesy

@@ -1,0 +1,84 @@
+#pragma once
+// Every settings key the program reads or writes (section "Korvel3"), with
+// the value written at first start (or when found missing at a load), the
+// fallback a reader uses when nothing is stored, and the preset of its
+// input box. nullptr: not written / no fallback beyond "" / no input box.
+// Where the three differ, the comment says why; stored files and the
+// viewer's output depend on each of them as they are.
+namespace tessaly {
+
+struct SettingKey {
+    const char* key;
+    const char* first_start;
+    const char* fallback;
+    const char* preset;
+};
+
+namespace keys {
+
+inline constexpr SettingKey version{"version", "4.2", nullptr, nullptr};
+inline constexpr SettingKey grtype{"grtype", nullptr, nullptr, nullptr};
+inline constexpr SettingKey projection{"projection", nullptr, "fan", nullptr};
+
+// Hotkeys: "Q"/"W"/"X" are written by the version notice; where none is
+// stored (a store of this version without its hotkeys) the editor keeps its
+// own first keys "Q"/"X"/"S".
+inline constexpr SettingKey hkselect{"hkselect", "Q", "Q", nullptr};
+inline constexpr SettingKey hkerase{"hkerase", "W", "X", nullptr};
+inline constexpr SettingKey hketa{"hketa", "X", "S", nullptr};
+inline constexpr SettingKey hkundo{"hkundo", nullptr, nullptr, nullptr};  // empty: no key undoes
+// "1": the hotkeys act whichever program is in front; missing or "0": only
+// while the viewer or Tessaly is.
+inline constexpr SettingKey hotkeys_everywhere{"hotkeys_everywhere", nullptr, "0", nullptr};
+
+// Drawing switches: "yes"/"no". A missing polygon or track switch draws the
+// projection's shapes; the bow echo draws only what is switched on
+// explicitly. First start stores both ("yes" for the track here, for the
+// polygon through the editor's box), so only an edited store tells the two
+// apart.
+inline constexpr SettingKey polygon{"polygon", nullptr, "yes", nullptr};
+inline constexpr SettingKey border{"border", "no", "no", nullptr};
+inline constexpr SettingKey track{"track", "yes", "yes", nullptr};
+inline constexpr SettingKey time_marks{"time_marks", nullptr, "no", nullptr};
+
+// Colours: written in the stored "R, G, B," form; the readers' fallbacks
+// are what the shapes drew before anything was stored (the wedge has its
+// own, see compiler.cpp).
+inline constexpr SettingKey border_rgb{"border_rgb", "248, 000, 000,", "128 128 128", nullptr};
+inline constexpr SettingKey polygon_rgb{"polygon_rgb", "248, 248, 248,", "248, 000, 000,", nullptr};
+inline constexpr SettingKey track_rgb{"track_rgb", "248, 000, 000,", "248 000 000", nullptr};
+// Widths and transparency: the input boxes offer a starting point of their
+// own (a thin track line, a middling transparency), not the stored default.
+inline constexpr SettingKey border_width{"border_width", "1", "1", "1"};
+inline constexpr SettingKey track_width{"track_width", "2", "2", "1"};
+inline constexpr SettingKey polygon_trans{"polygon_trans", "50", "25", "40"};
+
+// Marking and projection length (whole minutes; unusable values fall back).
+inline constexpr SettingKey mark_mode{"mark_mode", nullptr, "hour", nullptr};  // or "frames"
+inline constexpr SettingKey mark_minutes{"mark_minutes", nullptr, "10", nullptr};  // box: current
+inline constexpr SettingKey projection_minutes{"projection_minutes", nullptr, "60", "60"};
+
+// ETA windows and markers.
+inline constexpr SettingKey eta_text{"eta_text", "16777215", "16777215", nullptr};
+inline constexpr SettingKey eta_border{"eta_border", "16777215", "16777215", nullptr};
+inline constexpr SettingKey eta_tag{"eta_tag", "16744576", "16744576", nullptr};
+inline constexpr SettingKey eta_background{"eta_background", "8388608", "8388608", nullptr};
+inline constexpr SettingKey eta_radius{"eta_radius", "1", "1", nullptr};
+inline constexpr SettingKey eta_historic{"eta_historic", "1", "1", nullptr};
+inline constexpr SettingKey eta_rep{"eta_rep", ".", ".", nullptr};
+inline constexpr SettingKey eta_rgb{"eta_rgb", "200,200,200", "200,200,200", nullptr};
+inline constexpr SettingKey eta_fontsize{"eta_fontsize", "12", "12", nullptr};
+inline constexpr SettingKey displayeta{"displayeta", "1", "1", nullptr};
+inline constexpr SettingKey displayetamed{"displayetamed", nullptr, "0", nullptr};
+inline constexpr SettingKey displayeta2{"displayeta2", nullptr, "0", nullptr};
+// Written only: the boxes start unticked at every load.
+inline constexpr SettingKey showcity{"showcity", nullptr, nullptr, nullptr};
+inline constexpr SettingKey showtime{"showtime", nullptr, nullptr, nullptr};
+inline constexpr SettingKey tag_text_edit{"tag_text_edit", nullptr, "Korvelv3", "Korvelv3"};
+inline constexpr SettingKey eta_database{"eta_database", nullptr, "local", nullptr};  // or "server"
+inline constexpr SettingKey eta_server{"eta_server", nullptr, "https://secure.geonames.org/",
+                                       nullptr};
+inline constexpr SettingKey eta_username{"eta_username", nullptr, nullptr, nullptr};
+
+}  // namespace keys
+}  // namespace tessaly

@@ -1,0 +1,65 @@
+#include "placefile/format.h"
+
+#include "app/app.h"
+#include "core/text.h"
+
+namespace tessaly {
+
+namespace pf {
+
+namespace {
+std::string cat(std::initializer_list<std::string_view> parts) {
+    std::string s;
+    for (std::string_view p : parts) s += p;
+    return s;
+}
+}  // namespace
+
+std::string eta_tag(std::string_view track) { return cat({" ;eta#", track}); }
+
+std::string color(std::string_view rgb, std::string_view alpha) {
+    return cat({"Color: ", rgb, " ", alpha});
+}
+
+std::string text_color(std::string_view rgb, std::string_view alpha) {
+    return cat({"Color: ", rgb, ", ", alpha});
+}
+
+std::string polygon_first_vertex(const Pt& p, std::string_view rgb, std::string_view alpha) {
+    return cat({p.line(), ", ", rgb, " ", alpha});
+}
+
+std::string line_start(std::string_view width, bool open_label) {
+    return cat({"Line: ", width, open_label ? ", 0, \"" : ", 0"});
+}
+
+std::string icon(const Pt& p, std::string_view angle, int index, bool trailing_separator) {
+    return cat({"Icon: ", p.line(), ", ", angle, ", 1, ", std::to_string(index),
+                trailing_separator ? ", " : ""});
+}
+
+std::string text(const Pt& p, std::string_view label) {
+    return cat({"Text: ", p.line(), ", 1, ", label});
+}
+
+std::string object_text(std::string_view label) { return cat({"Text:  0, 0, 1, ", label}); }
+
+std::string object(const Pt& p) { return "Object: " + p.line(); }
+
+std::string place_object(const Pt& p) { return "Object:  " + p.line(); }
+
+std::string font(std::string_view size) { return cat({"Font: 1, ", size, ", 1, Segoe UI"}); }
+
+}  // namespace pf
+
+std::string setting_or(App& app, const std::string& key, const std::string& fallback) {
+    std::string v = app.get_setting(key);
+    return v.empty() ? fallback : placefile_text(v);
+}
+
+std::string colour_setting(App& app, const std::string& key, const std::string& fallback) {
+    std::string v = app.get_setting(key);
+    return v.empty() ? fallback : replace_all(placefile_text(v), ", ", " ");
+}
+
+}  // namespace tessaly

@@ -1,0 +1,64 @@
+#pragma once
+// The statement lines the program writes into the placefile, byte for byte
+// as the viewer and the stored files know them. Builders take text that is
+// already fit for a placefile (see placefile_text); they add no escaping.
+#include <string>
+#include <string_view>
+
+#include "app/settings_keys.h"
+
+namespace tessaly {
+
+class App;
+
+// A position as the text it is written with.
+struct Pt {
+    std::string lat, lon;
+    std::string line() const { return lat + ", " + lon; }  // "lat, lon" (a vertex line)
+};
+
+namespace pf {
+
+inline constexpr const char* kPolygon = "Polygon: ";
+inline constexpr const char* kEnd = "End:";  // ends a Polygon or an Object
+inline constexpr const char* kLineEnd = "End: ";
+
+// " ;eta#N": ends every line of track N's ETA markers, so that they can be
+// found again (the viewer reads it as a comment).
+std::string eta_tag(std::string_view track);
+
+// "Color: <rgb> <alpha>" for shapes; an empty alpha leaves the blank.
+std::string color(std::string_view rgb, std::string_view alpha);
+// "Color: <rgb>, <alpha>" for text markers.
+std::string text_color(std::string_view rgb, std::string_view alpha);
+// The first vertex of a polygon carries its fill: "lat, lon, <rgb> <alpha>".
+std::string polygon_first_vertex(const Pt& p, std::string_view rgb, std::string_view alpha);
+// "Line: <width>, 0" and, for the projection's lines, an opened empty label: ', 0, "'.
+std::string line_start(std::string_view width, bool open_label);
+// "Icon: lat, lon, <angle>, 1, <index>" with a closing ", " unless told otherwise.
+std::string icon(const Pt& p, std::string_view angle, int index, bool trailing_separator = true);
+// "Text: lat, lon, 1, <label>".
+std::string text(const Pt& p, std::string_view label);
+// "Text:  0, 0, 1, <label>": text at its Object's position.
+std::string object_text(std::string_view label);
+// "Object: lat, lon".
+std::string object(const Pt& p);
+// "Object:  lat, lon": the place markers' form, two blanks.
+std::string place_object(const Pt& p);
+// "Font: 1, <size>, 1, Segoe UI".
+std::string font(std::string_view size);
+
+}  // namespace pf
+
+// A stored setting as placefile text, or the fallback when nothing is stored.
+std::string setting_or(App& app, const std::string& key, const std::string& fallback);
+inline std::string setting_or(App& app, const SettingKey& k) {
+    return setting_or(app, k.key, k.fallback);
+}
+// A stored colour for a "Color:" line: the stored "R, G, B," form loses its ", ".
+std::string colour_setting(App& app, const std::string& key, const std::string& fallback);
+inline std::string colour_setting(App& app, const SettingKey& k) {
+    return colour_setting(app, k.key, k.fallback);
+}
+
+}  // namespace tessaly
