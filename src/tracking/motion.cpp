@@ -10,6 +10,7 @@
 #include "core/failure.h"
 #include "core/numtext.h"
 #include "dialogs/frm_dialogs.h"
+#include "eta/arrival.h"
 #include "geodesy/geodesy.h"
 
 namespace tessaly {
@@ -44,17 +45,9 @@ double projection_distance_nm(double speed_kt, const std::string& minutes_text) 
 }
 
 std::string eta_clock_text(const ClockTime& now, long ahead) {
-    long hours = now.hour24;
-    if (now.twelve_hour) {
-        hours %= 12;
-        if (hours == 0) hours = 12;
-    }
-    long total = now.minute + ahead;
-    hours += total / 60;
-    total %= 60;
-    while (hours > 12) hours -= 12;
+    const DialTime t = arrival_on_dial(now, ahead);
     char b[48];
-    std::snprintf(b, sizeof b, "%02ld:%02ld", hours, total);
+    std::snprintf(b, sizeof b, "%02ld:%02ld", t.hours, t.minutes);
     return b;
 }
 
