@@ -8,6 +8,7 @@
 
 #include "app/window.h"
 #include "placefile/line_groups.h"
+#include "storms/storm.h"
 
 namespace tessaly {
 
@@ -109,6 +110,25 @@ public:
     // half-marked track, a finished track with its ETA lines, a built bow
     // echo) and rewrites the placefile; beeps when there is none.
     void undo_last_mark();
+
+    // --- storms (storms/) ---
+    // Every finished track, one selected; the rows above show the selected
+    // one (or the track being marked).
+    Storms storms;
+    // Shows the storm in the rows and makes it the one the ETA key serves.
+    void select_storm(int number);
+    void next_storm();
+    // Takes exactly that storm's lines out of the placefile (projection,
+    // track, label, time marks, ETA markers), writes it once, and keeps the
+    // erase for undo. Beeps for an unknown number.
+    void erase_storm(int number);
+    // Relabels the storm on the map and in the list; a label that cannot be
+    // used gives a message and changes nothing. Returns whether it changed.
+    bool rename_storm(int number, const std::string& label);
+    // The ETA view of that storm.
+    void view_storm_etas(int number);
+    // After every change of the storms: saved to storms.txt, list redrawn.
+    void storms_changed();
 
     // --- ETA (eta/) ---
     void Command2_Click();

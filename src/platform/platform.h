@@ -109,6 +109,9 @@ public:
 
     // --- clock and locale ---------------------------------------------------
     virtual ClockTime local_time() = 0;
+    // Now as seconds since 1970-01-01 UTC: the instant of a mark, which a
+    // restart and a change of the local clock leave alone.
+    virtual std::int64_t utc_seconds() = 0;
     virtual std::string thousands_separator() = 0;  // "," in the simulator
 
     // --- files --------------------------------------------------------------

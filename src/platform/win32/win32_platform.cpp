@@ -340,6 +340,14 @@ ClockTime Win32Platform::local_time() {
     return t;
 }
 
+std::int64_t Win32Platform::utc_seconds() {
+    FILETIME ft{};
+    GetSystemTimeAsFileTime(&ft);
+    const std::uint64_t ticks = (static_cast<std::uint64_t>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime;
+    // 100 ns ticks since 1601-01-01; 11644473600 s lie between 1601 and 1970.
+    return static_cast<std::int64_t>(ticks / 10000000ULL) - 11644473600LL;
+}
+
 std::string Win32Platform::thousands_separator() { return narrow(locale_info(LOCALE_STHOUSAND)); }
 
 // --- files ---------------------------------------------------------------------

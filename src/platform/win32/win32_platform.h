@@ -71,6 +71,7 @@ public:
     void beep() override;
     std::optional<std::uint32_t> choose_color() override;
     ClockTime local_time() override;
+    std::int64_t utc_seconds() override;
     std::string thousands_separator() override;
     std::string program_folder() override;
     std::string application_name() override;
