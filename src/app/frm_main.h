@@ -3,6 +3,7 @@
 // the track fields. Its handlers are defined by the subsystem that owns them
 // (viewer/, tracking/, placefile/, eta/).
 #include <array>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -129,10 +130,55 @@ public:
     void view_storm_etas(int number);
     // After every change of the storms: saved to storms.txt, list redrawn.
     void storms_changed();
+    // The storm the rows describe, as the compiler and the ETA view take it:
+    // the marks of the track being finished (or the rows' positions), the
+    // rows' figures, the checked shapes, the projection length; numbered as
+    // the next track.
+    Storm storm_from_fields();
+    // Draws a storm (projection, track, icons, time marks, label) as one
+    // group of lines and writes the placefile; counts it in `tracker`.
+    // False when it failed (the message is shown).
+    bool compile_storm(const Storm& storm, bool remove_half_mark);
+    // The rows show the storm (or the unmarked texts for none).
+    void show_storm(const Storm* storm);
+    // Back to waiting for a first mark: unmarked positions, live motion off.
+    // `motion` also resets the speed and direction figures.
+    void reset_track(bool motion);
+    // The erase key: everything goes, as one step that undo takes back.
+    void erase_all();
+    // The storm whose track passes nearest the cursor within kPointingNm.
+    const Storm* storm_at_cursor();
+    static constexpr double kPointingNm = 10;
+    // The storm the next ETA view serves; 0: the selected one.
+    int eta_storm_number = 0;
+    // The marks of the track being made (first press, then second).
+    std::optional<Mark> first_mark, second_mark;
+    Mark mark_at_cursor();
+    // What an erase took away, so that undo can give it back whole.
+    struct ErasedState {
+        LineGroups::Id stamp = 0;  // groups from this id on are newer than the erase
+        std::vector<std::string> placefile;
+        LineGroups groups;
+        Storms storms;
+        std::string tracker, tag, eta_windows_track;
+        std::array<std::string, 8> rows;  // start/stop, speeds, directions
+        std::optional<Mark> first_mark;
+        std::vector<std::string> bow_points;
+    };
+    std::vector<ErasedState> erased;
+    void remember_erase();
+    // The ETA windows forget a list whose storm is gone.
+    void forget_eta_windows();
+    void undo_erase();
 
     // --- ETA (eta/) ---
     void Command2_Click();
+    // The run for the storm the next view serves.
     void RUNeta();
+    void RUNeta(const Storm& storm);
+    // The storm the next ETA view serves (and forgets eta_storm_number): the
+    // one pointed at, else the selected one, else the rows as they are.
+    Storm eta_storm();
 
 private:
     void init_controls();

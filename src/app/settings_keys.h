@@ -27,6 +27,10 @@ inline constexpr SettingKey hkselect{"hkselect", "Q", "Q", nullptr};
 inline constexpr SettingKey hkerase{"hkerase", "W", "X", nullptr};
 inline constexpr SettingKey hketa{"hketa", "X", "S", nullptr};
 inline constexpr SettingKey hkundo{"hkundo", nullptr, nullptr, nullptr};  // empty: no key undoes
+// Empty: no key. Erases the storm whose track passes nearest the cursor
+// (within 10 nm); selects the next storm.
+inline constexpr SettingKey hkerase_storm{"hkerase_storm", nullptr, nullptr, nullptr};
+inline constexpr SettingKey hknext_storm{"hknext_storm", nullptr, nullptr, nullptr};
 // "1": the hotkeys act whichever program is in front; missing or "0": only
 // while the viewer or Tessaly is.
 inline constexpr SettingKey hotkeys_everywhere{"hotkeys_everywhere", nullptr, "0", nullptr};
@@ -57,6 +61,12 @@ inline constexpr SettingKey polygon_trans{"polygon_trans", "50", "25", "40"};
 inline constexpr SettingKey mark_mode{"mark_mode", nullptr, "hour", nullptr};  // or "frames"
 inline constexpr SettingKey mark_minutes{"mark_minutes", nullptr, "10", nullptr};  // box: current
 inline constexpr SettingKey projection_minutes{"projection_minutes", nullptr, "60", "60"};
+
+// Storms: "0" draws no letter label beside a storm (missing = "1"); storms
+// marked within the last restore_hours (0..24, 0 = never; missing = 3) come
+// back at start.
+inline constexpr SettingKey storm_labels{"storm_labels", nullptr, "1", nullptr};
+inline constexpr SettingKey restore_hours{"restore_hours", nullptr, "3", nullptr};
 
 // ETA windows and markers.
 inline constexpr SettingKey eta_text{"eta_text", "16777215", "16777215", nullptr};

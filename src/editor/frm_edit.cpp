@@ -28,6 +28,8 @@ FrmEdit::FrmEdit(App& a) : Window(a, "frmEdit") {
     add("hkerase", hkerase, K::Text, "X");
     add("hketa", hketa, K::Text, "S");
     add("hkundo", hkundo, K::Text);
+    add("hkerase_storm", hkerase_storm, K::Text);
+    add("hknext_storm", hknext_storm, K::Text);
     add("hotkeys_everywhere", hotkeys_everywhere, K::Check, "Hotkeys work in every program");
     add("focus", focus, K::Text).visible = false;
     add("Frame1", Frame1, K::Frame, "Projection Appearance");
@@ -59,6 +61,10 @@ FrmEdit::FrmEdit(App& a) : Window(a, "frmEdit") {
     hkerase.on_change = [this] { app.save_setting("hkerase", hkerase.text); };
     hketa.on_change = [this] { app.save_setting("hketa", hketa.text); };
     hkundo.on_change = [this] { app.save_setting("hkundo", hkundo.text); };
+    hkerase_storm.on_change = [this] {
+        app.save_setting(keys::hkerase_storm.key, hkerase_storm.text);
+    };
+    hknext_storm.on_change = [this] { app.save_setting(keys::hknext_storm.key, hknext_storm.text); };
     hotkeys_everywhere.on_click = [this] {
         app.save_setting(keys::hotkeys_everywhere.key, hotkeys_everywhere.checked ? "1" : "0");
     };
@@ -124,6 +130,8 @@ void FrmEdit::read_registry() {
     }
     // Not part of the chain: it is optional, and a missing key leaves it empty.
     hkundo.set_text(app.get_setting("hkundo"));
+    hkerase_storm.set_text(app.get_setting(keys::hkerase_storm.key));
+    hknext_storm.set_text(app.get_setting(keys::hknext_storm.key));
     m.changed();
 }
 

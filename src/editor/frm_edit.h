@@ -18,6 +18,8 @@ public:
     Control cmd_projection_minutes, timemarksc;
     Control hkselect, hkerase, hketa;
     Control hkundo;  // optional; empty (the default) never fires
+    // Optional as well: erase the storm under the cursor, select the next storm.
+    Control hkerase_storm, hknext_storm;
     Control hotkeys_everywhere;  // checked: the hotkeys act whichever program is in front
     Control focus;
     Control Frame1, Frame2, Frame3, notice;

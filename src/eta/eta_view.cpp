@@ -29,7 +29,22 @@ constexpr std::array<int, 7> kSearchPoint = {4, 3, 5, 1, 6, 2, 7};
 
 }  // namespace
 
+Storm FrmMain::eta_storm() {
+    const Storm* s = eta_storm_number ? storms.find(eta_storm_number) : nullptr;
+    eta_storm_number = 0;
+    if (!s) s = storms.selected();
+    if (s) return *s;
+    // Rows filled by hand: the newest track's number.
+    Storm f = storm_from_fields();
+    f.number = static_cast<int>(try_number(tracker.text).value_or(0));
+    f.label = storm_letters(f.number);
+    return f;
+}
+
 void FrmMain::Command2_Click() {
+    // The view computes from the storm as it is now, whatever is pressed
+    // while it waits for its places.
+    const Storm storm = eta_storm();
     FrmNewETA& lookup = app.frmNewETA();
     // A view while another one waits for its replies cancels that one, as the
     // View entry does; two runs never share the lookup's lists.
@@ -47,13 +62,14 @@ void FrmMain::Command2_Click() {
         lookup.hover.text.clear();
         lookup.one.items.clear();
         lookup.two.items.clear();
+        lookup.arrivals.clear();
     });
     lookup.cancelled = false;
     // The searches add their markers to the buffer only; the view writes the
     // file once, at its end.
     lookup.view_places.emplace();
     const size_t lines_before = placefile.items.size();
-    skip_on_failure([&] { RUNeta(); });
+    skip_on_failure([&] { RUNeta(storm); });
     lookup.view_places.reset();
     // An erase or a cancel during the run ends the view as well: nothing of it
     // may reach the freshly erased placefile. A cancel without an erase
@@ -87,12 +103,17 @@ void FrmMain::Command2_Click() {
         }
         lookup.hover.text = h;
     });
-    const std::string T = pf::eta_tag(tracker.text);
-    eta_windows_track = tracker.text;
+    const std::string number = std::to_string(storm.number);
+    const std::string T = pf::eta_tag(number);
+    eta_windows_track = number;
+    if (Storm* live = storms.find(storm.number)) {
+        live->arrivals = lookup.arrivals;
+        storms_changed();
+    }
     skip_on_failure([&] {
         auto& lines = placefile.items;
         lines.push_back(T);
-        lines.push_back(pf::object({start_lat.text, start_lon.text}) + T);
+        lines.push_back(pf::object(storm.start) + T);
         lines.push_back(pf::text_color("200 200 200", "100") + T);
         lines.push_back(pf::font(placefile_text(app.frmEditETA().eta_fontsize.text)) + T);
         lines.push_back(pf::object_text(" . ," + lookup.hover.text) + T);
@@ -134,19 +155,28 @@ void FrmMain::Command2_Click() {
     changed();
 }
 
-void FrmMain::RUNeta() {
+void FrmMain::RUNeta() { RUNeta(eta_storm()); }
+
+void FrmMain::RUNeta(const Storm& storm) {
     FrmNewETA& lookup = app.frmNewETA();
+    // The records are read against this storm while the run lasts.
+    lookup.storm = storm;
+    struct Done {
+        FrmNewETA& l;
+        ~Done() { l.storm.reset(); }
+    } done{lookup};
     try {
         if (edit.text == "0") {
-            double slat = to_number(start_lat.text), slon = to_number(start_lon.text);
+            double slat = to_number(storm.start.lat), slon = to_number(storm.start.lon);
             const double bearing = to_number(publish_azimuth(
-                app, geodesy::azimuth_deg(slat, slon, to_number(stop_lat.text),
-                                          to_number(stop_lon.text))));
+                app, geodesy::azimuth_deg(slat, slon, to_number(storm.stop.lat),
+                                          to_number(storm.stop.lon))));
             // P lies as far ahead as the projection reaches.
             const PublishedPoint far = publish_destination(
-                app, geodesy::destination(slat, slon, bearing,
-                                          projection_distance_nm(to_number(cell_speed.text),
-                                                                 projection_minutes.text)));
+                app, geodesy::destination(
+                         slat, slon, bearing,
+                         projection_distance_nm(to_number(storm.speed_text),
+                                                std::to_string(storm.projection_minutes))));
             auto mean = [](const Point& a, const Point& b) {
                 return Point{(a.lat + b.lat) / 2, (a.lon + b.lon) / 2};
             };
@@ -164,7 +194,7 @@ void FrmMain::RUNeta() {
             lookup.buffer.text.clear();
         }
 
-        double v = to_number(cell_speed.text);
+        double v = to_number(storm.speed_text);
         const auto& radii = v > 65 ? kFast : v > 36 ? kMedium : kSlow;
 
         // All eight searches go out at once; the replies are then handled in
@@ -179,15 +209,15 @@ void FrmMain::RUNeta() {
         for (size_t k = 0; k < 8; ++k) {
             Search s;
             if (k == 0) {
-                s.q.lat = start_lat.text;
-                s.q.lon = start_lon.text;
+                s.q.lat = storm.start.lat;
+                s.q.lon = storm.start.lon;
             } else {
                 const Point& pt = eta_points[static_cast<size_t>(kSearchPoint[k - 1])];
                 s.q.lat = num_text(pt.lat);
                 s.q.lon = num_text(pt.lon);
             }
             s.q.radius_km = radii[k];
-            lookup.mph.text = cell_speed.text;
+            lookup.mph.text = storm.speed_text;
             lookup.lat.text = s.q.lat;
             lookup.lon.text = s.q.lon;
             lookup.radius.text = s.q.radius_km;
@@ -199,7 +229,7 @@ void FrmMain::RUNeta() {
         std::vector<PlaceRecord> records;
         for (const Search& s : searches) {
             if (!source.wait(s.id)) return;  // cancelled: the run ends here
-            lookup.mph.text = cell_speed.text;
+            lookup.mph.text = storm.speed_text;
             lookup.lat.text = s.q.lat;
             lookup.lon.text = s.q.lon;
             lookup.radius.text = s.q.radius_km;

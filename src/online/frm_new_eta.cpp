@@ -76,15 +76,6 @@ std::string cut_to_characters(const std::string& s, size_t max) {
     return s.substr(0, i);
 }
 
-// "HH:MM" on the 12-hour dial, in minutes 0..719.
-int dial_minutes(const std::string& t) {
-    size_t c = t.find(':');
-    if (c == std::string::npos) return 0;
-    int h = std::atoi(t.substr(0, c).c_str());
-    int m = std::atoi(t.substr(c + 1).c_str());
-    return (h % 12) * 60 + m;
-}
-
 std::string two_digits(long v) {
     char b[24];
     std::snprintf(b, sizeof b, "%02ld", v);
@@ -333,69 +324,71 @@ void FrmNewETA::readdata() { read_records(parse_records(buffer.text)); }
 void FrmNewETA::read_records(const std::vector<PlaceRecord>& records) {
     FrmMain& main = app.frmMain();
     FrmEditETA& ed = app.frmEditETA();
+    const Storm s = storm ? *storm : main.eta_storm();
+    const std::string T = pf::eta_tag(std::to_string(s.number));
+    // The view's list starts empty: the lists were cleared with the arrivals.
+    if (one.items.empty()) arrivals.clear();
     bool read_any = false;
     // A bad record ends the reading; the places before it stay.
     skip_on_failure([&] {
         for (const PlaceRecord& rec : records) {
-            std::string name = placefile_text(xml_text(rec.name));
-            std::string plat = placefile_text(trim(xml_text(rec.lat)));
-            std::string plon = placefile_text(trim(xml_text(rec.lng)));
+            Arrival a;
+            a.name = placefile_text(xml_text(rec.name));
+            a.at = {placefile_text(trim(xml_text(rec.lat))), placefile_text(trim(xml_text(rec.lng)))};
 
             nm_distance.text.clear();
-            double slat = to_number(main.start_lat.text), slon = to_number(main.start_lon.text);
-            double tlat = to_number(plat), tlon = to_number(plon);
-            const double exact_nm = geodesy::distance_nm(slat, slon, tlat, tlon);
+            double slat = to_number(s.start.lat), slon = to_number(s.start.lon);
+            a.lat = to_number(a.at.lat);
+            a.lon = to_number(a.at.lon);
+            const double exact_nm = geodesy::distance_nm(slat, slon, a.lat, a.lon);
             publish_distance(app, exact_nm);
             nm_distance.text = num_text(exact_nm);
+            a.distance_nm = to_number(nm_distance.text);
 
-            double travel = travel_minutes(to_number(nm_distance.text), to_number(mph.text));
-
-            ClockTime now = app.platform.local_time();
-            const DialTime arrival = arrival_on_dial(now, static_cast<long>(travel));
-            const long hours = arrival.hours;
-            std::string minutes = two_digits(arrival.minutes);
+            a.travel_minutes =
+                static_cast<long>(travel_minutes(a.distance_nm, to_number(mph.text)));
+            a.read_at = app.platform.local_time();
+            // On the whole minute the clock shows, as the lists show it.
+            a.utc = (app.platform.utc_seconds() / 60 + a.travel_minutes) * 60;
+            const DialTime arrival = arrival_on_dial(a.read_at, a.travel_minutes);
+            const std::string minutes = two_digits(arrival.minutes);
 
             double azimuth = static_cast<double>(
-                to_long(publish_azimuth(app, geodesy::azimuth_deg(slat, slon, tlat, tlon))));
-            bool in_path = tessaly::in_path(azimuth, to_number(main.disazimuth.text));
+                to_long(publish_azimuth(app, geodesy::azimuth_deg(slat, slon, a.lat, a.lon))));
+            a.in_path = tessaly::in_path(azimuth, to_number(s.toward_text));
 
             if (ed.etaqc_historic.checked) {
-                size_t at = find_icase(name, "(historical)");
+                size_t at = find_icase(a.name, "(historical)");
                 if (at != std::string::npos && at > 0)
-                    name = replace_all_icase(name, "(historical)", "");
+                    a.name = replace_all_icase(a.name, "(historical)", "");
             }
 
-            name = cut_to_characters(name, kMaxNameCharacters);
+            a.name = cut_to_characters(a.name, kMaxNameCharacters);
 
             // A place another search of this view found already keeps its one marker.
-            if (in_path && view_places &&
-                !view_places->insert(name + '\n' + plat + '\n' + plon).second)
-                in_path = false;
+            if (a.in_path && view_places &&
+                !view_places->insert(a.name + '\n' + a.at.lat + '\n' + a.at.lon).second)
+                a.in_path = false;
 
-            if (in_path) {
-                const std::string T = pf::eta_tag(main.tracker.text);
-                const std::string shown = std::to_string(hours) + ":" + minutes;
+            if (a.in_path) {
+                const std::string shown = std::to_string(arrival.hours) + ":" + minutes;
                 auto& lines = main.placefile.items;
-                lines.push_back(pf::place_object({plat, plon}) + T);
+                lines.push_back(pf::place_object(a.at) + T);
                 lines.push_back(
                     pf::text_color(replace_all_icase(placefile_text(ed.eta_rgb.text), ",", " "),
                                    "100") +
                     T);
                 lines.push_back(pf::font(placefile_text(ed.eta_fontsize.text)) + T);
-                if (ed.showcity.checked) lines.push_back(pf::object_text(name + ", " + shown) + T);
-                if (ed.showtime.checked) lines.push_back(pf::object_text(shown + ", " + name) + T);
+                if (ed.showcity.checked) lines.push_back(pf::object_text(a.name + ", " + shown) + T);
+                if (ed.showtime.checked) lines.push_back(pf::object_text(shown + ", " + a.name) + T);
                 if (!ed.showcity.checked && !ed.showtime.checked)
-                    lines.push_back(pf::object_text(placefile_text(ed.eta_rep.text) + " ," + name +
-                                                    " " + shown) +
+                    lines.push_back(pf::object_text(placefile_text(ed.eta_rep.text) + " ," +
+                                                    a.name + " " + shown) +
                                     T);
                 lines.push_back(pf::kEnd + T);
                 lines.push_back(T);
 
-                if (one.items.empty()) {
-                    list_origin_ = (now.hour24 % 12) * 60 + now.minute;
-                }
-                one.items.push_back(name);
-                two.items.push_back(two_digits(hours) + ":" + minutes);
+                arrivals.push_back(std::move(a));
                 sort();
             }
             read_any = true;
@@ -406,22 +399,15 @@ void FrmNewETA::read_records(const std::vector<PlaceRecord>& records) {
 }
 
 void FrmNewETA::sort() {
-    // Every arrival lies less than twelve hours after the first clock reading
-    // of the list, so the distance from it on the 12-hour dial orders them,
-    // across noon and midnight too.
-    size_t n = std::min(one.items.size(), two.items.size());
-    std::vector<size_t> order(n);
-    std::iota(order.begin(), order.end(), 0);
-    auto key = [&](size_t i) { return (dial_minutes(two.items[i]) - list_origin_ + 720) % 720; };
-    std::stable_sort(order.begin(), order.end(),
-                     [&](size_t a, size_t b) { return key(a) < key(b); });
-    std::vector<std::string> o, t;
-    for (size_t i : order) {
-        o.push_back(one.items[i]);
-        t.push_back(two.items[i]);
+    std::stable_sort(arrivals.begin(), arrivals.end(),
+                     [](const Arrival& a, const Arrival& b) { return a.utc < b.utc; });
+    one.items.clear();
+    two.items.clear();
+    for (const Arrival& a : arrivals) {
+        const DialTime t = arrival_on_dial(a.read_at, a.travel_minutes);
+        one.items.push_back(a.name);
+        two.items.push_back(two_digits(t.hours) + ":" + two_digits(t.minutes));
     }
-    std::copy(o.begin(), o.end(), one.items.begin());
-    std::copy(t.begin(), t.end(), two.items.begin());
 }
 
 void FrmNewETA::RemoveDuplicates() {

@@ -11,6 +11,7 @@
 #include "core/failure.h"
 #include "places/place_source.h"
 #include "platform/platform.h"
+#include "storms/storm.h"
 
 namespace tessaly {
 
@@ -57,7 +58,8 @@ public:
     // the view writes the placefile once at its end.
     std::optional<std::set<std::string>> view_places;
     void RemoveDuplicates();
-    // Orders one/two together by arrival, earliest first.
+    // Orders the arrivals by time, earliest first (places arriving in the
+    // same minute in the order read), and shows them in one/two.
     void sort();
 
     // The service's refusal in a reply body (<status message=".." value=".."/>).
@@ -68,14 +70,19 @@ public:
     static std::string xml_text(const std::string& raw);
     static std::string url_encode(const std::string& s);
 
+    // The storm an ETA run reads places for (set while it runs); outside a
+    // run the main window's rows stand for it.
+    std::optional<Storm> storm;
+    int view_storm_number() const { return storm ? storm->number : 0; }
+    // The places in the storm's path read since the lists were cleared,
+    // earliest first; `one` and `two` show them.
+    std::vector<Arrival> arrivals;
+
     // Requests of the current run that are out (ids of Platform::fetch_start).
     std::vector<int> pending;
     bool cancelled = false;  // set by cancel_request; ends the run that waits
 
 private:
-    // Minutes of the 12-hour dial at the first arrival of the current list;
-    // arrivals are ordered by how far they lie after it.
-    int list_origin_ = 0;
     std::unique_ptr<PlaceSource> online_, local_;
 };
 

@@ -22,38 +22,40 @@ public:
 
     size_t first_line = 0;  // the first buffer line this run appends
 
-    void run() {
+    void run(const Storm& storm, bool remove_half_mark) {
         // The markers of the two marks give way to the projection; ETA lines
         // or anything else written since stay as they are.
-        if (const LineGroups::Group* g = main.placefile_groups.newest(LinePurpose::half_mark))
-            main.placefile_groups.remove(g->id, main.placefile.items);
+        if (remove_half_mark)
+            if (const LineGroups::Group* g = main.placefile_groups.newest(LinePurpose::half_mark))
+                main.placefile_groups.remove(g->id, main.placefile.items);
         first_line = main.placefile.items.size();
         ProjectionInput in;
-        in.start = {main.start_lat.text, main.start_lon.text};
-        in.stop = {main.stop_lat.text, main.stop_lon.text};
+        in.start = storm.start;
+        in.stop = storm.stop;
         in.azimuth_text = publish_azimuth(
             app, geodesy::azimuth_deg(to_number(in.start.lat), to_number(in.start.lon),
                                       to_number(in.stop.lat), to_number(in.stop.lon)));
-        in.speed_kt = to_number(main.cell_speed.text);
-        in.minutes_text = main.projection_minutes.text;
+        in.speed_kt = to_number(storm.speed_text);
+        in.minutes_text = std::to_string(storm.projection_minutes);
         in.polygons = app.get_setting(keys::polygon.key) != "no";
         in.borders = app.get_setting(keys::border.key) == "yes";
         in.track = app.get_setting(keys::track.key) != "no";
-        const bool cone = main.mnu_projection_cone.checked, fan = main.mnu_projection_fan.checked,
-                   wedge = main.mnu_projection_wedge.checked;
-        if (in.track && (cone || fan || wedge) && app.get_setting(keys::time_marks.key) == "yes")
-            in.time_marks = ProjectionInput::TimeMarks{app.platform.local_time(),
-                                                       app.frmEditETA().eta_fontsize.text};
+        const Shapes& sh = storm.shapes;
+        if (in.track && (sh.cone || sh.fan || sh.wedge) &&
+            app.get_setting(keys::time_marks.key) == "yes")
+            in.time_marks =
+                ProjectionInput::TimeMarks{storm.drawn_at, app.frmEditETA().eta_fontsize.text};
 
         const char* red = keys::polygon_rgb.fallback;
         const char* grey = keys::border_rgb.fallback;
-        if (cone) shape(cone_lines, in, read_look(red, grey));
-        if (fan) shape(fan_lines, in, read_look(red, grey));
+        if (sh.cone) shape(cone_lines, in, read_look(red, grey));
+        if (sh.fan) shape(fan_lines, in, read_look(red, grey));
         // Grey with light borders, so that a wedge never looks like a cone or fan.
-        if (wedge) shape(wedge_lines, in, read_look("128, 128, 128,", "248 248 248"));
-
-        app.write_list_to_file(main.placefile_path(), main.placefile.items);
-        main.tracker.text = num_text(to_number(main.tracker.text) + 1);
+        if (sh.wedge) shape(wedge_lines, in, read_look("128, 128, 128,", "248 248 248"));
+        if (storm.number > 0 && app.get_setting(keys::storm_labels.key) != "0") {
+            for (std::string& l : storm_label_lines(storm, colour_setting(app, keys::track_rgb)))
+                main.placefile.items.push_back(std::move(l));
+        }
     }
 
 private:
@@ -95,19 +97,34 @@ private:
 }  // namespace
 
 void FrmMain::compiler() {
+    // A counter that is no number draws the track without a number or label.
+    Storm s = storm_from_fields();
+    if (compile_storm(s, true) && s.number > 0) {
+        storms.add(std::move(s));
+        storms_changed();
+    }
+    first_mark.reset();
+    second_mark.reset();
+}
+
+bool FrmMain::compile_storm(const Storm& storm, bool remove_half_mark) {
     const std::string before = tracker.text;
     Compiler c(app, *this);
     try {
-        c.run();
+        c.run(storm, remove_half_mark);
+        app.write_list_to_file(placefile_path(), placefile.items);
+        tracker.text = num_text(to_number(tracker.text) + 1);
     } catch (const Failure& f) {
         app.message(failure_message("data_compiler", f));
     }
-    // The track's own lines, for undo (its ETA lines are found by their tag).
-    // A failed run is not counted: what it wrote is kept without a number.
+    // The track's own lines, for undo and erase (its ETA lines are found by
+    // their tag). A failed run is not counted: what it wrote is kept without
+    // a number.
     const bool counted = tracker.text != before && is_number(tracker.text);
     if (counted || placefile.items.size() > c.first_line)
         placefile_groups.record(LinePurpose::track, placefile.items, c.first_line,
                                 counted ? to_long(tracker.text) : 0);
+    return counted;
 }
 
 }  // namespace tessaly

@@ -71,6 +71,20 @@ size_t LineGroups::remove_if(std::vector<std::string>& buffer,
     return gone.size();
 }
 
+bool LineGroups::rewrite(Id id, const std::string& old_text, const std::string& new_text,
+                         std::vector<std::string>& buffer) {
+    auto it = std::find_if(groups_.begin(), groups_.end(), [&](const Group& g) { return g.id == id; });
+    if (it == groups_.end()) return false;
+    for (size_t k = 0; k < it->lines.size(); ++k) {
+        if (it->lines[k] != old_text) continue;
+        if (it->at[k] >= buffer.size() || buffer[it->at[k]] != old_text) return false;
+        buffer[it->at[k]] = new_text;
+        it->lines[k] = new_text;
+        return true;
+    }
+    return false;
+}
+
 void LineGroups::erased(const std::vector<size_t>& gone) {
     for (Group& g : groups_) {
         size_t out = 0;

@@ -51,6 +51,12 @@ public:
     // them leave their groups. Returns the number of lines taken out.
     size_t remove_if(std::vector<std::string>& buffer,
                      const std::function<bool(const std::string&)>& drop);
+    // Puts new text on the group's line that reads `old_text`, in the buffer
+    // and in the record; false when the group or that line is not there.
+    bool rewrite(Id id, const std::string& old_text, const std::string& new_text,
+                 std::vector<std::string>& buffer);
+    // The id the next group gets: every group recorded later has a larger one.
+    Id next_id() const { return next_; }
     // Forgets every group: the buffer was reset.
     void clear() { groups_.clear(); }
 

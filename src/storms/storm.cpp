@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "core/text.h"
 #include "geodesy/geodesy.h"
 
 namespace tessaly {
@@ -43,6 +44,19 @@ double distance_to_track_nm(const Storm& s, double lat, double lon) {
     const double t = len2 > 0 ? std::clamp(-(ax * ex + ay * ey) / len2, 0.0, 1.0) : 0.0;
     return geodesy::distance_nm(lat, lon, s.first.lat + t * (s.stop_lat - s.first.lat),
                                 s.first.lon + t * (s.stop_lon - s.first.lon));
+}
+
+std::string storm_summary(const Storm& s) {
+    return "Storm " + s.label + ": moving " + compass_point(s.bearing_deg) + " (from " +
+           s.from_text + "\xC2\xB0) at " + s.speed_text + " kt / " + s.speed_mph_text +
+           " mph, marked " + clock_text(s.anchor().clock);
+}
+
+std::vector<std::string> storm_label_lines(const Storm& s, std::string_view track_rgb) {
+    return {pf::object(s.anchor().text), pf::color(track_rgb, "100"),
+            "Text:  14, 0, 1, \"" + placefile_text(s.label) + "\", \"" +
+                placefile_text(storm_summary(s)) + "\"",
+            pf::kEnd, ""};
 }
 
 const Storm* Storms::selected() const { return find(selected_); }

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "placefile/format.h"
@@ -71,6 +72,13 @@ std::string clock_text(const ClockTime& t);
 
 // "A" for 1, "Z" for 26, "AA" for 27 (the column letters of a spreadsheet).
 std::string storm_letters(int number);
+
+// The storm's letter on the map: an Object at its anchor holding its label
+// in the track colour (`track_rgb` as a "Color:" line takes it), set off to
+// the right of the start icon, with its motion as hover text.
+std::vector<std::string> storm_label_lines(const Storm& s, std::string_view track_rgb);
+// "Storm B: moving NE (from 219°) at 8 kt / 9 mph, marked 3:02 PM".
+std::string storm_summary(const Storm& s);
 
 // The 8-point compass word for a direction in degrees: "N", "NE", .. "NW".
 std::string compass_point(double degrees);

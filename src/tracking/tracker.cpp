@@ -24,6 +24,12 @@ const std::string kWhite = pf::text_color("255 255 255", "100");
 constexpr const char* kMarkSign = "\xC2\xA4";
 }  // namespace
 
+const Storm* FrmMain::storm_at_cursor() {
+    auto lat = try_number(cursor_lat.text), lon = try_number(cursor_lon.text);
+    if (!lat || !lon) return nullptr;
+    return storms.nearest(*lat, *lon, kPointingNm);
+}
+
 bool FrmMain::hotkey_meant() {
     if (app.frmEdit().hotkeys_everywhere.checked) return true;
     Foreground f = app.platform.foreground();
@@ -62,36 +68,38 @@ void FrmMain::find_keys_Timer() {
             };
 
             if (is(&FrmEdit::hketa)) {
-                if (!track_finished()) return;
+                if (!track_finished() && storms.empty()) return;
                 FrmNewETA& lookup = app.frmNewETA();
                 if (lookup.request_executing()) {
                     app.beep();
                     lookup.cancel_request();
                     return;
                 }
+                // With several storms, the one the cursor points at.
+                if (storms.size() > 1) {
+                    eta_storm_number = 0;
+                    skip_on_failure([&] {
+                        Read_StatusBar();
+                        if (const Storm* s = storm_at_cursor()) eta_storm_number = s->number;
+                    });
+                }
                 Command2_Click();
             }
 
             if (is(&FrmEdit::hkerase)) {
-                app.frmNewETA().hide();
-                app.frmCustomETA().hide();
-                app.frmCustomETA1().hide();
-                write_placefile();
-                start_lat.text = start_lon.text = stop_lat.text = stop_lon.text = kUnmarked;
-                cell_speed.text = cell_speedkts.text = "00";
-                disazimuth.text = cor_azimuth.text = "000";
-                tag = "0";
-                find_distance.enabled = false;
-                FrmBowEcho& bow = app.frmBowEcho();
-                bow.points.text = bow.cazimuth.text = bow.crange.text = "0";
-                edit.text = tracker.text = "0";
-                bow.List.items.clear();
-                bow.placefile.items.clear();
-                app.frmNewETA().cancel_request();
+                erase_all();
                 changed();
             }
 
             if (is(&FrmEdit::hkundo)) undo_last_mark();
+
+            if (is(&FrmEdit::hkerase_storm)) {
+                Read_StatusBar();
+                if (const Storm* s = storm_at_cursor()) erase_storm(s->number);
+                else app.beep();
+            }
+
+            if (is(&FrmEdit::hknext_storm)) next_storm();
 
             if (is(&FrmEdit::hkselect)) {
                 if (!optgr3.checked && !optgr2.checked && !optgrae.checked) {
@@ -125,6 +133,7 @@ void FrmMain::find_keys_Timer() {
                         app.write_list_to_file(placefile_path(), placefile.items);
                     }
                 } else if (tag == "0") {
+                    first_mark = mark_at_cursor();
                     start_lat.text = cursor_lat.text;
                     start_lon.text = cursor_lon.text;
                     const size_t first = placefile.items.size();
@@ -136,6 +145,7 @@ void FrmMain::find_keys_Timer() {
                     tag = "1";
                     find_distance.enabled = true;
                 } else if (tag == "1") {
+                    second_mark = mark_at_cursor();
                     stop_lat.text = cursor_lat.text;
                     stop_lon.text = cursor_lon.text;
                     const size_t first = placefile.items.size();

@@ -13,35 +13,14 @@
 
 namespace tessaly {
 
-namespace {
-
-// The ETA windows forget a list whose track is gone.
-void clear_eta_windows(App& app) {
-    if (app.is_loaded("frmCustomETA")) {
-        FrmCustomETA& small = app.frmCustomETA();
-        small.hide();
-        for (Control& l : small.labels) l.text.clear();
-        small.changed();
-    }
-    if (app.is_loaded("frmCustomETA1")) {
-        FrmCustomETA1& medium = app.frmCustomETA1();
-        medium.hide();
-        for (Control& l : medium.labels) l.text.clear();
-        medium.changed();
-    }
-    if (app.is_loaded("frmCustomETA2")) {
-        FrmCustomETA2& list = app.frmCustomETA2();
-        list.List1.items.clear();
-        list.changed();
-    }
-    if (app.is_loaded("frmNewETA")) app.frmNewETA().List1.items.clear();
-}
-
-}  // namespace
-
 void FrmMain::undo_last_mark() {
     try {
         const LineGroups::Group* newest = placefile_groups.newest();
+        // An erase newer than every group left is the last thing done.
+        if (!erased.empty() && (!newest || newest->id < erased.back().stamp)) {
+            undo_erase();
+            return;
+        }
         if (!newest) {
             app.beep();
             return;
@@ -54,15 +33,11 @@ void FrmMain::undo_last_mark() {
         // later ETA view must not run on the geometry of a track that is gone,
         // and a lookup still running would read the reset fields (or, for an
         // undone track, add lines under its number after the undo).
-        auto reset_track = [this] {
+        auto reset = [this] {
             if (app.is_loaded("frmNewETA") && app.frmNewETA().request_executing())
                 app.frmNewETA().cancel_request();
-            start_lat.text = start_lon.text = stop_lat.text = stop_lon.text = kUnmarked;
-            cell_speed.text = cell_speedkts.text = "00";
-            disazimuth.text = cor_azimuth.text = "000";
-            tag = "0";
-            find_distance.enabled = false;
-            edit.text = "0";
+            reset_track(true);
+            edit.text.assign(1, '0');  // (assign: gcc 12 warns falsely on = here)
         };
 
         switch (last.purpose) {
@@ -74,10 +49,10 @@ void FrmMain::undo_last_mark() {
             break;
         }
         case LinePurpose::half_mark:
-            reset_track();
+            reset();
             break;
         case LinePurpose::track:
-            reset_track();
+            reset();
             if (last.track > 0) {
                 const std::string number = std::to_string(last.track);
                 const std::string tag_text = pf::eta_tag(number);
@@ -86,10 +61,10 @@ void FrmMain::undo_last_mark() {
                 });
                 // The next track takes the number again: no line carries it any more.
                 if (tracker.text == number) tracker.text = num_text(last.track - 1.0);
-                if (eta_windows_track == number) {
-                    clear_eta_windows(app);
-                    eta_windows_track.clear();
-                }
+                if (eta_windows_track == number) forget_eta_windows();
+                storms.erase(static_cast<int>(last.track));
+                show_storm(storms.selected());
+                storms_changed();
             }
             break;
         case LinePurpose::bow_echo:

@@ -62,13 +62,11 @@ void FrmMain::find_gr_Timer() {
         cor_azimuth.text = "000";
         status_on.visible = false;
         status_off.visible = true;
+        // With the start reset, a half-marked track would measure motion from
+        // "00.00": it ends too.
         auto reset = [this] {
             find_keys.enabled = false;
-            start_lat.text = start_lon.text = stop_lat.text = stop_lon.text = kUnmarked;
-            // With the start reset, a half-marked track would measure motion from
-            // "00.00": end it too.
-            tag = "0";
-            find_distance.enabled = false;
+            reset_track(false);
         };
         if (status.text.empty()) {
             status.text = kSearching[0];

@@ -226,7 +226,8 @@ TEST_F(WriterToParser, ASessionReadsBackWhole) {
     for (auto& pr : p.problems) ADD_FAILURE() << pr.line << ": " << pr.message;
     EXPECT_EQ(p.polygons.size(), 7u + 2u);  // cone, then fan
     EXPECT_EQ(p.icons.size(), 10u);         // five per track
-    EXPECT_EQ(p.objects.size(), 2u);  // Luther (on the second storm's path) and the ETA marker
+    // The two storms' letters, Luther (on the second storm's path) and the ETA marker.
+    EXPECT_EQ(p.objects.size(), 4u);
     EXPECT_GE(p.lines.size(), 2u + 6u);     // two tracks, six fan borders
 }
 
