@@ -85,6 +85,11 @@ void FrmMain::find_gr_Timer() {
         status_on.visible = true;
         status.text = scaption.text;
         find_keys.enabled = true;
+        // With viewers of one kind only, nobody need be asked which one.
+        const bool chosen = optgr3.checked || optgr2.checked || optgrae.checked;
+        const int kinds = optgr3.enabled + optgr2.enabled + optgrae.enabled;
+        if (!chosen && kinds == 1)
+            choose_viewer(optgr3.enabled ? "gr3" : optgr2.enabled ? "gr2" : "grae");
     }
     changed();
 }

@@ -52,6 +52,8 @@ const std::vector<ViewDef>& view_defs() {
           {"hkerase", IDC_HKERASE},
           {"hketa", IDC_HKETA},
           {"hkundo", IDC_HKUNDO},
+          {"hkerase_storm", IDC_HKERASE_STORM},
+          {"hknext_storm", IDC_HKNEXT_STORM},
           {"hotkeys_everywhere", IDC_HOTKEYS_EVERYWHERE},
           {"Frame1", IDC_EDIT_FRAME1},
           {"Frame2", IDC_EDIT_FRAME2},
