@@ -14,7 +14,7 @@ fi
 seconds=${FUZZ_SECONDS:-20}
 cmake -S . -B build/fuzz -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DTESSALY_FUZZ=ON -DTESSALY_TESTS=OFF -DTESSALY_WERROR=ON >/dev/null
-cmake --build build/fuzz -j2 --target fuzz_position fuzz_reply fuzz_placefile fuzz_settings fuzz_places
+cmake --build build/fuzz -j2 --target fuzz_position fuzz_reply fuzz_placefile fuzz_settings fuzz_places fuzz_storms
 geo=../shared/testdata/geonames
 seed() { # seed TARGET FILES...
   local dir=build/fuzz/corpus/$1; shift
@@ -26,8 +26,9 @@ seed fuzz_placefile fuzz/corpus/placefile/*
 seed fuzz_position fuzz/corpus/position/*
 seed fuzz_settings fuzz/corpus/settings/*
 seed fuzz_places tests/data/places/*
+seed fuzz_storms fuzz/corpus/storms/*
 status=0
-for t in fuzz_position fuzz_reply fuzz_placefile fuzz_settings fuzz_places; do
+for t in fuzz_position fuzz_reply fuzz_placefile fuzz_settings fuzz_places fuzz_storms; do
   mkdir -p build/fuzz/artifacts/$t
   if build/fuzz/fuzz/$t -max_total_time="$seconds" -max_len=1100000 -rss_limit_mb=2048 \
       -artifact_prefix=build/fuzz/artifacts/$t/ -print_final_stats=1 build/fuzz/corpus/$t \
