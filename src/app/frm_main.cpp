@@ -138,6 +138,7 @@ void FrmMain::Form_Load() {
     // A step of its own: a stored value the load stops at must not turn
     // frames mode off. Nothing is written for missing keys.
     skip_on_failure([&] { load_mark_settings(); });
+    skip_on_failure([&] { restore_storms(); });
 
     try {
         // Installation check: the icon file the placefile header names.

@@ -130,6 +130,11 @@ public:
     void view_storm_etas(int number);
     // After every change of the storms: saved to storms.txt, list redrawn.
     void storms_changed();
+    std::string storms_path();
+    void save_storms();
+    // At start: the storms saved within the last restore_hours, drawn again
+    // as they were; a file that cannot be used is set aside with a message.
+    void restore_storms();
     // The storm the rows describe, as the compiler and the ETA view take it:
     // the marks of the track being finished (or the rows' positions), the
     // rows' figures, the checked shapes, the projection length; numbered as
@@ -182,6 +187,7 @@ public:
 
 private:
     void init_controls();
+    bool storms_save_failed_ = false;  // the message is shown once until a save works
 };
 
 }  // namespace tessaly

@@ -248,6 +248,9 @@ void FrmMain::view_storm_etas(int number) {
     Command2_Click();
 }
 
-void FrmMain::storms_changed() { changed(); }
+void FrmMain::storms_changed() {
+    save_storms();
+    changed();
+}
 
 }  // namespace tessaly

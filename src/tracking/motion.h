@@ -17,6 +17,7 @@ inline constexpr int kMinFrameMinutes = 1, kMaxFrameMinutes = 180;
 inline constexpr int kDefaultProjectionMinutes = 60;  // projection_minutes when missing
 inline constexpr int kMinProjectionMinutes = 15, kMaxProjectionMinutes = 180;
 inline constexpr int kTimeMarkStepMinutes = 15;
+inline constexpr int kDefaultRestoreHours = 3;  // restore_hours when missing or unusable
 
 // Whole minutes written as plain digits (blanks around them allowed) and
 // within lo..hi; nullopt for anything else.
