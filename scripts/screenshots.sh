@@ -191,6 +191,9 @@ for dpi in $scales; do
     key_in "$main" alt+h a
     shoot about "$(wait_rect rect_by_title '^About Korvel$')"
     key_in "$(xdotool search --name '^About Korvel$' | head -n1)" Escape
+    key_in "$main" alt+s l
+    shoot storms "$(wait_rect rect_by_title '^Storms$')"
+    key_in "$(xdotool search --name '^Storms$' | head -n1)" Escape
 
     if [ "$dpi" = "$first_dpi" ]; then
         # The shapes on the viewer's map: one storm, marked anew for each.

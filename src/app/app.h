@@ -27,7 +27,8 @@ namespace tessaly {
     X(FrmAbout, frmAbout)                                                                       \
     X(FrmPFinfo, frmPFinfo)                                                                     \
     X(FrmBowEcho, frmBowEcho)                                                                   \
-    X(FrmNewETA, frmNewETA)
+    X(FrmNewETA, frmNewETA)                                                                     \
+    X(FrmStorms, frmStorms)
 
 #define TESSALY_DECLARE_CLASS(type, name) class type;
 TESSALY_WINDOWS(TESSALY_DECLARE_CLASS)

@@ -9,6 +9,7 @@
 #include "online/frm_new_eta.h"
 #include "placefile/frm_pfinfo.h"
 #include "dialogs/frm_dialogs.h"
+#include "storms/frm_storms.h"
 #include "tracking/motion.h"
 
 namespace tessaly {
@@ -84,6 +85,9 @@ void FrmMain::init_controls() {
     add("mnu_mark_frames", mnu_mark_frames, K::Menu, "Mark Two Frames...");
     add("mark_minutes", mark_minutes, K::Label, "10 min").visible = false;
     add("mnu_projection_undo", mnu_projection_undo, K::Menu, "Undo Last Mark");
+    add("mnu_storms_list", mnu_storms_list, K::Menu, "Storm List...");
+    add("mnu_storms_next", mnu_storms_next, K::Menu, "Next Storm");
+    add("mnu_storms_erase", mnu_storms_erase, K::Menu, "Erase Storm");
 
     // Option buttons exclude each other.
     optgr3.on_click = [this] { choose_viewer("gr3"); };
@@ -107,6 +111,15 @@ void FrmMain::init_controls() {
     };
     mnu_mark_frames.on_click = [this] { mnu_mark_frames_Click(); };
     mnu_projection_undo.on_click = [this] { undo_last_mark(); };
+    mnu_storms_list.on_click = [this] { app.frmStorms().open(); };
+    mnu_storms_next.on_click = [this] { next_storm(); };
+    mnu_storms_erase.on_click = [this] {
+        if (!storms.selected()) {
+            app.beep();
+            return;
+        }
+        erase_storm(storms.selected_number());
+    };
     mnu_eta_edit.on_click = [this] {
         FrmEditETA& e = app.frmEditETA();
         e.tag = "1";

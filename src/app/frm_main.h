@@ -50,6 +50,7 @@ public:
     Control mnu_projection_edit, mnu_projection_fan, mnu_projection_cone, mnu_projection_wedge,
         mnubowecho, mnu_eta_edit, mnu_eta_view, mnu_placefile_clear, mnu_placefile_info,
         mnu_help_guide, mnu_help_about, mnu_projection_undo;
+    Control mnu_storms_list, mnu_storms_next, mnu_storms_erase;
     // How the two marks are read: one hour apart (the default), or the same
     // cell on two radar frames `frame_minutes` apart. The label beside the
     // speed row shows "N min" while frames mode is on.

@@ -90,5 +90,10 @@ inline constexpr SettingKey eta_server{"eta_server", nullptr, "https://secure.ge
                                        nullptr};
 inline constexpr SettingKey eta_username{"eta_username", nullptr, nullptr, nullptr};
 
+// Where the storm list was last left, in twips from the screen's top left;
+// missing: it opens beside the main window.
+inline constexpr SettingKey storms_left{"storms_left", nullptr, nullptr, nullptr};
+inline constexpr SettingKey storms_top{"storms_top", nullptr, nullptr, nullptr};
+
 }  // namespace keys
 }  // namespace tessaly

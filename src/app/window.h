@@ -21,9 +21,17 @@ struct Control {
     bool enabled = true;
     bool visible = true;
     std::vector<std::string> items;  // lists
+    // Lists: the highlighted row (0-based), -1 for none. The user's pick
+    // arrives through select(); a model may also set it directly.
+    int selected_row = -1;
+    // Lists shown in columns: the headers; each item then holds its cells
+    // separated by tabs. Empty: a plain list of lines.
+    std::vector<std::string> columns;
     std::string tooltip;
     std::function<void()> on_click;   // buttons, menu items, images, labels; check boxes on value change
     std::function<void()> on_change;  // text fields, on every change of text
+    std::function<void()> on_select;  // lists: the user highlighted a row (selected_row set)
+    std::function<void()> on_dblclick;  // lists: double-click on the highlighted row
 
     // Programmatic changes fire the change and click actions as user edits do
     // (so loading a stored hotkey writes it back).
@@ -36,6 +44,11 @@ struct Control {
         if (v == checked) return;
         checked = v;
         if (kind == ControlKind::Check && on_click) on_click();
+    }
+    // The user highlights a row of a list (-1: none).
+    void select(int row) {
+        selected_row = row;
+        if (on_select) on_select();
     }
     void click() {
         if (kind == ControlKind::Check) {
@@ -97,6 +110,8 @@ public:
     // The close box of the window: unloads or hides, as the window decides.
     virtual void close_request();
     virtual void load() {}
+    // The user moved the window: left_twips and top_twips hold its new place.
+    virtual void moved() {}
 
     Control* control(const std::string& control_name);
     const std::map<std::string, Control*>& controls() const { return controls_; }

@@ -20,14 +20,37 @@ void FrmInput::load() {
 
 void FrmInput::ask(std::string setting_key, const std::string& title, const std::string& initial) {
     key = std::move(setting_key);
+    apply_ = nullptr;
     INP.set_text(initial);
     caption = title;
     show();
     changed();
 }
 
+void FrmInput::ask_text(const std::string& title, const std::string& initial,
+                        std::function<void(const std::string&)> apply) {
+    key.clear();
+    apply_ = std::move(apply);
+    INP.set_text(initial);
+    caption = title;
+    show();
+    changed();
+}
+
+void FrmInput::close_request() {
+    apply_ = nullptr;
+    hide();
+}
+
 void FrmInput::cmd_save_Click() {
     hide();
+    if (apply_) {
+        // Taken first: the callback may ask again.
+        auto apply = std::move(apply_);
+        apply_ = nullptr;
+        apply(INP.text);
+        return;
+    }
     if (key == keys::border_width.key || key == keys::polygon_trans.key ||
         key == keys::track_width.key) {
         app.save_setting(key, INP.text);

@@ -1,4 +1,5 @@
 #pragma once
+#include <functional>
 #include <string>
 
 #include "app/window.h"
@@ -19,8 +20,16 @@ public:
     std::string key;
     // Shows the dialog for `key` with its caption and the text to start from.
     void ask(std::string setting_key, const std::string& title, const std::string& initial);
+    // Shows the dialog for a free text that Apply hands to `apply` (once)
+    // instead of storing it; closing the dialog drops it.
+    void ask_text(const std::string& title, const std::string& initial,
+                  std::function<void(const std::string&)> apply);
     void load() override;
+    void close_request() override;
     void cmd_save_Click();
+
+private:
+    std::function<void(const std::string&)> apply_;
 };
 
 class FrmAbout : public Window {

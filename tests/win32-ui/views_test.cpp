@@ -18,6 +18,7 @@
 #include "eta/frm_edit_eta.h"
 #include "platform/sim/sim_platform.h"
 #include "platform/win32/win32_text.h"
+#include "storms/frm_storms.h"
 #include "ui/win32/dpi.h"
 #include "ui/win32/resource.h"
 #include "ui/win32/views.h"
@@ -129,6 +130,7 @@ TEST_F(ViewsTest, MainMenuIsTheProgramsMenuBarAndEveryItemHasAHandler) {
         {L"Projection",
          {L"Edit", L"-", L"Mark One Hour", L"Mark Two Frames...", L"-", L"Fan", L"Cone", L"Wedge",
           L"Bow", L"-", L"Undo Last Mark"}},
+        {L"Storms", {L"Storm List...", L"-", L"Next Storm", L"Erase Storm"}},
         {L"ETA", {L"Edit", L"-", L"View"}},
         {L"Placefile", {L"Copy", L"-", L"Info"}},
         {L"Help", {L"User Guide", L"-", L"About"}},
@@ -269,6 +271,72 @@ TEST_F(ViewsTest, MainWindowShowsTheModelAndForwardsItsEvents) {
     SendMessageW(on, BM_CLICK, 0, 0);
     EXPECT_FALSE(app->frmMain().find_keys.enabled);
     EXPECT_TRUE(IsWindowVisible(off));
+}
+
+TEST_F(ViewsTest, StormListShowsItsRowsInColumnsAndActsOnTheRowTheUserPicks) {
+    start();
+    for (int n : {1, 2}) {
+        Storm s;
+        s.number = n;
+        s.label = n == 1 ? "A" : "B";
+        s.second.utc = platform->utc_seconds();
+        app->frmMain().storms.add(s);  // the newest is selected
+    }
+    HWND main = ui->hwnd_of("frmMain");
+    SendMessageW(main, WM_COMMAND, MAKEWPARAM(IDM_STORMS_LIST, 0), 0);
+    HWND dlg = ui->hwnd_of("frmStorms");
+    ASSERT_NE(dlg, nullptr);
+    EXPECT_TRUE(IsWindowVisible(dlg));
+    EXPECT_EQ(GetWindow(dlg, GW_OWNER), main);
+    EXPECT_TRUE(GetWindowLongW(dlg, GWL_EXSTYLE) & WS_EX_TOPMOST);  // above the ETA windows
+    HWND list = item("frmStorms", IDC_STORM_LIST);
+    HWND header = reinterpret_cast<HWND>(SendMessageW(list, LVM_GETHEADER, 0, 0));
+    EXPECT_EQ(SendMessageW(header, HDM_GETITEMCOUNT, 0, 0),
+              static_cast<LRESULT>(app->frmStorms().storm_list.columns.size()));
+    ASSERT_EQ(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0), 2);
+    auto cell = [&](int row, int column) {
+        wchar_t buf[128] = {};
+        LVITEMW it{};
+        it.iSubItem = column;
+        it.pszText = buf;
+        it.cchTextMax = 128;
+        SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&it));
+        return std::wstring(buf);
+    };
+    EXPECT_EQ(cell(0, 0), L"A");
+    EXPECT_EQ(cell(1, 0), L"B");
+    EXPECT_EQ(cell(1, 2), L"00 kt / 00 mph");
+    auto highlighted = [&] {
+        return static_cast<int>(SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+    };
+    EXPECT_EQ(highlighted(), 1);  // the selected storm's row
+
+    // The user picks the first row: the model hears it once the selection settles.
+    LVITEMW state{};
+    state.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+    state.state = LVIS_SELECTED | LVIS_FOCUSED;
+    SendMessageW(list, LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&state));
+    pump_for(100);
+    EXPECT_EQ(app->frmStorms().storm_list.selected_row, 0);
+    EXPECT_EQ(app->frmMain().storms.selected_number(), 2);
+    // Delete in the list erases that row's storm.
+    SetFocus(list);
+    SendMessageW(list, WM_KEYDOWN, VK_DELETE, 0);
+    ASSERT_EQ(app->frmMain().storms.size(), 1u);
+    EXPECT_EQ(app->frmMain().storms.all()[0].number, 2);
+    EXPECT_EQ(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0), 1);
+    EXPECT_EQ(cell(0, 0), L"B");
+    EXPECT_EQ(highlighted(), 0);
+
+    // Where the user leaves the window is stored, in twips.
+    SetWindowPos(dlg, nullptr, 300, 200, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    SendMessageW(dlg, WM_EXITSIZEMOVE, 0, 0);
+    RECT r{};
+    GetWindowRect(dlg, &r);
+    EXPECT_EQ(stored("storms_left"), std::to_string(MulDiv(r.left, 1440, static_cast<int>(dpi_of(dlg)))));
+    EXPECT_EQ(stored("storms_top"), std::to_string(MulDiv(r.top, 1440, static_cast<int>(dpi_of(dlg)))));
+    SendMessageW(dlg, WM_COMMAND, IDCANCEL, 0);
+    EXPECT_FALSE(IsWindowVisible(dlg));
 }
 
 TEST_F(ViewsTest, TimersRunFromSetTimerAndTheirEffectsAreRendered) {

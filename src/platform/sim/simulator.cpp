@@ -333,11 +333,19 @@ void Simulator::print(const std::vector<std::string>& a) {
         case ControlKind::Menu:
             emit(what + " = " + (c->checked ? "checked" : "unchecked"));
             break;
-        case ControlKind::List:
+        case ControlKind::List: {
+            if (!c->columns.empty()) {
+                std::string headers;
+                for (const std::string& h : c->columns) headers += (headers.empty() ? "" : "\t") + h;
+                emit(what + ".columns = " + sim_quote(headers));
+            }
             for (size_t i = 0; i < c->items.size(); ++i)
                 emit(what + "[" + std::to_string(i) + "] = " + sim_quote(c->items[i]));
             emit(what + ".count = " + std::to_string(c->items.size()));
+            // Only a list with a highlighted row says so (lists without one print as before).
+            if (c->selected_row >= 0) emit(what + ".selected = " + std::to_string(c->selected_row));
             break;
+        }
         default:
             emit(what + " = " + sim_quote(c->text));
     }
@@ -538,8 +546,15 @@ void Simulator::command(const std::string& line) {
         if (tk.size() < 3) throw ScriptError("schedule MS COMMAND");
         size_t start = tk[1].end;
         scheduled_.push_back({platform_->now_ms + ms, seq_++, line.substr(start)});
-    } else if (cmd == "click") {
+    } else if (cmd == "click" || cmd == "select" || cmd == "dblclick") {
         Control* c = split_target(arg(1));
+        long long row = -1;
+        if (cmd != "click") {
+            if (c->kind != ControlKind::List) throw ScriptError(cmd + " needs a list: " + arg(1));
+            row = to_int(arg(2));
+            if (row < 0 || row >= static_cast<long long>(c->items.size()))
+                throw ScriptError("no row " + arg(2) + " in " + arg(1));
+        }
         if (!c->enabled) return;  // a disabled control takes no clicks
         // A handler whose message box is open is not entered again.
         auto running = clicking_.find(c);
@@ -547,7 +562,13 @@ void Simulator::command(const std::string& line) {
         const int outer = running == clicking_.end() ? -1 : running->second;
         clicking_[c] = boxes_open_;
         try {
-            c->click();
+            if (cmd == "click") {
+                c->click();
+            } else {
+                // A double-click highlights its row first, as on screen.
+                c->select(static_cast<int>(row));
+                if (cmd == "dblclick" && c->on_dblclick) c->on_dblclick();
+            }
         } catch (const Failure&) {
         }
         if (outer < 0) clicking_.erase(c);

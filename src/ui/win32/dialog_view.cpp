@@ -45,6 +45,29 @@ std::wstring crlf(const std::wstring& s) {
     return out;
 }
 
+// A list view row's cells: its item split at tabs.
+std::vector<std::wstring> cells_of(const std::string& item) {
+    std::vector<std::wstring> out;
+    size_t start = 0;
+    for (;;) {
+        size_t tab = item.find('\t', start);
+        out.push_back(widen(item.substr(start, tab == std::string::npos ? std::string::npos : tab - start)));
+        if (tab == std::string::npos) break;
+        start = tab + 1;
+    }
+    return out;
+}
+
+bool is_list_view(HWND h) {
+    wchar_t cls[64] = {};
+    GetClassNameW(h, cls, 64);
+    return lstrcmpiW(cls, WC_LISTVIEWW) == 0;
+}
+
+// Posted to the dialog once a list view's selection changed: a click on
+// another row first clears the old one, and only the settled state counts.
+constexpr UINT kSelectionSettled = WM_APP + 2;
+
 }  // namespace
 
 DialogView::DialogView(Win32Ui& ui, Window& model, const ViewDef& def)
@@ -66,6 +89,19 @@ void DialogView::create() {
         bd.id = b.id;
         bd.hwnd = h;
         bd.template_text = window_text(h);
+        if (c->kind == ControlKind::List && is_list_view(h)) {
+            bd.list_view = true;
+            SendMessageW(h, LVM_SETEXTENDEDLISTVIEWSTYLE, 0,
+                         LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER);
+            for (size_t i = 0; i < c->columns.size(); ++i) {
+                std::wstring header = widen(c->columns[i]);
+                LVCOLUMNW col{};
+                col.mask = LVCF_TEXT | LVCF_SUBITEM;
+                col.pszText = header.data();
+                col.iSubItem = static_cast<int>(i);
+                SendMessageW(h, LVM_INSERTCOLUMNW, i, reinterpret_cast<LPARAM>(&col));
+            }
+        }
         bound_.push_back(std::move(bd));
     }
     if (const std::vector<Binding>* items = menu_bindings()) {
@@ -146,7 +182,9 @@ void DialogView::render() {
         b.rendered = true;
         switch (c.kind) {
             case ControlKind::List:
-                if (first || c.items != b.items) {
+                if (b.list_view) {
+                    render_list_view(b, first);
+                } else if (first || c.items != b.items) {
                     SendMessageW(b.hwnd, WM_SETREDRAW, FALSE, 0);
                     SendMessageW(b.hwnd, LB_RESETCONTENT, 0, 0);
                     for (const std::string& item : c.items)
@@ -207,6 +245,100 @@ void DialogView::render() {
     render_more();
     if (model_->left_twips != placed_left_ || model_->top_twips != placed_top_) placed_ = false;
     rendering_ = false;
+}
+
+// Only the cells that differ are written, so the ages that change every
+// minute repaint their own cells; the list is drawn anew only when rows come
+// or go. The columns fit their widest cell or header when a cell's length
+// changed.
+void DialogView::render_list_view(Bound& b, bool first) {
+    const Control& c = *b.control;
+    HWND h = b.hwnd;
+    bool resize = first;
+    if (first || c.items != b.items) {
+        const size_t old_n = b.items.size(), new_n = c.items.size();
+        const bool rows_change = old_n != new_n;
+        if (rows_change) SendMessageW(h, WM_SETREDRAW, FALSE, 0);
+        for (size_t i = old_n; i > new_n; --i) SendMessageW(h, LVM_DELETEITEM, i - 1, 0);
+        for (size_t i = 0; i < new_n; ++i) {
+            std::vector<std::wstring> now = cells_of(c.items[i]);
+            std::vector<std::wstring> was;
+            if (i < old_n) {
+                if (c.items[i] == b.items[i]) continue;
+                was = cells_of(b.items[i]);
+            } else {
+                LVITEMW item{};
+                item.mask = LVIF_TEXT;
+                item.iItem = static_cast<int>(i);
+                item.pszText = now[0].data();
+                SendMessageW(h, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
+                was.push_back(now[0]);
+            }
+            for (size_t k = 0; k < now.size(); ++k) {
+                if (k < was.size() && now[k] == was[k]) continue;
+                resize = resize || k >= was.size() || now[k].size() != was[k].size();
+                LVITEMW cell{};
+                cell.iSubItem = static_cast<int>(k);
+                cell.pszText = now[k].data();
+                SendMessageW(h, LVM_SETITEMTEXTW, i, reinterpret_cast<LPARAM>(&cell));
+            }
+        }
+        if (rows_change) {
+            resize = true;
+            SendMessageW(h, WM_SETREDRAW, TRUE, 0);
+            InvalidateRect(h, nullptr, TRUE);
+        }
+        b.items = c.items;
+        b.selected_row = -2;  // rows moved under the highlight: set it again
+    }
+    if (resize)
+        for (size_t k = 0; k < c.columns.size(); ++k)
+            SendMessageW(h, LVM_SETCOLUMNWIDTH, k, MAKELPARAM(LVSCW_AUTOSIZE_USEHEADER, 0));
+    if (c.selected_row != b.selected_row) {
+        LVITEMW state{};
+        state.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+        state.state = 0;
+        SendMessageW(h, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&state));
+        if (c.selected_row >= 0 && static_cast<size_t>(c.selected_row) < c.items.size()) {
+            state.state = LVIS_SELECTED | LVIS_FOCUSED;
+            SendMessageW(h, LVM_SETITEMSTATE, static_cast<WPARAM>(c.selected_row),
+                         reinterpret_cast<LPARAM>(&state));
+            SendMessageW(h, LVM_ENSUREVISIBLE, static_cast<WPARAM>(c.selected_row), FALSE);
+        }
+        b.selected_row = c.selected_row;
+    }
+}
+
+void DialogView::on_notify(const NMHDR& nm) {
+    Bound* b = bound(static_cast<int>(nm.idFrom));
+    if (!b || !b->list_view || rendering_) return;
+    Control* c = b->control;
+    if (nm.code == LVN_ITEMCHANGED) {
+        const auto& lv = reinterpret_cast<const NMLISTVIEW&>(nm);
+        if (!(lv.uChanged & LVIF_STATE) || !((lv.uNewState ^ lv.uOldState) & LVIS_SELECTED)) return;
+        if (!b->selection_check_posted &&
+            PostMessageW(hwnd_, kSelectionSettled, static_cast<WPARAM>(b->id), 0))
+            b->selection_check_posted = true;
+    } else if (nm.code == NM_DBLCLK) {
+        const auto& ia = reinterpret_cast<const NMITEMACTIVATE&>(nm);
+        if (ia.iItem < 0 || !c->enabled) return;
+        check_selection(b->id);
+        forward(c, [c] {
+            if (c->on_dblclick) c->on_dblclick();
+        });
+    }
+}
+
+void DialogView::check_selection(int id) {
+    Bound* b = bound(id);
+    if (!b || !b->list_view) return;
+    b->selection_check_posted = false;
+    int row = static_cast<int>(SendMessageW(b->hwnd, LVM_GETNEXTITEM, static_cast<WPARAM>(-1),
+                                            LVNI_SELECTED));
+    if (row == b->selected_row) return;
+    b->selected_row = row;  // on screen already
+    Control* c = b->control;
+    forward(c, [c, row] { c->select(row); });
 }
 
 // Positions in twips (the models' own) are converted at the DPI of the
@@ -374,9 +506,17 @@ void DialogView::on_command(int id, int code, HWND from) {
             }
             break;
         case ControlKind::List:
-            if (code == LBN_SELCHANGE) forward(c, [c] {
+            if (code == LBN_SELCHANGE) {
+                int row = static_cast<int>(SendMessageW(b->hwnd, LB_GETCURSEL, 0, 0));
+                forward(c, [c, row] {
+                    c->select(row < 0 ? -1 : row);
                     if (c->on_click) c->on_click();
                 });
+            } else if (code == LBN_DBLCLK) {
+                forward(c, [c] {
+                    if (c->on_dblclick) c->on_dblclick();
+                });
+            }
             break;
         default:
             break;
@@ -410,6 +550,26 @@ INT_PTR DialogView::handle(UINT msg, WPARAM wp, LPARAM lp) {
         case WM_CLOSE:
             forward([this] { model_->close_request(); });
             return TRUE;
+        case WM_NOTIFY:
+            if (lp) on_notify(*reinterpret_cast<const NMHDR*>(lp));
+            return FALSE;
+        case kSelectionSettled:
+            check_selection(static_cast<int>(wp));
+            return TRUE;
+        case WM_EXITSIZEMOVE:
+            if (remembers_place()) {
+                RECT r{};
+                if (GetWindowRect(hwnd_, &r)) {
+                    unsigned dpi = dpi_of(hwnd_);
+                    model_->left_twips = pixels_to_twips(r.left, dpi);
+                    model_->top_twips = pixels_to_twips(r.top, dpi);
+                    // Where it stands already: not placed again.
+                    placed_left_ = model_->left_twips;
+                    placed_top_ = model_->top_twips;
+                    forward([this] { model_->moved(); });
+                }
+            }
+            return FALSE;
         case WM_QUERYENDSESSION:
             SetWindowLongPtrW(hwnd_, DWLP_MSGRESULT, TRUE);
             return TRUE;

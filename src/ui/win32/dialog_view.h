@@ -4,6 +4,7 @@
 // and the model rendered back. The kinds of window with more to do (the main
 // window, the ETA windows) derive from it.
 #include <windows.h>
+#include <commctrl.h>
 
 #include <functional>
 #include <string>
@@ -48,6 +49,8 @@ protected:
     virtual bool topmost_when_shown() const { return !floating(); }
     // Menu items bound to the model's controls.
     virtual const std::vector<Binding>* menu_bindings() const { return nullptr; }
+    // Where the user leaves it is told to the model (Window::moved).
+    virtual bool remembers_place() const { return false; }
     // Esc and the template's Close button.
     virtual void on_cancel();
     // Fonts of the view's own, made again when the DPI changes.
@@ -80,6 +83,9 @@ private:
         std::string text;
         bool checked = false, enabled = true, visible = true;
         std::vector<std::string> items;
+        bool list_view = false;  // a report-style list view (columns) rather than a list box
+        int selected_row = -1;   // list views: the highlighted row on screen
+        bool selection_check_posted = false;
     };
     struct MenuBound {
         Control* control = nullptr;
@@ -91,6 +97,10 @@ private:
     static INT_PTR CALLBACK proc(HWND, UINT, WPARAM, LPARAM);
     void on_command(int id, int code, HWND from);
     Bound* bound(int id);
+    void render_list_view(Bound& b, bool first);
+    void on_notify(const NMHDR& nm);
+    // A list view's selection settled (posted after its change notices).
+    void check_selection(int id);
     void place();
     void add_tooltips();
 

@@ -8,6 +8,10 @@ namespace tessaly::ui {
 
 int twips_to_pixels(int twips, unsigned dpi) { return MulDiv(twips, static_cast<int>(dpi), 1440); }
 
+int pixels_to_twips(int pixels, unsigned dpi) {
+    return dpi ? MulDiv(pixels, 1440, static_cast<int>(dpi)) : pixels * 15;
+}
+
 namespace {
 
 unsigned system_dpi() {

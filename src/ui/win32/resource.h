@@ -13,6 +13,7 @@
 #define IDD_INPUT 106
 #define IDD_ABOUT 107
 #define IDD_PFINFO 108
+#define IDD_STORMS 109
 
 #define IDR_MAINMENU 200
 
@@ -31,6 +32,9 @@
 #define IDM_MARK_HOUR 341
 #define IDM_MARK_FRAMES 342
 #define IDM_HELP_GUIDE 332
+#define IDM_STORMS_LIST 351
+#define IDM_STORMS_NEXT 352
+#define IDM_STORMS_ERASE 353
 
 // Main window.
 #define IDC_START_LAT 1001
@@ -124,3 +128,11 @@
 #define IDC_PF_LABEL1 1704
 #define IDC_PF_SIZE 1705
 #define IDC_COPYPFDIR 1706
+
+// Storm list.
+#define IDC_STORM_LIST 1801
+#define IDC_STORMS_SELECT 1802
+#define IDC_STORMS_ETA 1803
+#define IDC_STORMS_RENAME 1804
+#define IDC_STORMS_ERASE 1805
+#define IDC_STORMS_CLOSE 1806

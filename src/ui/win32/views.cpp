@@ -98,6 +98,13 @@ const std::vector<ViewDef>& view_defs() {
           {"Label1", IDC_PF_LABEL1},
           {"size", IDC_PF_SIZE},
           {"copypfdir", IDC_COPYPFDIR}}},
+        {"frmStorms", IDD_STORMS, ViewKind::Storms,
+         {{"storm_list", IDC_STORM_LIST},
+          {"select_storm", IDC_STORMS_SELECT},
+          {"eta_storm", IDC_STORMS_ETA},
+          {"rename_storm", IDC_STORMS_RENAME},
+          {"erase_storm", IDC_STORMS_ERASE},
+          {"close", IDC_STORMS_CLOSE}}},
     };
     return defs;
 }
@@ -118,6 +125,9 @@ const std::vector<Binding>& main_menu_bindings() {
         {"mnu_mark_hour", IDM_MARK_HOUR},
         {"mnu_mark_frames", IDM_MARK_FRAMES},
         {"mnu_projection_undo", IDM_PROJECTION_UNDO},
+        {"mnu_storms_list", IDM_STORMS_LIST},
+        {"mnu_storms_next", IDM_STORMS_NEXT},
+        {"mnu_storms_erase", IDM_STORMS_ERASE},
         {"mnu_eta_edit", IDM_ETA_EDIT},
         {"mnu_eta_view", IDM_ETA_VIEW},
         {"mnu_placefile_clear", IDM_PLACEFILE_COPY},

@@ -18,6 +18,7 @@ enum class ViewKind {
     Main,     // the main window: menu bar, pause toggle, activation
     EtaBox,   // the small and medium ETA windows: no caption, drawn colours
     EtaList,  // the classic ETA list: a resizable tool window
+    Storms,   // the storm list: keys of its own in the list
 };
 
 struct ViewDef {

@@ -1,5 +1,7 @@
 #include "ui/win32/win32_ui.h"
 
+#include <commctrl.h>
+
 #include <algorithm>
 #include <exception>
 #include <functional>
@@ -11,6 +13,7 @@
 #include "ui/win32/eta_box_view.h"
 #include "ui/win32/eta_list_view.h"
 #include "ui/win32/main_view.h"
+#include "ui/win32/storms_view.h"
 #include "ui/win32/views.h"
 
 namespace tessaly::ui {
@@ -29,6 +32,8 @@ std::unique_ptr<DialogView> make_view(Win32Ui& ui, Window& w, const ViewDef& def
             return std::make_unique<EtaBoxView>(ui, static_cast<FrmCustomETABox&>(w), def);
         case ViewKind::EtaList:
             return std::make_unique<EtaListView>(ui, w, def);
+        case ViewKind::Storms:
+            return std::make_unique<StormsView>(ui, w, def);
         case ViewKind::Dialog:
             break;
     }
@@ -38,6 +43,10 @@ std::unique_ptr<DialogView> make_view(Win32Ui& ui, Window& w, const ViewDef& def
 }  // namespace
 
 Win32Ui::Win32Ui(HINSTANCE instance) : instance_(instance) {
+    // The storm list's template names the list view class, which exists
+    // only once the common controls were asked for it.
+    INITCOMMONCONTROLSEX icc{sizeof icc, ICC_LISTVIEW_CLASSES};
+    InitCommonControlsEx(&icc);
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof wc;
     wc.lpfnWndProc = &Win32Ui::timer_proc;
