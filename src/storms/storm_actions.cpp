@@ -10,6 +10,7 @@
 #include "eta/frm_custom_eta.h"
 #include "geodesy/geodesy.h"
 #include "online/frm_new_eta.h"
+#include "storms/frm_storms.h"
 #include "tracking/motion.h"
 
 namespace tessaly {
@@ -250,6 +251,7 @@ void FrmMain::view_storm_etas(int number) {
 
 void FrmMain::storms_changed() {
     save_storms();
+    if (app.is_loaded("frmStorms")) app.frmStorms().refresh();
     changed();
 }
 
