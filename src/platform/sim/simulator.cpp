@@ -261,10 +261,12 @@ void Simulator::print(const std::vector<std::string>& a) {
                 emit("setting " + k.substr(prefix.size()) + " = " + sim_quote(v));
         return;
     }
-    if (what == "placefile") {
-        std::string path = platform_->real_path(platform_->program_folder() + "\\korvel.txt");
+    // "placefile", or "file:NAME" for another file of the program folder.
+    if (what == "placefile" || what.rfind("file:", 0) == 0) {
+        const std::string name = what == "placefile" ? "korvel.txt" : what.substr(5);
+        std::string path = platform_->real_path(platform_->program_folder() + "\\" + name);
         if (!fs::exists(path)) {
-            emit("placefile missing");
+            emit(what + " missing");
             return;
         }
         std::string bytes = read_file(path);
@@ -283,10 +285,12 @@ void Simulator::print(const std::vector<std::string>& a) {
                 if (!line.empty() && line.back() == '\r') line.pop_back();
                 else lf = true;
             }
-            emit("placefile[" + std::to_string(n++) + "] = " + sim_quote(cp1252_to_utf8(line)));
+            // The placefile is in the code page; the program's own other files are UTF-8.
+            emit(what + "[" + std::to_string(n++) + "] = " +
+                 sim_quote(what == "placefile" ? cp1252_to_utf8(line) : line));
         }
-        emit("placefile.count = " + std::to_string(n));
-        if (lf) emit("placefile.lineends = LF");
+        emit(what + ".count = " + std::to_string(n));
+        if (lf) emit(what + ".lineends = LF");
         return;
     }
     if (!app_) throw ScriptError("the program has not started");
