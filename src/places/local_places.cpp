@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <new>
 
 #include "app/app.h"
 #include "core/text.h"
@@ -116,15 +117,23 @@ LocalPlaces::LocalPlaces(App& app) : app_(app) {}
 const PlaceIndex& LocalPlaces::index() {
     if (index_) return *index_;
     const std::string path = app_.platform.program_folder() + "\\places.dat";
-    if (auto bytes = app_.platform.read_file(path, kMaxIndexFileBytes)) {
-        std::string why;
-        if (auto own = PlaceIndex::decode(*bytes, &why)) {
-            index_ = std::make_shared<const PlaceIndex>(std::move(*own));
-            return *index_;
+    std::string why;
+    try {
+        if (auto bytes = app_.platform.read_file(path, kMaxIndexFileBytes)) {
+            if (auto own = PlaceIndex::decode(*bytes, &why)) {
+                index_ = std::make_shared<const PlaceIndex>(std::move(*own));
+                return *index_;
+            }
+        } else if (app_.platform.file_size(path)) {
+            why = "larger than " + std::to_string(kMaxIndexFileBytes >> 20) +
+                  " MB or cannot be read";
         }
+    } catch (const std::bad_alloc&) {
+        why = "too large for the memory";
+    }
+    if (!why.empty())
         app_.message("The place file " + path + " cannot be used: it is " + why +
                      ". Tessaly uses its built-in places instead.");
-    }
     index_ = builtin_index();
     return *index_;
 }
