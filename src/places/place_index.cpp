@@ -18,7 +18,6 @@ constexpr std::string_view kColumns =
 constexpr std::size_t kHeaderBytes = 16;  // magic, text size, CRC-32 of the text
 // zlib takes lengths as uInt: large buffers go in pieces of this size.
 constexpr std::size_t kZlibPiece = std::size_t{1} << 30;
-constexpr std::size_t kMaxNameBytes = 400;
 
 void put_u32(std::string& s, std::uint32_t v) {
     for (int i = 0; i < 4; ++i) s += static_cast<char>((v >> (8 * i)) & 0xFF);
@@ -98,6 +97,14 @@ std::optional<std::string> inflate_text(std::string_view z, std::size_t size, st
 }
 
 }  // namespace
+
+std::string_view utf8_prefix(std::string_view s, std::size_t max_characters) {
+    std::size_t count = 0;
+    for (std::size_t i = 0; i < s.size(); ++i)
+        if ((static_cast<unsigned char>(s[i]) & 0xC0) != 0x80 && count++ == max_characters)
+            return s.substr(0, i);
+    return s;
+}
 
 double place_distance_km(double lat1, double lon1, double lat2, double lon2) {
     constexpr double r = std::numbers::pi / 180.0;
@@ -185,8 +192,10 @@ std::optional<PlaceIndex> PlaceIndex::decode_text(std::string_view file, std::st
         }
         auto lat = parse_degrees(n == 8 ? f[1] : "", 90),
              lon = parse_degrees(n == 8 ? f[2] : "", 180);
-        if (n != 8 || f[0].empty() || f[0].size() > kMaxNameBytes || !lat || !lon)
+        if (n != 8 || f[0].empty() || !lat || !lon)
             return bad("damaged (line " + std::to_string(line) + ")");
+        // A name longer than any real one costs only its own length.
+        if (f[0].size() > kMaxPlaceNameCharacters) f[0] = utf8_prefix(f[0], kMaxPlaceNameCharacters);
         idx.places_.push_back(
             Place{*lat, *lon, PlaceView{f[0], f[1], f[2], f[3], f[4], f[5], f[6], f[7]}});
     }

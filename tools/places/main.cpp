@@ -79,6 +79,9 @@ int run(std::vector<std::string> args) {
     }
     std::cout << r.places.size() << " places from " << r.lines << " lines";
     if (r.malformed) std::cout << " (" << r.malformed << " lines skipped: not in the dump format)";
+    if (r.names_cut)
+        std::cout << " (" << r.names_cut << " names cut to " << kMaxPlaceNameCharacters
+                  << " characters)";
     std::cout << " written to " << args[1] << "\n";
     return 0;
 }

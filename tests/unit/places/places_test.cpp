@@ -110,6 +110,31 @@ TEST(PlaceIndex, DamagedOrForeignFilesAreRefused) {
     EXPECT_EQ(why, "damaged (line 2)");
 }
 
+// GeoNames names run to 200 characters, a Thai one to 600 bytes: the tool
+// keeps them whole, cuts a longer one, and the reader takes what it wrote
+// (and cuts an over-long name in a file made elsewhere rather than refuse it).
+TEST(PlaceDump, LongNamesReachTheIndexWhole) {
+    std::string thai, beyond;
+    for (int i = 0; i < 140; ++i) thai += "\xE0\xB8\x81";  // U+0E01, 420 bytes
+    for (int i = 0; i < 250; ++i) beyond += "\xE0\xB8\x82";
+    auto line = [](const std::string& name) {
+        return "1\t" + name + "\t" + name + "\t\t15.87\t100.99\tP\tPPL\tTH\t\t40\t\t\t\t600\t\t\t" +
+               "Asia/Bangkok\t2024-01-01\n";
+    };
+    DumpResult r = read_geonames_dump(line(thai) + line(beyond), {});
+    ASSERT_EQ(r.places.size(), 2u);
+    EXPECT_EQ(r.names_cut, 1u);
+    EXPECT_EQ(r.places[1].name, beyond.substr(0, 3 * kMaxPlaceNameCharacters));
+    std::string why;
+    auto idx = PlaceIndex::decode(PlaceIndex::encode(r.places), &why);
+    ASSERT_TRUE(idx) << why;
+    EXPECT_EQ(idx->places()[0].entry.name, thai);
+
+    idx = PlaceIndex::decode(PlaceIndex::encode({entry(beyond, "15.87", "100.99")}), &why);
+    ASSERT_TRUE(idx) << why;
+    EXPECT_EQ(idx->places()[0].entry.name, beyond.substr(0, 3 * kMaxPlaceNameCharacters));
+}
+
 TEST(PlaceDump, KeepsPopulatedPlacesOfTheChosenCountries) {
     std::string dump = source_file("tests/data/places/cities500-fixture.txt");
     DumpResult r = read_geonames_dump(dump, DumpFilter{{"US", "PR", "CA", "MX"}});
