@@ -89,7 +89,9 @@ std::optional<std::string> inflate_text(std::string_view z, std::size_t size, st
         c = crc32(c, reinterpret_cast<const Bytef*>(piece.data()), static_cast<uInt>(got));
         text.append(piece, 0, got);
     }
-    if (text.size() != size || static_cast<std::uint32_t>(c) != crc) {
+    // Bytes after the stream would only stretch the size the ratio allows.
+    if (text.size() != size || static_cast<std::uint32_t>(c) != crc || s.avail_in != 0 ||
+        in_at != z.size()) {
         why = "damaged (data)";
         return std::nullopt;
     }
@@ -162,7 +164,8 @@ std::optional<PlaceIndex> PlaceIndex::decode_text(std::string_view file, std::st
     std::string_view z = file.substr(kHeaderBytes);
     // A declared size the compressed bytes cannot hold is refused before
     // anything is allocated for it.
-    if (size > kMaxIndexTextBytes || size / kMaxCompressionRatio > z.size()) return bad("damaged (size)");
+    if (size > kMaxIndexTextBytes || size / kMaxCompressionRatio > z.size())
+        return bad("damaged (size)");
     auto text = inflate_text(z, size, crc, why);
     if (!text) return std::nullopt;
 
@@ -174,7 +177,12 @@ std::optional<PlaceIndex> PlaceIndex::decode_text(std::string_view file, std::st
     if (pos == std::string::npos || t.substr(0, pos) != kColumns) return bad("damaged (columns)");
     ++pos;
     std::size_t line = 1;
-    idx.places_.reserve(static_cast<std::size_t>(std::count(t.begin() + pos, t.end(), '\n')));
+    // The shortest place line is "a\t0\t0\t\t\t\t\t\n": a text of bare line ends
+    // reserves no more places than its bytes could hold.
+    constexpr std::size_t kMinLineBytes = 11;
+    idx.places_.reserve(
+        std::min(static_cast<std::size_t>(std::count(t.begin() + pos, t.end(), '\n')),
+                 (t.size() - pos) / kMinLineBytes));
     while (pos < t.size()) {
         ++line;
         std::size_t nl = t.find('\n', pos);
@@ -195,7 +203,8 @@ std::optional<PlaceIndex> PlaceIndex::decode_text(std::string_view file, std::st
         if (n != 8 || f[0].empty() || !lat || !lon)
             return bad("damaged (line " + std::to_string(line) + ")");
         // A name longer than any real one costs only its own length.
-        if (f[0].size() > kMaxPlaceNameCharacters) f[0] = utf8_prefix(f[0], kMaxPlaceNameCharacters);
+        if (f[0].size() > kMaxPlaceNameCharacters)
+            f[0] = utf8_prefix(f[0], kMaxPlaceNameCharacters);
         idx.places_.push_back(
             Place{*lat, *lon, PlaceView{f[0], f[1], f[2], f[3], f[4], f[5], f[6], f[7]}});
     }

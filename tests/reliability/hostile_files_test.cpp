@@ -57,8 +57,8 @@ constexpr rlim_t kMiB = 1024 * 1024;
 std::string streamed_index(std::size_t chunks, const std::function<void(std::string&)>& fill) {
     z_stream s{};
     deflateInit(&s, 1);
-    std::string z, piece(1 << 16, '\0'), text =
-        "name\tlatitude\tlongitude\tpopulation\tfeature_code\tadmin1\tcountry\ttimezone\n";
+    std::string z, piece(1 << 16, '\0'),
+        text = "name\tlatitude\tlongitude\tpopulation\tfeature_code\tadmin1\tcountry\ttimezone\n";
     uLong crc = crc32(0L, Z_NULL, 0);
     std::uint64_t size = 0;
     for (std::size_t k = 0; k <= chunks; ++k) {
@@ -66,7 +66,8 @@ std::string streamed_index(std::size_t chunks, const std::function<void(std::str
             text.clear();
             fill(text);
         }
-        crc = crc32(crc, reinterpret_cast<const Bytef*>(text.data()), static_cast<uInt>(text.size()));
+        crc =
+            crc32(crc, reinterpret_cast<const Bytef*>(text.data()), static_cast<uInt>(text.size()));
         size += text.size();
         s.next_in = reinterpret_cast<Bytef*>(text.data());
         s.avail_in = static_cast<uInt>(text.size());
@@ -107,8 +108,9 @@ TEST(HostilePlacesDat, AbsurdSizesAndCountsUnderOneGiB) {
     lines.clear();
     for (int i = 0; i < 100000; ++i) {
         std::uint32_t r = rng();
-        lines += {static_cast<char>('a' + r % 26), static_cast<char>('a' + r / 26 % 26), '\t',
-                  static_cast<char>('0' + r / 676 % 10), '\t', '0', '\t', '\t', '\t', '\t', '\t', '\n'};
+        lines += std::string{static_cast<char>('a' + r % 26), static_cast<char>('a' + r / 26 % 26),
+                             '\t', static_cast<char>('0' + r / 676 % 10)} +
+                 "\t0\t\t\t\t\t\n";
     }
     std::string many =
         streamed_index(kMaxIndexPlaces / 100000 + 1, [&](std::string& t) { t += lines; });
