@@ -181,6 +181,24 @@ TEST(CustomPlaces, SitesCodesFilesAndBadLines) {
     EXPECT_TRUE(none.places.empty());
 }
 
+// sites.txt as editors save it is read as the city files are.
+TEST(CustomPlaces, SitesFileInEveryEncodingOfItsLines) {
+    const std::string city = "C:\\T\\citydatabase\\OKCcities.txt";
+    for (const std::string sites : {"\xEF\xBB\xBFKTLX,OKC\r\n", "KICT,ICT\rKTLX,OKC\r",
+                                    "  ktlx , okc \n", "KICT,ICT\r\nKTLX,OKC"}) {
+        std::map<std::string, std::string> files = {{"C:\\T\\sites.txt", sites},
+                                                    {city, "Home,35.5,-97.5\rTown,35.6,-97.4\r"}};
+        auto read = [&](const std::string& p) -> std::optional<std::string> {
+            auto it = files.find(p);
+            if (it == files.end()) return std::nullopt;
+            return it->second;
+        };
+        CustomPlaces c = read_custom_places("KTLX - GRLevel3", "C:\\T", read);
+        EXPECT_EQ(c.places.size(), 2u) << sites;
+        EXPECT_EQ(c.problem, "") << sites;
+    }
+}
+
 struct LocalSource : SimTest {};
 
 // A damaged places.dat gives one message and the built-in places; a sound
@@ -207,4 +225,17 @@ TEST_F(LocalSource, PlacesDatBesideTheProgram) {
     ASSERT_EQ(records.size(), 1u);
     EXPECT_EQ(records[0].name + " " + records[0].lat + " " + records[0].lng,
               "Luther 35.66173 -97.19559");
+}
+
+// A sites.txt over the city files' size limit is named, as a city file is.
+TEST_F(LocalSource, SitesFileOverTheSizeLimitIsNamed) {
+    boot("setting version \"4.2\"\nstart\n");
+    std::ofstream(dir + "/sites.txt", std::ios::binary)
+        << "KTLX,OKC\n" + std::string(16 * 1024 * 1024, '\n');
+    LocalPlaces local(app());
+    local.begin_run();
+    EXPECT_NE(out.str().find("msgbox \"Tessaly\" \"The site file C:\\\\Tessaly\\\\sites.txt "
+                             "cannot be read.\""),
+              std::string::npos)
+        << out.str();
 }
