@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <new>
 
 #include "app/app.h"
 #include "core/text.h"
@@ -39,6 +40,22 @@ std::shared_ptr<const PlaceIndex> builtin_index() {
     return idx;
 }
 
+// The lines of a user's text file, as Notepad and other editors save them:
+// a UTF-8 byte-order mark dropped; CR LF, LF and CR each end a line; blanks
+// at both ends trimmed.
+std::vector<std::string> text_lines(std::string_view text) {
+    if (starts_with(text, "\xEF\xBB\xBF")) text.remove_prefix(3);
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    for (std::size_t i = 0; i <= text.size(); ++i) {
+        if (i < text.size() && text[i] != '\r' && text[i] != '\n') continue;
+        lines.push_back(trim(text.substr(start, i - start)));
+        if (i + 1 < text.size() && text[i] == '\r' && text[i + 1] == '\n') ++i;
+        start = i + 1;
+    }
+    return lines;
+}
+
 }  // namespace
 
 std::string xml_escape(const std::string& s) {
@@ -58,55 +75,65 @@ std::string xml_escape(const std::string& s) {
 
 CustomPlaces read_custom_places(
     const std::string& site_title, const std::string& folder,
-    const std::function<std::optional<std::string>(const std::string&)>& read) {
+    const std::function<std::optional<std::string>(const std::string&)>& read,
+    const std::function<bool(const std::string&)>& exists) {
     CustomPlaces r;
-    auto sites = read(folder + "\\sites.txt");
-    if (!sites) return r;
-    if (site_title.size() < 4) {
-        r.no_site = true;
-        return r;
-    }
-    const std::string site = to_upper_ascii(site_title.substr(0, 4));
-    std::vector<std::string> codes;
-    for (const std::string& raw : split(*sites, '\n')) {
-        std::string line = trim(replace_all(raw, "\r", ""));
-        if (line.size() > site.size() && equals_icase(line.substr(0, site.size()), site) &&
-            line[site.size()] == ',') {
-            for (const std::string& c : split(line.substr(site.size() + 1), ','))
-                if (!trim(c).empty()) codes.push_back(to_upper_ascii(trim(c)));
-            break;
+    try {
+        const std::string sites_path = folder + "\\sites.txt";
+        auto sites = read(sites_path);
+        if (!sites) {
+            if (exists && exists(sites_path))
+                r.problem = "The site file " + sites_path + " cannot be read.";
+            return r;
         }
-    }
-    for (const std::string& code : codes) {
-        const std::string path = folder + "\\citydatabase\\" + code + "cities.txt";
-        auto text = read(path);
-        if (!text) {
-            if (r.problem.empty()) r.problem = "The city file " + path + " cannot be read.";
-            continue;
+        if (site_title.size() < 4) {
+            r.no_site = true;
+            return r;
         }
-        if (starts_with(*text, "\xEF\xBB\xBF")) text->erase(0, 3);
-        std::vector<std::string> lines = split(*text, '\n');
-        for (std::size_t n = 0; n < lines.size(); ++n) {
-            std::string line = trim(replace_all(lines[n], "\r", ""));
-            if (line.empty() || line[0] == '#') continue;
+        const std::string site = to_upper_ascii(site_title.substr(0, 4));
+        std::vector<std::string> codes;
+        for (const std::string& line : text_lines(*sites)) {
             std::vector<std::string> f = split(line, ',');
-            std::optional<double> lat, lon;
-            std::string name;
-            if (f.size() >= 3) {
-                name = trim(f[0]);
-                f[1] = trim(f[1]);
-                f[2] = trim(f[2]);
-                lat = degrees(f[1], 90);
-                lon = degrees(f[2], 180);
+            if (f.size() >= 2 && equals_icase(trim(f[0]), site)) {
+                for (std::size_t k = 1; k < f.size(); ++k)
+                    if (!trim(f[k]).empty()) codes.push_back(to_upper_ascii(trim(f[k])));
+                break;
             }
-            if (!lat || !lon || name.empty() || utf8_characters(name) > kMaxCustomNameCharacters) {
-                if (r.problem.empty())
-                    r.problem = "Line " + std::to_string(n + 1) + " of " + path +
-                                " is not a place (name,latitude,longitude) and was skipped.";
+        }
+        for (const std::string& code : codes) {
+            const std::string path = folder + "\\citydatabase\\" + code + "cities.txt";
+            auto text = read(path);
+            if (!text) {
+                if (r.problem.empty()) r.problem = "The city file " + path + " cannot be read.";
                 continue;
             }
-            r.places.push_back(CustomPlace{*lat, *lon, name, f[1], f[2]});
+            std::vector<std::string> lines = text_lines(*text);
+            for (std::size_t n = 0; n < lines.size(); ++n) {
+                const std::string& line = lines[n];
+                if (line.empty() || line[0] == '#') continue;
+                std::vector<std::string> f = split(line, ',');
+                std::optional<double> lat, lon;
+                std::string name;
+                if (f.size() >= 3) {
+                    name = trim(f[0]);
+                    f[1] = trim(f[1]);
+                    f[2] = trim(f[2]);
+                    lat = degrees(f[1], 90);
+                    lon = degrees(f[2], 180);
+                }
+                if (!lat || !lon || name.empty() ||
+                    utf8_characters(name) > kMaxCustomNameCharacters) {
+                    if (r.problem.empty())
+                        r.problem = "Line " + std::to_string(n + 1) + " of " + path +
+                                    " is not a place (name,latitude,longitude) and was skipped.";
+                    continue;
+                }
+                r.places.push_back(CustomPlace{*lat, *lon, name, f[1], f[2]});
+            }
         }
+    } catch (const std::bad_alloc&) {
+        r = CustomPlaces{};
+        r.problem = "Your own places cannot be used: they are too large for the memory.";
     }
     return r;
 }
@@ -116,15 +143,23 @@ LocalPlaces::LocalPlaces(App& app) : app_(app) {}
 const PlaceIndex& LocalPlaces::index() {
     if (index_) return *index_;
     const std::string path = app_.platform.program_folder() + "\\places.dat";
-    if (auto bytes = app_.platform.read_file(path, kMaxIndexFileBytes)) {
-        std::string why;
-        if (auto own = PlaceIndex::decode(*bytes, &why)) {
-            index_ = std::make_shared<const PlaceIndex>(std::move(*own));
-            return *index_;
+    std::string why;
+    try {
+        if (auto bytes = app_.platform.read_file(path, kMaxIndexFileBytes)) {
+            if (auto own = PlaceIndex::decode(*bytes, &why)) {
+                index_ = std::make_shared<const PlaceIndex>(std::move(*own));
+                return *index_;
+            }
+        } else if (app_.platform.file_size(path)) {
+            why = "larger than " + std::to_string(kMaxIndexFileBytes >> 20) +
+                  " MB or cannot be read";
         }
+    } catch (const std::bad_alloc&) {
+        why = "too large for the memory";
+    }
+    if (!why.empty())
         app_.message("The place file " + path + " cannot be used: it is " + why +
                      ". Tessaly uses its built-in places instead.");
-    }
     index_ = builtin_index();
     return *index_;
 }
@@ -136,9 +171,10 @@ void LocalPlaces::begin_run() {
     if (m.optgr3.checked) title = m.GR3.text;
     if (m.optgr2.checked) title = m.GR2.text;
     if (m.optgrae.checked) title = m.GRAE.text;
-    custom_ = read_custom_places(title, app_.platform.program_folder(), [&](const std::string& p) {
-        return app_.platform.read_file(p, kMaxCityFileBytes);
-    });
+    custom_ = read_custom_places(
+        title, app_.platform.program_folder(),
+        [&](const std::string& p) { return app_.platform.read_file(p, kMaxCityFileBytes); },
+        [&](const std::string& p) { return app_.platform.file_size(p).has_value(); });
     if (custom_.no_site) app_.beep();
     if (!custom_.problem.empty()) app_.message(custom_.problem);
 }

@@ -28,11 +28,16 @@ struct CustomPlaces {
 };
 
 // Reads the custom places of `site_title`'s radar site. `read` returns a
-// file's bytes or nullopt when it cannot be read; `folder` is the program
-// folder as the platform names it. Without sites.txt there are none.
+// file's bytes or nullopt when it cannot be read (or is too large); `exists`
+// tells a missing file from one that cannot be read; `folder` is the program
+// folder as the platform names it. Without sites.txt there are none. Both
+// kinds of file are read alike: a UTF-8 byte-order mark is dropped, CR LF,
+// LF and CR end lines, fields are trimmed. Never throws std::bad_alloc: a
+// problem says so instead.
 CustomPlaces read_custom_places(
     const std::string& site_title, const std::string& folder,
-    const std::function<std::optional<std::string>(const std::string&)>& read);
+    const std::function<std::optional<std::string>(const std::string&)>& read,
+    const std::function<bool(const std::string&)>& exists = {});
 
 // Longest custom place name, in characters.
 inline constexpr std::size_t kMaxCustomNameCharacters = 100;

@@ -46,7 +46,9 @@ DumpResult read_geonames_dump(std::string_view text, const DumpFilter& filter) {
         if (!filter.countries.empty() && std::find(filter.countries.begin(), filter.countries.end(),
                                                    f[8]) == filter.countries.end())
             continue;
-        r.places.push_back(PlaceEntry{std::string(f[1]), std::string(f[4]), std::string(f[5]),
+        std::string_view name = utf8_prefix(f[1], kMaxPlaceNameCharacters);
+        r.names_cut += name.size() != f[1].size();
+        r.places.push_back(PlaceEntry{std::string(name), std::string(f[4]), std::string(f[5]),
                                       std::string(f[14]), std::string(f[7]), std::string(f[10]),
                                       std::string(f[8]), std::string(f[17])});
     }

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <new>
 #include <numbers>
 
 namespace tessaly {
@@ -15,9 +16,8 @@ constexpr std::string_view kMagic = "TSLYPLC1";
 constexpr std::string_view kColumns =
     "name\tlatitude\tlongitude\tpopulation\tfeature_code\tadmin1\tcountry\ttimezone";
 constexpr std::size_t kHeaderBytes = 16;  // magic, text size, CRC-32 of the text
-// Beyond any real dump (allCountries' populated places are a few hundred MB of text).
-constexpr std::uint32_t kMaxTextBytes = 1u << 30;
-constexpr std::size_t kMaxNameBytes = 400;
+// zlib takes lengths as uInt: large buffers go in pieces of this size.
+constexpr std::size_t kZlibPiece = std::size_t{1} << 30;
 
 void put_u32(std::string& s, std::uint32_t v) {
     for (int i = 0; i < 4; ++i) s += static_cast<char>((v >> (8 * i)) & 0xFF);
@@ -41,14 +41,72 @@ std::optional<double> parse_degrees(std::string_view t, double limit) {
 std::uint32_t crc_of(std::string_view s) {
     uLong c = crc32(0L, Z_NULL, 0);
     // crc32 takes a uInt length: feed large texts in pieces.
-    for (std::size_t at = 0; at < s.size(); at += 1u << 30) {
-        std::size_t n = std::min<std::size_t>(s.size() - at, 1u << 30);
+    for (std::size_t at = 0; at < s.size(); at += kZlibPiece) {
+        std::size_t n = std::min(s.size() - at, kZlibPiece);
         c = crc32(c, reinterpret_cast<const Bytef*>(s.data() + at), static_cast<uInt>(n));
     }
     return static_cast<std::uint32_t>(c);
 }
 
+// The index text of compressed data `z` whose header declares `size` bytes
+// and CRC `crc`, or nullopt with `why` set. Inflates piece by piece, so a
+// stream that is damaged, longer than declared or holds more lines than an
+// index may stops at the first piece that shows it.
+std::optional<std::string> inflate_text(std::string_view z, std::size_t size, std::uint32_t crc,
+                                        std::string& why) {
+    z_stream s{};
+    if (inflateInit(&s) != Z_OK) throw std::bad_alloc();
+    struct End {
+        z_stream& s;
+        ~End() { inflateEnd(&s); }
+    } end{s};
+    std::string text;
+    text.reserve(size);  // at most kMaxCompressionRatio times the file
+    std::string piece(std::size_t{1} << 16, '\0');
+    uLong c = crc32(0L, Z_NULL, 0);
+    std::size_t lines = 0, in_at = 0;
+    for (int rc = Z_OK; rc != Z_STREAM_END;) {
+        if (s.avail_in == 0 && in_at < z.size()) {
+            std::size_t n = std::min(z.size() - in_at, kZlibPiece);
+            s.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(z.data() + in_at));
+            s.avail_in = static_cast<uInt>(n);
+            in_at += n;
+        }
+        s.next_out = reinterpret_cast<Bytef*>(piece.data());
+        s.avail_out = static_cast<uInt>(piece.size());
+        rc = inflate(&s, Z_NO_FLUSH);
+        if (rc == Z_MEM_ERROR) throw std::bad_alloc();
+        std::size_t got = piece.size() - s.avail_out;
+        if ((rc != Z_OK && rc != Z_STREAM_END) || got > size - text.size()) {
+            why = "damaged (data)";
+            return std::nullopt;
+        }
+        lines += static_cast<std::size_t>(std::count(piece.data(), piece.data() + got, '\n'));
+        if (lines > kMaxIndexPlaces + 1) {  // the column line and the places
+            why = "too large (more than " + std::to_string(kMaxIndexPlaces) + " places)";
+            return std::nullopt;
+        }
+        c = crc32(c, reinterpret_cast<const Bytef*>(piece.data()), static_cast<uInt>(got));
+        text.append(piece, 0, got);
+    }
+    // Bytes after the stream would only stretch the size the ratio allows.
+    if (text.size() != size || static_cast<std::uint32_t>(c) != crc || s.avail_in != 0 ||
+        in_at != z.size()) {
+        why = "damaged (data)";
+        return std::nullopt;
+    }
+    return text;
+}
+
 }  // namespace
+
+std::string_view utf8_prefix(std::string_view s, std::size_t max_characters) {
+    std::size_t count = 0;
+    for (std::size_t i = 0; i < s.size(); ++i)
+        if ((static_cast<unsigned char>(s[i]) & 0xC0) != 0x80 && count++ == max_characters)
+            return s.substr(0, i);
+    return s;
+}
 
 double place_distance_km(double lat1, double lon1, double lat2, double lon2) {
     constexpr double r = std::numbers::pi / 180.0;
@@ -69,6 +127,7 @@ std::string PlaceIndex::encode(const std::vector<PlaceEntry>& entries) {
             text += *f;
         }
         text += '\n';
+        if (text.size() > kMaxIndexTextBytes) return {};
     }
     uLongf room = compressBound(static_cast<uLong>(text.size()));
     std::string z(room, '\0');
@@ -84,30 +143,46 @@ std::string PlaceIndex::encode(const std::vector<PlaceEntry>& entries) {
 }
 
 std::optional<PlaceIndex> PlaceIndex::decode(std::string_view file, std::string* why) {
+    std::string w;
+    try {
+        if (auto idx = decode_text(file, w)) return idx;
+    } catch (const std::bad_alloc&) {
+        w = "too large for the memory";  // everything the attempt held is freed by now
+    }
+    if (why) *why = w;
+    return std::nullopt;
+}
+
+std::optional<PlaceIndex> PlaceIndex::decode_text(std::string_view file, std::string& why) {
     auto bad = [&](const std::string& w) -> std::optional<PlaceIndex> {
-        if (why) *why = w;
+        why = w;
         return std::nullopt;
     };
     if (file.size() < kHeaderBytes || file.substr(0, kMagic.size()) != kMagic)
         return bad("not a place index");
     std::uint32_t size = get_u32(file, 8), crc = get_u32(file, 12);
-    if (size > kMaxTextBytes) return bad("damaged (size)");
-    std::string text(size, '\0');
-    uLongf got = size;
     std::string_view z = file.substr(kHeaderBytes);
-    int rc = uncompress(reinterpret_cast<Bytef*>(text.data()), &got,
-                        reinterpret_cast<const Bytef*>(z.data()), static_cast<uLong>(z.size()));
-    if (rc != Z_OK || got != size || crc_of(text) != crc) return bad("damaged (data)");
+    // A declared size the compressed bytes cannot hold is refused before
+    // anything is allocated for it.
+    if (size > kMaxIndexTextBytes || size / kMaxCompressionRatio > z.size())
+        return bad("damaged (size)");
+    auto text = inflate_text(z, size, crc, why);
+    if (!text) return std::nullopt;
 
     PlaceIndex idx;
-    auto owned = std::make_shared<const std::string>(std::move(text));
+    auto owned = std::make_shared<const std::string>(std::move(*text));
     std::string_view t(*owned);
     idx.text_ = owned;
     std::size_t pos = t.find('\n');
     if (pos == std::string::npos || t.substr(0, pos) != kColumns) return bad("damaged (columns)");
     ++pos;
     std::size_t line = 1;
-    idx.places_.reserve(static_cast<std::size_t>(std::count(t.begin(), t.end(), '\n')));
+    // The shortest place line is "a\t0\t0\t\t\t\t\t\n": a text of bare line ends
+    // reserves no more places than its bytes could hold.
+    constexpr std::size_t kMinLineBytes = 11;
+    idx.places_.reserve(
+        std::min(static_cast<std::size_t>(std::count(t.begin() + pos, t.end(), '\n')),
+                 (t.size() - pos) / kMinLineBytes));
     while (pos < t.size()) {
         ++line;
         std::size_t nl = t.find('\n', pos);
@@ -125,8 +200,11 @@ std::optional<PlaceIndex> PlaceIndex::decode(std::string_view file, std::string*
         }
         auto lat = parse_degrees(n == 8 ? f[1] : "", 90),
              lon = parse_degrees(n == 8 ? f[2] : "", 180);
-        if (n != 8 || f[0].empty() || f[0].size() > kMaxNameBytes || !lat || !lon)
+        if (n != 8 || f[0].empty() || !lat || !lon)
             return bad("damaged (line " + std::to_string(line) + ")");
+        // A name longer than any real one costs only its own length.
+        if (f[0].size() > kMaxPlaceNameCharacters)
+            f[0] = utf8_prefix(f[0], kMaxPlaceNameCharacters);
         idx.places_.push_back(
             Place{*lat, *lon, PlaceView{f[0], f[1], f[2], f[3], f[4], f[5], f[6], f[7]}});
     }

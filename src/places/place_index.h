@@ -33,6 +33,22 @@ struct PlaceHit {
 
 inline constexpr double kPlaceEarthRadiusKm = 6371.0;
 
+// Longest place name an index holds, in characters: the GeoNames name
+// column's own limit, so no real name is ever cut. tessaly-places cuts a
+// longer name to it, and the reader cuts one in a file made elsewhere.
+inline constexpr std::size_t kMaxPlaceNameCharacters = 200;
+
+// Bounds of what an index file may ask the reader to allocate. No real
+// dump comes near them: every populated place of allCountries is about five
+// million places, and place text compresses about 3.5 to 1.
+inline constexpr std::size_t kMaxIndexPlaces = 20'000'000;
+inline constexpr std::size_t kMaxIndexTextBytes = std::size_t{1} << 30;
+inline constexpr std::size_t kMaxCompressionRatio = 32;
+
+// The first `max_characters` characters of UTF-8 text (every byte that does
+// not continue a sequence starts a character, so any bytes are cut safely).
+std::string_view utf8_prefix(std::string_view s, std::size_t max_characters);
+
 // Great-circle distance in km (spherical earth, haversine).
 double place_distance_km(double lat1_deg, double lon1_deg, double lat2_deg, double lon2_deg);
 
@@ -49,9 +65,12 @@ public:
     };
 
     // Reads an index file; nullopt with `why` set when it is damaged, not an
-    // index or of another version.
+    // index, of another version, beyond the bounds above or larger than the
+    // memory left (never throws std::bad_alloc). Nothing larger than the
+    // file can hold is allocated before the data proves it.
     static std::optional<PlaceIndex> decode(std::string_view file, std::string* why = nullptr);
-    // The index file of `entries` (deterministic: same entries, same bytes).
+    // The index file of `entries` (deterministic: same entries, same bytes);
+    // empty when its text would be larger than kMaxIndexTextBytes.
     static std::string encode(const std::vector<PlaceEntry>& entries);
 
     // The places within `radius_km` of the point (distance <= radius), nearest
@@ -63,6 +82,8 @@ public:
     std::size_t memory_bytes() const;
 
 private:
+    static std::optional<PlaceIndex> decode_text(std::string_view file, std::string& why);
+
     std::shared_ptr<const std::string> text_;  // the decompressed lines the places view
     std::vector<Place> places_;                // in file order
     std::vector<std::uint32_t> by_lat_;        // indexes sorted by latitude

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <fstream>
 #include <iostream>
+#include <new>
 #include <sstream>
 #include <string>
 
@@ -30,10 +31,7 @@ bool read_all(const std::string& path, std::string& out) {
     return !f.bad();
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-    std::vector<std::string> args(argv + 1, argv + argc);
+int run(std::vector<std::string> args) {
     if (args.size() == 2 && args[0] == "--check") {
         std::string bytes, why;
         if (!read_all(args[1], bytes)) {
@@ -66,7 +64,14 @@ int main(int argc, char** argv) {
                   << r.malformed << " not in the GeoNames dump format); nothing written\n";
         return 3;
     }
-    std::string out = PlaceIndex::encode(r.places);
+    std::string out = r.places.size() <= kMaxIndexPlaces ? PlaceIndex::encode(r.places) : "";
+    if (out.empty()) {
+        std::cerr << args[0] << ": " << r.places.size()
+                  << " places are more than an index holds (at most " << kMaxIndexPlaces
+                  << " places, " << (kMaxIndexTextBytes >> 20)
+                  << " MB of text); choose fewer with --countries; nothing written\n";
+        return 3;
+    }
     std::ofstream f(args[1], std::ios::binary | std::ios::trunc);
     if (!f || !f.write(out.data(), static_cast<std::streamsize>(out.size())) || !f.flush()) {
         std::cerr << "cannot write " << args[1] << "\n";
@@ -74,6 +79,20 @@ int main(int argc, char** argv) {
     }
     std::cout << r.places.size() << " places from " << r.lines << " lines";
     if (r.malformed) std::cout << " (" << r.malformed << " lines skipped: not in the dump format)";
+    if (r.names_cut)
+        std::cout << " (" << r.names_cut << " names cut to " << kMaxPlaceNameCharacters
+                  << " characters)";
     std::cout << " written to " << args[1] << "\n";
     return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    try {
+        return run(std::vector<std::string>(argv + 1, argv + argc));
+    } catch (const std::bad_alloc&) {
+        std::cerr << "not enough memory for this dump; nothing written\n";
+        return 2;
+    }
 }

@@ -110,6 +110,31 @@ TEST(PlaceIndex, DamagedOrForeignFilesAreRefused) {
     EXPECT_EQ(why, "damaged (line 2)");
 }
 
+// GeoNames names run to 200 characters, a Thai one to 600 bytes: the tool
+// keeps them whole, cuts a longer one, and the reader takes what it wrote
+// (and cuts an over-long name in a file made elsewhere rather than refuse it).
+TEST(PlaceDump, LongNamesReachTheIndexWhole) {
+    std::string thai, beyond;
+    for (int i = 0; i < 140; ++i) thai += "\xE0\xB8\x81";  // U+0E01, 420 bytes
+    for (int i = 0; i < 250; ++i) beyond += "\xE0\xB8\x82";
+    auto line = [](const std::string& name) {
+        return "1\t" + name + "\t" + name + "\t\t15.87\t100.99\tP\tPPL\tTH\t\t40\t\t\t\t600\t\t\t" +
+               "Asia/Bangkok\t2024-01-01\n";
+    };
+    DumpResult r = read_geonames_dump(line(thai) + line(beyond), {});
+    ASSERT_EQ(r.places.size(), 2u);
+    EXPECT_EQ(r.names_cut, 1u);
+    EXPECT_EQ(r.places[1].name, beyond.substr(0, 3 * kMaxPlaceNameCharacters));
+    std::string why;
+    auto idx = PlaceIndex::decode(PlaceIndex::encode(r.places), &why);
+    ASSERT_TRUE(idx) << why;
+    EXPECT_EQ(idx->places()[0].entry.name, thai);
+
+    idx = PlaceIndex::decode(PlaceIndex::encode({entry(beyond, "15.87", "100.99")}), &why);
+    ASSERT_TRUE(idx) << why;
+    EXPECT_EQ(idx->places()[0].entry.name, beyond.substr(0, 3 * kMaxPlaceNameCharacters));
+}
+
 TEST(PlaceDump, KeepsPopulatedPlacesOfTheChosenCountries) {
     std::string dump = source_file("tests/data/places/cities500-fixture.txt");
     DumpResult r = read_geonames_dump(dump, DumpFilter{{"US", "PR", "CA", "MX"}});
@@ -156,6 +181,24 @@ TEST(CustomPlaces, SitesCodesFilesAndBadLines) {
     EXPECT_TRUE(none.places.empty());
 }
 
+// sites.txt as editors save it is read as the city files are.
+TEST(CustomPlaces, SitesFileInEveryEncodingOfItsLines) {
+    const std::string city = "C:\\T\\citydatabase\\OKCcities.txt";
+    for (const std::string sites : {"\xEF\xBB\xBFKTLX,OKC\r\n", "KICT,ICT\rKTLX,OKC\r",
+                                    "  ktlx , okc \n", "KICT,ICT\r\nKTLX,OKC"}) {
+        std::map<std::string, std::string> files = {{"C:\\T\\sites.txt", sites},
+                                                    {city, "Home,35.5,-97.5\rTown,35.6,-97.4\r"}};
+        auto read = [&](const std::string& p) -> std::optional<std::string> {
+            auto it = files.find(p);
+            if (it == files.end()) return std::nullopt;
+            return it->second;
+        };
+        CustomPlaces c = read_custom_places("KTLX - GRLevel3", "C:\\T", read);
+        EXPECT_EQ(c.places.size(), 2u) << sites;
+        EXPECT_EQ(c.problem, "") << sites;
+    }
+}
+
 struct LocalSource : SimTest {};
 
 // A damaged places.dat gives one message and the built-in places; a sound
@@ -182,4 +225,17 @@ TEST_F(LocalSource, PlacesDatBesideTheProgram) {
     ASSERT_EQ(records.size(), 1u);
     EXPECT_EQ(records[0].name + " " + records[0].lat + " " + records[0].lng,
               "Luther 35.66173 -97.19559");
+}
+
+// A sites.txt over the city files' size limit is named, as a city file is.
+TEST_F(LocalSource, SitesFileOverTheSizeLimitIsNamed) {
+    boot("setting version \"4.2\"\nstart\n");
+    std::ofstream(dir + "/sites.txt", std::ios::binary)
+        << "KTLX,OKC\n" + std::string(16 * 1024 * 1024, '\n');
+    LocalPlaces local(app());
+    local.begin_run();
+    EXPECT_NE(out.str().find("msgbox \"Tessaly\" \"The site file C:\\\\Tessaly\\\\sites.txt "
+                             "cannot be read.\""),
+              std::string::npos)
+        << out.str();
 }
