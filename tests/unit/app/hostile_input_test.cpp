@@ -278,3 +278,32 @@ TEST_F(Hostile, HostileSettings) {
         expect_file_mirrors_buffer();
     }
 }
+
+// Stored values reach placefile lines through one rule: a ";" in the ETA font
+// size stays inside the time marks' Font line, and a value ends at a NUL
+// (the registry's strings do; the simulated store need not).
+TEST_F(Hostile, StoredValuesInPlacefileLines) {
+    boot_with_viewer("setting time_marks \"yes\"\nsetting eta_fontsize \"12;34\"\n");
+    auto track = [&] {
+        panel("35.65, -97.2");
+        script("press Q\nwait 5\n");
+        panel("36.15, -97.1");
+        script("wait 5\npress Q\nwait 5\n");
+    };
+    track();
+    EXPECT_NE(disk().find("Font: 1, 12,34, 1, Segoe UI\r\n"), std::string::npos) << disk();
+    EXPECT_EQ(disk().find(';', disk().find("Font: 1, 12")), std::string::npos);
+
+    SimPlatform& p = sim->platform();
+    p.save_setting(p.application_name(), kSettingsSection, "track_width",
+                   std::string("3\0;x\r\nEnd:", 10));
+    p.save_setting(p.application_name(), kSettingsSection, "eta_fontsize",
+                   std::string("14\0junk", 7));
+    script("restart\nwait 1000\n");
+    track();
+    EXPECT_NE(disk().find("Line: 3, 0, \"\r\n"), std::string::npos) << disk();
+    EXPECT_NE(disk().find("Font: 1, 14, 1, Segoe UI\r\n"), std::string::npos) << disk();
+    EXPECT_EQ(disk().find('\0'), std::string::npos);
+    EXPECT_EQ(app().frmEditETA().eta_fontsize.text, "14");
+    expect_file_mirrors_buffer();
+}
