@@ -307,3 +307,40 @@ TEST_F(Hostile, StoredValuesInPlacefileLines) {
     EXPECT_EQ(app().frmEditETA().eta_fontsize.text, "14");
     expect_file_mirrors_buffer();
 }
+
+// Each <geoname> record is read on its own: one without coordinates is
+// skipped, not paired with the next record's. A backslash in a name becomes
+// "/", so "\n" cannot split the marker or the hover list. A refusal whose
+// value is no number in range keeps the service's message.
+TEST_F(Hostile, ReplyRecordsOnTheirOwn) {
+    boot_with_viewer();
+    FrmMain& m = app().frmMain();
+    FrmEditETA& ed = app().frmEditETA();
+    ed.showcity.checked = true;
+    ed.showtime.checked = ed.etaqc_historic.checked = false;
+    m.start_lat.text = "35";
+    m.start_lon.text = "-97";
+    m.disazimuth.text = "0";
+    m.tracker.text = "2";
+    FrmNewETA& lookup = app().frmNewETA();
+    lookup.mph.text = "72";
+    lookup.buffer.text = "<geonames><geoname><name>Nowhere</name><distance>1</distance></geoname>\n" +
+                         record("Northtown", "35.1", "-97.01") +
+                         record("Back\\nslash\\Side", "35.2", "-97.02") + "</geonames>";
+    lookup.readdata();
+    EXPECT_EQ(lookup.one.items, (Strings{"Northtown", "Back/nslash/Side"}));
+    EXPECT_NE(disk().find("Object:  35.1, -97.01 ;eta#2\r\n"), std::string::npos) << disk();
+    EXPECT_NE(disk().find("Object:  35.2, -97.02 ;eta#2\r\n"), std::string::npos);
+    EXPECT_NE(disk().find("Text:  0, 0, 1, Back/nslash/Side, "), std::string::npos);
+    EXPECT_EQ(disk().find('\\'), std::string::npos);
+    EXPECT_EQ(disk().find("Nowhere"), std::string::npos);
+    expect_file_mirrors_buffer();
+
+    auto refusal = FrmNewETA::service_error(
+        "<geonames><status message=\"the daily limit of 20000 credits has been exceeded\" "
+        "value=\"99999999999\"/></geonames>");
+    ASSERT_TRUE(refusal.has_value());
+    EXPECT_EQ(refusal->description(), "the daily limit of 20000 credits has been exceeded");
+    EXPECT_EQ(refusal->number, 0);
+    EXPECT_EQ(FrmNewETA::service_error("<status message=\"m\" value=\"18\"/>")->number, 18);
+}
