@@ -86,7 +86,7 @@ void DialogView::create() {
     if (big) SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big));
     if (little) SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(little));
     // One character per hotkey field.
-    for (int id : {IDC_HKSELECT, IDC_HKERASE, IDC_HKETA})
+    for (int id : {IDC_HKSELECT, IDC_HKERASE, IDC_HKETA, IDC_HKUNDO})
         if (HWND h = GetDlgItem(hwnd_, id)) SendMessageW(h, EM_LIMITTEXT, 1, 0);
     make_fonts();
     add_tooltips();

@@ -9,6 +9,7 @@
 
 #include "../reliability/placefile_check.h"
 #include "app/app.h"
+#include "editor/frm_edit.h"
 #include "eta/frm_edit_eta.h"
 #include "online/frm_new_eta.h"
 #include "sim_fixture.h"
@@ -343,4 +344,41 @@ TEST_F(Hostile, ReplyRecordsOnTheirOwn) {
     EXPECT_EQ(refusal->description(), "the daily limit of 20000 credits has been exceeded");
     EXPECT_EQ(refusal->number, 0);
     EXPECT_EQ(FrmNewETA::service_error("<status message=\"m\" value=\"18\"/>")->number, 18);
+}
+
+// A message echoes at most 60 characters of a stored or typed value, and a
+// hotkey field takes one character: a longer text is refused with a message
+// and not stored (the undo hotkey included).
+TEST_F(Hostile, EchoedValuesAndHotkeys) {
+    boot_with_viewer("setting hkundo \"U\"\n");
+    auto last_message = [&] {
+        const std::string o = out.str();
+        size_t at = o.rfind("msgbox");
+        return at == std::string::npos ? std::string() : o.substr(at, o.find('\n', at) - at);
+    };
+    script("setting projection_minutes \"" + std::string(100000, '7') + "\"\nrestart\nwait 1000\n");
+    ASSERT_LT(last_message().size(), 300u);
+    EXPECT_EQ(last_message(), "msgbox \"Tessaly\" \"The stored projection length (\\\"" +
+                                  std::string(60, '7') +
+                                  "\xE2\x80\xA6\\\") is not a whole number of minutes from 15 to "
+                                  "180. 60 minutes are used.\"");
+
+    FrmEdit& e = app().frmEdit();
+    const size_t before = messages();
+    script("type frmEdit.hkundo \"UU\"\n");
+    EXPECT_EQ(last_message(), "msgbox \"Tessaly\" \"A hotkey is a single key: \\\"UU\\\" was not "
+                              "stored.\"");
+    EXPECT_EQ(e.hkundo.text, "U");
+    script("type frmEdit.hkselect \"" + std::string(1000, 'Q') + "\"\n");
+    ASSERT_LT(last_message().size(), 300u);
+    EXPECT_EQ(last_message(), "msgbox \"Tessaly\" \"A hotkey is a single key: \\\"" +
+                                  std::string(60, 'Q') + "\xE2\x80\xA6\\\" was not stored.\"");
+    EXPECT_EQ(e.hkselect.text, "Q");
+    EXPECT_EQ(messages() - before, 2u);
+    // One character, any case, and an empty field are stored as they are.
+    script("type frmEdit.hkundo \"z\"\ntype frmEdit.hketa \"\"\n");
+    EXPECT_EQ(messages() - before, 2u);
+    EXPECT_EQ(app().get_setting("hkundo"), "z");
+    EXPECT_EQ(app().get_setting("hketa"), "");
+    EXPECT_EQ(app().get_setting("hkselect"), "Q");
 }
