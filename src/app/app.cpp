@@ -95,7 +95,11 @@ std::vector<Timer*> App::timers() {
 }
 
 std::string App::get_setting(const std::string& key) {
-    return platform.get_setting(platform.application_name(), kSettingsSection, key);
+    std::string v = platform.get_setting(platform.application_name(), kSettingsSection, key);
+    // A value ends at a NUL, as the registry's strings do, so no store puts
+    // one into a placefile line or a message.
+    if (size_t nul = v.find('\0'); nul != std::string::npos) v.resize(nul);
+    return v;
 }
 
 void App::save_setting(const std::string& key, const std::string& value) {

@@ -63,7 +63,8 @@ public:
     // Every timer of every loaded window.
     std::vector<Timer*> timers();
 
-    // Settings store on (application, "Korvel3", key); missing reads "".
+    // Settings store on (application, "Korvel3", key); missing reads "", and
+    // a value ends at its first NUL.
     std::string get_setting(const std::string& key);
     void save_setting(const std::string& key, const std::string& value);
     // The stored value; when nothing is stored, the key's first-start value,

@@ -27,23 +27,44 @@ FrmBowEcho::FrmBowEcho(App& a) : Window(a, "frmBowEcho") {
     build.on_click = [this] { bow_echo(); };
 }
 
-void FrmBowEcho::bow_echo() {
-    FrmMain& m = app.frmMain();
-    auto reset = [this] {
-        placefile.items.clear();
-        List.items.clear();
-        points.text = crange.text = cazimuth.text = "0";
-        one.items.clear();
-        two.items.clear();
-        eta.items.clear();
-    };
+void FrmBowEcho::reset() {
+    placefile.items.clear();
+    List.items.clear();
+    points.text = crange.text = cazimuth.text = "0";
+    one.items.clear();
+    two.items.clear();
+    eta.items.clear();
+}
 
+void FrmBowEcho::bow_echo() {
+    // A build that fails leaves the tool as a built one does, with no points,
+    // so that the next eight points build again.
+    try {
+        build_from_points();
+    } catch (const Failure& f) {
+        reset();
+        app.message(failure_message("bow_echo", f));
+    }
+}
+
+void FrmBowEcho::build_from_points() {
+    FrmMain& m = app.frmMain();
     placefile.items.clear();
     placefile.items.push_back(";<BowEcho>");
 
     if (List.items.size() < 16) fail_subscript();
     Pt L[9];
     for (int k = 1; k <= 8; ++k) L[k] = {List.items[2 * (k - 1)], List.items[2 * (k - 1) + 1]};
+    // Every point takes part in the geometry; the first one that is no
+    // position is named, and nothing is drawn.
+    for (int k = 1; k <= 8; ++k) {
+        if (is_number(L[k].lat) && is_number(L[k].lon)) continue;
+        app.message("Source: bow_echo Description: point " + std::to_string(k) + " (\"" +
+                    echo_value(L[k].lat + ", " + L[k].lon) +
+                    "\") is not a latitude and longitude; no bow echo was drawn");
+        reset();
+        return;
+    }
     double lat7 = to_number(L[7].lat), lon7 = to_number(L[7].lon);
     double lat8 = to_number(L[8].lat), lon8 = to_number(L[8].lon);
     cazimuth.text = publish_azimuth(app, geodesy::azimuth_deg(lat7, lon7, lat8, lon8));
@@ -69,7 +90,8 @@ void FrmBowEcho::bow_echo() {
     std::vector<std::string> rgb = split(polygon_rgb, ' ');
     if (rgb.size() < 3) {
         // Only an outside edit of the store gets here; leave the main buffer alone.
-        app.message("Source: bow_echo Description: the setting polygon_rgb \"" + polygon_rgb +
+        app.message("Source: bow_echo Description: the setting polygon_rgb \"" +
+                    echo_value(polygon_rgb) +
                     "\" needs three colour values (R G B) separated by blanks; no bow echo was "
                     "drawn");
         reset();

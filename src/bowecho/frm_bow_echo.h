@@ -8,7 +8,13 @@ class FrmBowEcho : public Window {
 public:
     explicit FrmBowEcho(App& app);
     Control List, points, cazimuth, crange, placefile, build, one, two, eta;
+    // Builds the bow echo from the eight points in List and appends it to the
+    // main window's buffer; afterwards, built or not, the tool holds no points.
     void bow_echo();
+
+private:
+    void build_from_points();
+    void reset();  // no points, no results
 };
 
 }  // namespace tessaly

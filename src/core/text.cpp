@@ -91,4 +91,31 @@ std::string placefile_text(std::string_view s) {
     return out;
 }
 
+std::string place_name_text(std::string_view s) {
+    std::string out = placefile_text(s);
+    for (char& c : out)
+        if (c == '\\') c = '/';
+    return out;
+}
+
+namespace {
+bool continuation_byte(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
+}  // namespace
+
+size_t character_count(std::string_view s) {
+    size_t n = 0;
+    for (char c : s)
+        if (!continuation_byte(c)) ++n;
+    return n;
+}
+
+std::string echo_value(std::string_view s) {
+    size_t seen = 0;
+    for (size_t i = 0; i < s.size(); ++i) {
+        if (continuation_byte(s[i])) continue;
+        if (seen++ == kEchoCharacters) return std::string(s.substr(0, i)) + "\xE2\x80\xA6";
+    }
+    return std::string(s);
+}
+
 }  // namespace tessaly

@@ -25,4 +25,21 @@ bool ends_with(std::string_view s, std::string_view suffix);
 // of a line after ";" as a comment (the ETA tag with it).
 std::string placefile_text(std::string_view s);
 
+// A place name (from the web service, places.dat or a city file) as
+// placefile text: placefile_text, and every backslash becomes "/". The viewer
+// reads "\n" in hover text as a line break, so a name holding one would split
+// its marker and add lines to the hover list; "/" keeps the two parts apart
+// visibly, is one byte in every code page and means nothing to the viewer.
+std::string place_name_text(std::string_view s);
+
+// Characters (code points) of UTF-8 text, counted by their first bytes.
+size_t character_count(std::string_view s);
+
+// How much of a value a message echoes.
+inline constexpr size_t kEchoCharacters = 60;
+// A value as a message echoes it: whole up to kEchoCharacters characters,
+// else its first kEchoCharacters characters and an ellipsis (U+2026), so that a huge
+// stored value cannot make a huge message box.
+std::string echo_value(std::string_view s);
+
 }  // namespace tessaly

@@ -2,6 +2,7 @@
 
 #include "app/app.h"
 #include "core/failure.h"
+#include "core/text.h"
 #include "dialogs/frm_dialogs.h"
 
 namespace tessaly {
@@ -57,14 +58,12 @@ FrmEdit::FrmEdit(App& a) : Window(a, "frmEdit") {
     cmd_projection_minutes.on_click = [this] {
         value_button(keys::projection_minutes, kProjectionMinutesTitle);
     };
-    hkselect.on_change = [this] { app.save_setting("hkselect", hkselect.text); };
-    hkerase.on_change = [this] { app.save_setting("hkerase", hkerase.text); };
-    hketa.on_change = [this] { app.save_setting("hketa", hketa.text); };
-    hkundo.on_change = [this] { app.save_setting("hkundo", hkundo.text); };
-    hkerase_storm.on_change = [this] {
-        app.save_setting(keys::hkerase_storm.key, hkerase_storm.text);
-    };
-    hknext_storm.on_change = [this] { app.save_setting(keys::hknext_storm.key, hknext_storm.text); };
+    hotkey_field(hkselect, "hkselect");
+    hotkey_field(hkerase, "hkerase");
+    hotkey_field(hketa, "hketa");
+    hotkey_field(hkundo, "hkundo");
+    hotkey_field(hkerase_storm, keys::hkerase_storm.key);
+    hotkey_field(hknext_storm, keys::hknext_storm.key);
     hotkeys_everywhere.on_click = [this] {
         app.save_setting(keys::hotkeys_everywhere.key, hotkeys_everywhere.checked ? "1" : "0");
     };
@@ -81,6 +80,23 @@ void FrmEdit::close_request() { app.unload(name); }
 std::string FrmEdit::colour_text(unsigned long value) {
     unsigned long r = value % 256, g = (value / 256) % 256, b = value / 65536;
     return std::to_string(r) + ", " + std::to_string(g) + ", " + std::to_string(b) + ",";
+}
+
+void FrmEdit::hotkey_field(Control& field, const char* key) {
+    field.on_change = [this, &field, key] {
+        // A hotkey is compared with one key's character: a longer text would
+        // be stored and never fire. Empty is kept (no key, or a field being
+        // retyped), and so is the stored value as it is loaded.
+        const std::string stored = app.get_setting(key);
+        if (character_count(field.text) > 1 && field.text != stored) {
+            app.message("A hotkey is a single key: \"" + echo_value(field.text) +
+                        "\" was not stored.");
+            field.text = stored;
+            changed();
+            return;
+        }
+        app.save_setting(key, field.text);
+    };
 }
 
 void FrmEdit::colour_button(const char* key) {

@@ -32,6 +32,10 @@ public:
     static std::string colour_text(unsigned long value);
 
 private:
+    // Stores the field's text under `key` on every change; a new text of
+    // more than one character is refused with a message and the field shows
+    // the stored key again (a stored value is loaded as it is).
+    void hotkey_field(Control& field, const char* key);
     void colour_button(const char* key);
     // Asks the value of `key` with the input dialog, preset to the stored value.
     void value_button(const SettingKey& key, const char* title);

@@ -221,7 +221,12 @@ std::optional<Failure> FrmNewETA::service_error(const std::string& body) {
     std::string tag = body.substr(a, b == std::string::npos ? std::string::npos : b - a);
     std::string message = xml_text(attribute(tag, "message").value_or(""));
     std::string value = attribute(tag, "value").value_or("");
-    int number = is_number(value) ? static_cast<int>(to_long(value)) : 0;
+    // A value that is no whole number in range (a hostile "99999999999") is
+    // no number; the service's own message stays what the user sees.
+    int number = 0;
+    skip_on_failure([&] {
+        if (is_number(value)) number = static_cast<int>(to_long(value));
+    });
     if (message.empty()) message = "The service refused the request";
     return Failure(trim(message), number);
 }
@@ -300,20 +305,30 @@ std::string FrmNewETA::xml_text(const std::string& raw) {
 }
 
 std::vector<PlaceRecord> FrmNewETA::parse_records(const std::string& s) {
+    static const std::string kOpen = "<geoname>", kClose = "</geoname>";
     std::vector<PlaceRecord> out;
-    size_t pos = 0;
-    for (int place = 0; place < kMaxPlaces; ++place) {
-        size_t next = pos;
-        auto raw_name = element(s, "<name>", "</name>", pos, next);
-        if (!raw_name) break;
-        // The record's own elements, in order after its name.
-        auto raw_lat = element(s, "<lat>", "</lat>", next, next);
-        if (!raw_lat) break;
-        auto raw_lng = element(s, "<lng>", "</lng>", next, next);
-        if (!raw_lng) break;
-        auto raw_dist = element(s, "<distance>", "</distance>", next, next);
-        if (!raw_dist) break;
-        pos = next;
+    for (size_t at = s.find(kOpen); at != std::string::npos && out.size() < static_cast<size_t>(kMaxPlaces);) {
+        // One record's text: up to its end tag, or to the next record or the
+        // end of the body when the end tag is missing (a cut reply), so that
+        // no element is ever taken from another record.
+        const size_t body = at + kOpen.size();
+        const size_t next_open = s.find(kOpen, body);
+        const size_t close = std::min(s.find(kClose, body), next_open);
+        const std::string record = s.substr(body, close == std::string::npos ? std::string::npos
+                                                                             : close - body);
+        at = next_open;
+
+        // The record's own elements, in order after its name; a record
+        // without all four is skipped.
+        size_t next = 0;
+        auto raw_name = element(record, "<name>", "</name>", 0, next);
+        if (!raw_name) continue;
+        auto raw_lat = element(record, "<lat>", "</lat>", next, next);
+        if (!raw_lat) continue;
+        auto raw_lng = element(record, "<lng>", "</lng>", next, next);
+        if (!raw_lng) continue;
+        auto raw_dist = element(record, "<distance>", "</distance>", next, next);
+        if (!raw_dist) continue;
         out.push_back(PlaceRecord{*raw_name, *raw_lat, *raw_lng, *raw_dist});
     }
     return out;
@@ -333,7 +348,7 @@ void FrmNewETA::read_records(const std::vector<PlaceRecord>& records) {
     skip_on_failure([&] {
         for (const PlaceRecord& rec : records) {
             Arrival a;
-            a.name = placefile_text(xml_text(rec.name));
+            a.name = place_name_text(xml_text(rec.name));
             a.at = {placefile_text(trim(xml_text(rec.lat))), placefile_text(trim(xml_text(rec.lng)))};
 
             nm_distance.text.clear();
@@ -375,14 +390,14 @@ void FrmNewETA::read_records(const std::vector<PlaceRecord>& records) {
                 auto& lines = main.placefile.items;
                 lines.push_back(pf::place_object(a.at) + T);
                 lines.push_back(
-                    pf::text_color(replace_all_icase(placefile_text(ed.eta_rgb.text), ",", " "),
+                    pf::text_color(replace_all_icase(stored_text(ed.eta_rgb.text), ",", " "),
                                    "100") +
                     T);
-                lines.push_back(pf::font(placefile_text(ed.eta_fontsize.text)) + T);
+                lines.push_back(pf::font(stored_text(ed.eta_fontsize.text)) + T);
                 if (ed.showcity.checked) lines.push_back(pf::object_text(a.name + ", " + shown) + T);
                 if (ed.showtime.checked) lines.push_back(pf::object_text(shown + ", " + a.name) + T);
                 if (!ed.showcity.checked && !ed.showtime.checked)
-                    lines.push_back(pf::object_text(placefile_text(ed.eta_rep.text) + " ," +
+                    lines.push_back(pf::object_text(stored_text(ed.eta_rep.text) + " ," +
                                                     a.name + " " + shown) +
                                     T);
                 lines.push_back(pf::kEnd + T);

@@ -47,8 +47,9 @@ public:
     // for the records of one search, whichever source answered. Outside an
     // ETA view the placefile is written once after the records.
     void read_records(const std::vector<PlaceRecord>& records);
-    // The records of a reply body, in its order, at most 20; reading stops
-    // at the first record without all four elements.
+    // The records of a reply body (its <geoname> elements), in its order, at
+    // most 20; each is read on its own, and one without all four elements
+    // (name, lat, lng, distance) is skipped.
     static std::vector<PlaceRecord> parse_records(const std::string& body);
     // The source the ETA run asks: setting eta_database "server" is the web
     // service, anything else (missing too) the local index.

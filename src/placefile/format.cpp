@@ -52,14 +52,16 @@ std::string font(std::string_view size) { return cat({"Font: 1, ", size, ", 1, S
 
 }  // namespace pf
 
+std::string stored_text(std::string_view value) { return placefile_text(value); }
+
 std::string setting_or(App& app, const std::string& key, const std::string& fallback) {
     std::string v = app.get_setting(key);
-    return v.empty() ? fallback : placefile_text(v);
+    return v.empty() ? fallback : stored_text(v);
 }
 
 std::string colour_setting(App& app, const std::string& key, const std::string& fallback) {
     std::string v = app.get_setting(key);
-    return v.empty() ? fallback : replace_all(placefile_text(v), ", ", " ");
+    return v.empty() ? fallback : replace_all(stored_text(v), ", ", " ");
 }
 
 }  // namespace tessaly

@@ -50,6 +50,12 @@ std::string font(std::string_view size);
 
 }  // namespace pf
 
+// A stored value (a setting, or an editor field that holds one) as it goes
+// into a placefile line. Every stored value a line carries passes here, so
+// none can end a line early: line breaks become blanks and ";" becomes ","
+// (placefile_text).
+std::string stored_text(std::string_view value);
+
 // A stored setting as placefile text, or the fallback when nothing is stored.
 std::string setting_or(App& app, const std::string& key, const std::string& fallback);
 inline std::string setting_or(App& app, const SettingKey& k) {

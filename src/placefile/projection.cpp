@@ -91,7 +91,7 @@ public:
         const ClockTime& now = in.time_marks->now;
         const int minutes = projection_minutes_of(in.minutes_text);
         emit(pf::text_color("200 200 200", "100"));
-        emit(pf::font(in.time_marks->font_size));
+        emit(pf::font(stored_text(in.time_marks->font_size)));
         for (int t = kTimeMarkStepMinutes; t <= minutes; t += kTimeMarkStepMinutes) {
             Pt p = dest10(start, az, in.speed_kt * t / 60);
             emit(pf::text(p, eta_clock_text(now, t)));

@@ -9,6 +9,7 @@
 #include "app/published.h"
 #include "core/failure.h"
 #include "core/numtext.h"
+#include "core/text.h"
 #include "dialogs/frm_dialogs.h"
 #include "eta/arrival.h"
 #include "geodesy/geodesy.h"
@@ -67,7 +68,7 @@ void FrmMain::load_mark_settings() {
         if (auto v = minutes_setting(stored, kMinFrameMinutes, kMaxFrameMinutes)) {
             minutes = *v;
         } else {
-            app.message("The stored minutes between frames (\"" + stored +
+            app.message("The stored minutes between frames (\"" + echo_value(stored) +
                         "\") are not a whole number from 1 to 180. 10 minutes are used.");
         }
     }
@@ -76,7 +77,7 @@ void FrmMain::load_mark_settings() {
     std::string length = app.get_setting("projection_minutes");
     if (!length.empty() &&
         !minutes_setting(length, kMinProjectionMinutes, kMaxProjectionMinutes)) {
-        app.message("The stored projection length (\"" + length +
+        app.message("The stored projection length (\"" + echo_value(length) +
                     "\") is not a whole number of minutes from 15 to 180. 60 minutes are used.");
     }
 }

@@ -4,13 +4,15 @@
 // events: timer ticks and waits, hotkey and other key presses, cursor texts
 // (valid and hostile), web replies (the test data and hostile bodies, late,
 // failing or missing), menu clicks, viewer windows coming and going,
-// hostile settings, disk faults, undo and restarts. After every write the
+// hostile settings, disk faults, undo and restarts (also inside a wait for
+// replies or an open message box). After every write the
 // file on disk must be whole: CR LF lines, one per buffer line, parsed by the
 // project's placefile parser with every block closed; every line written for
 // a mark, a finished track or a bow echo and not taken back since must be in
 // it where it was; no ETA tag may name a track number the counter has not
 // reached (the next track would share it). After every failed write the old
-// file must still be there. Prints the figures; exit 1 on any violation.
+// file must still be there. The bow echo tool never holds eight points or
+// more between events. Prints the figures; exit 1 on any violation.
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -28,6 +30,7 @@
 #include <vector>
 
 #include "app/app.h"
+#include "bowecho/frm_bow_echo.h"
 #include "core/numtext.h"
 #include "placefile_check.h"
 #include "platform/sim/simulator.h"
@@ -315,8 +318,36 @@ int main(int argc, char** argv) {
                 done["fault"]++;
             }
         } else if (r < 993) {
-            run("restart");
-            done["restart"]++;
+            // Now, or scheduled so that it may come inside a view's wait for
+            // its replies or while a message box is open (boxes stay open a
+            // random while).
+            const int k = static_cast<int>(pick(4));
+            if (k == 0) {
+                run("restart");
+                done["restart"]++;
+            } else if (k == 1) {
+                // During an ETA view's wait for a late reply (with the local
+                // places chosen, the view does not wait).
+                SimPlatform::WebAnswer a;
+                a.body = bodies[pick(bodies.size())];
+                a.delay_ms = 100 + static_cast<long long>(pick(1000));
+                p.web_answers.push_back(std::move(a));
+                run("schedule " + std::to_string(1 + pick(200)) + " restart");
+                p.press('X');
+                sim.advance(5);
+                done["restart in a wait"]++;
+            } else if (k == 2) {
+                // While the select key's message box is open.
+                for (auto& w : p.desktop) w.panels[4] = "no comma";
+                run("msgbox open " + std::to_string(50 + pick(300)) + "\nschedule " +
+                    std::to_string(1 + pick(60)) + " restart");
+                p.press('Q');
+                sim.advance(5);
+                done["restart in a box"]++;
+            } else {
+                run("msgbox open " + std::to_string(pick(2) == 0 ? 0 : pick(400)));
+                done["box time"]++;
+            }
         } else {
             sim.advance(200 + static_cast<long long>(pick(1500)));
             done["long wait"]++;
@@ -331,6 +362,18 @@ int main(int argc, char** argv) {
             if (!is_number(m.tracker.text) || to_long(m.tracker.text) != counted)
                 violation("event " + std::to_string(e) + ": tracker " + m.tracker.text + " but " +
                           std::to_string(counted) + " finished tracks");
+        }
+
+        // The bow echo tool holds fewer than eight points between events,
+        // two fields each: the eighth builds the bow echo or fails, and
+        // either way the tool starts again.
+        if (sim.app() && sim.app()->is_loaded("frmBowEcho")) {
+            FrmBowEcho& b = sim.app()->frmBowEcho();
+            const long n = is_number(b.points.text) ? to_long(b.points.text) : -1;
+            if (n < 0 || n > 7 || b.List.items.size() != static_cast<size_t>(2 * n))
+                violation("event " + std::to_string(e) + ": the bow echo tool holds " +
+                          b.points.text + " points and " + std::to_string(b.List.items.size()) +
+                          " fields");
         }
 
         // A failed write leaves the last whole write on disk.
@@ -359,6 +402,7 @@ int main(int argc, char** argv) {
               << " events, each checked: old file kept), "
               << max_lines << " lines / " << max_bytes << " bytes at most, " << problems
               << " value problems, " << structural << " writes with a structural problem"
+              << "\n  restarts that came inside a wait or a message box: " << sim.deferred_starts
               << "\n  memory (kB resident):";
     for (auto& [ev, kb] : rss) std::cout << " " << ev << ":" << kb;
     std::cout << "\n  peak resident " << ru.ru_maxrss << " kB\n";

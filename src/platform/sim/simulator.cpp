@@ -103,7 +103,7 @@ Simulator::Simulator(std::string dir, std::string folder, std::ostream& out) : o
     // A message box runs a message loop: what is due fires while it is open.
     platform_->message_box_open = [this] {
         ++boxes_open_;
-        advance(msgbox_open_ms_);
+        if (!start_pending_) advance(msgbox_open_ms_);
         --boxes_open_;
         if (msgbox_open_ms_ > 0) emit("msgbox closed");
     };
@@ -130,6 +130,25 @@ void Simulator::start_program() {
     known_enabled_.clear();
     app_ = std::make_unique<App>(*platform_, *this);
     app_->start();
+}
+
+void Simulator::restart_program() {
+    if (app_ && !app_->ended()) app_->frmMain().Form_Unload();
+    start_when_unwound();
+}
+
+void Simulator::start_when_unwound() {
+    if (in_program()) {
+        if (!start_pending_) ++deferred_starts;
+        start_pending_ = true;
+        return;
+    }
+    start_pending_ = false;
+    start_program();
+}
+
+void Simulator::settle() {
+    if (start_pending_ && !in_program()) start_when_unwound();
 }
 
 void Simulator::sync_timers() {
@@ -202,14 +221,19 @@ void Simulator::fire(Timer& t) {
 
 void Simulator::advance(long long ms) {
     long long target = platform_->now_ms + ms;
-    while (step(target)) {
+    for (;;) {
+        settle();
+        // Inside the program a pending start ends this loop (a message box
+        // closes) so that the handlers below can return first.
+        if (start_pending_) return;
+        if (!step(target)) break;
     }
     if (platform_->now_ms < target) platform_->now_ms = target;
 }
 
 void Simulator::pump(const std::function<bool()>& done) {
     ++depth_;
-    while (!done()) {
+    while (!done() && !start_pending_) {
         if (platform_->real_fetch_out()) {
             // Real requests take real time: let virtual time follow the clock.
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
@@ -523,12 +547,12 @@ void Simulator::command(const std::string& line) {
             throw ScriptError("web reply|fail|server");
         }
     } else if (cmd == "start") {
-        if (app_ && !app_->ended()) throw ScriptError("the program is running");
-        start_program();
+        if ((app_ && !app_->ended()) || start_pending_)
+            throw ScriptError("the program is running");
+        start_when_unwound();
     } else if (cmd == "restart") {
-        App& a = need_app();
-        if (!a.ended()) a.frmMain().Form_Unload();
-        start_program();
+        need_app();
+        restart_program();
     } else if (cmd == "press" || cmd == "hold" || cmd == "release") {
         int code = key_code(arg(1));
         if (cmd == "press") platform_->press(code);
@@ -611,6 +635,7 @@ int Simulator::run(const std::string& text, const std::string& script_dir) {
         if (first == std::string::npos || line[first] == '#') continue;
         try {
             command(line);
+            settle();
         } catch (const ScriptError& e) {
             error = "line " + std::to_string(number) + ": " + e.what();
             out_.flush();

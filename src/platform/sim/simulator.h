@@ -24,6 +24,7 @@ public:
     void command(const std::string& line);
 
     std::string error;
+    long deferred_starts = 0;  // (re)starts asked inside a pump or a box, for the soak's figures
     SimPlatform& platform() { return *platform_; }
     App* app() { return app_.get(); }
 
@@ -41,6 +42,17 @@ public:
 
 private:
     void start_program();
+    // True while program code runs below the driver: inside a pump (a wait
+    // for web replies) or a message box.
+    bool in_program() const { return depth_ > 0 || boxes_open_ > 0; }
+    // `restart` and `start`: the program must never be destroyed under a
+    // running handler. Inside it the running program ends at once by its own
+    // close (its waits end as cancelled), every pump and box loop returns,
+    // and the new program starts when they have (settle).
+    void restart_program();
+    void start_when_unwound();
+    // Starts a program deferred by the two above once no program code runs.
+    void settle();
     void print(const std::vector<std::string>& args);
     void emit(const std::string& line);
     void pump(const std::function<bool()>& done);
@@ -68,6 +80,7 @@ private:
     int depth_ = 0;
     long long msgbox_open_ms_ = 0;  // how long each message box stays open
     int boxes_open_ = 0;
+    bool start_pending_ = false;  // a (re)start waits for the pumps and boxes to unwind
     std::map<const Control*, int> clicking_;  // click handlers running -> boxes open at entry
 };
 

@@ -9,6 +9,7 @@
 
 #include "../reliability/placefile_check.h"
 #include "app/app.h"
+#include "editor/frm_edit.h"
 #include "eta/frm_edit_eta.h"
 #include "online/frm_new_eta.h"
 #include "sim_fixture.h"
@@ -277,4 +278,107 @@ TEST_F(Hostile, HostileSettings) {
         EXPECT_NE(disk().find(" ;eta#1\r\n"), std::string::npos);  // the ETA view ran
         expect_file_mirrors_buffer();
     }
+}
+
+// Stored values reach placefile lines through one rule: a ";" in the ETA font
+// size stays inside the time marks' Font line, and a value ends at a NUL
+// (the registry's strings do; the simulated store need not).
+TEST_F(Hostile, StoredValuesInPlacefileLines) {
+    boot_with_viewer("setting time_marks \"yes\"\nsetting eta_fontsize \"12;34\"\n");
+    auto track = [&] {
+        panel("35.65, -97.2");
+        script("press Q\nwait 5\n");
+        panel("36.15, -97.1");
+        script("wait 5\npress Q\nwait 5\n");
+    };
+    track();
+    EXPECT_NE(disk().find("Font: 1, 12,34, 1, Segoe UI\r\n"), std::string::npos) << disk();
+    EXPECT_EQ(disk().find(';', disk().find("Font: 1, 12")), std::string::npos);
+
+    SimPlatform& p = sim->platform();
+    p.save_setting(p.application_name(), kSettingsSection, "track_width",
+                   std::string("3\0;x\r\nEnd:", 10));
+    p.save_setting(p.application_name(), kSettingsSection, "eta_fontsize",
+                   std::string("14\0junk", 7));
+    script("restart\nwait 1000\n");
+    track();
+    EXPECT_NE(disk().find("Line: 3, 0, \"\r\n"), std::string::npos) << disk();
+    EXPECT_NE(disk().find("Font: 1, 14, 1, Segoe UI\r\n"), std::string::npos) << disk();
+    EXPECT_EQ(disk().find('\0'), std::string::npos);
+    EXPECT_EQ(app().frmEditETA().eta_fontsize.text, "14");
+    expect_file_mirrors_buffer();
+}
+
+// Each <geoname> record is read on its own: one without coordinates is
+// skipped, not paired with the next record's. A backslash in a name becomes
+// "/", so "\n" cannot split the marker or the hover list. A refusal whose
+// value is no number in range keeps the service's message.
+TEST_F(Hostile, ReplyRecordsOnTheirOwn) {
+    boot_with_viewer();
+    FrmMain& m = app().frmMain();
+    FrmEditETA& ed = app().frmEditETA();
+    ed.showcity.checked = true;
+    ed.showtime.checked = ed.etaqc_historic.checked = false;
+    m.start_lat.text = "35";
+    m.start_lon.text = "-97";
+    m.disazimuth.text = "0";
+    m.tracker.text = "2";
+    FrmNewETA& lookup = app().frmNewETA();
+    lookup.mph.text = "72";
+    lookup.buffer.text = "<geonames><geoname><name>Nowhere</name><distance>1</distance></geoname>\n" +
+                         record("Northtown", "35.1", "-97.01") +
+                         record("Back\\nslash\\Side", "35.2", "-97.02") + "</geonames>";
+    lookup.readdata();
+    EXPECT_EQ(lookup.one.items, (Strings{"Northtown", "Back/nslash/Side"}));
+    EXPECT_NE(disk().find("Object:  35.1, -97.01 ;eta#2\r\n"), std::string::npos) << disk();
+    EXPECT_NE(disk().find("Object:  35.2, -97.02 ;eta#2\r\n"), std::string::npos);
+    EXPECT_NE(disk().find("Text:  0, 0, 1, Back/nslash/Side, "), std::string::npos);
+    EXPECT_EQ(disk().find('\\'), std::string::npos);
+    EXPECT_EQ(disk().find("Nowhere"), std::string::npos);
+    expect_file_mirrors_buffer();
+
+    auto refusal = FrmNewETA::service_error(
+        "<geonames><status message=\"the daily limit of 20000 credits has been exceeded\" "
+        "value=\"99999999999\"/></geonames>");
+    ASSERT_TRUE(refusal.has_value());
+    EXPECT_EQ(refusal->description(), "the daily limit of 20000 credits has been exceeded");
+    EXPECT_EQ(refusal->number, 0);
+    EXPECT_EQ(FrmNewETA::service_error("<status message=\"m\" value=\"18\"/>")->number, 18);
+}
+
+// A message echoes at most 60 characters of a stored or typed value, and a
+// hotkey field takes one character: a longer text is refused with a message
+// and not stored (the undo hotkey included).
+TEST_F(Hostile, EchoedValuesAndHotkeys) {
+    boot_with_viewer("setting hkundo \"U\"\n");
+    auto last_message = [&] {
+        const std::string o = out.str();
+        size_t at = o.rfind("msgbox");
+        return at == std::string::npos ? std::string() : o.substr(at, o.find('\n', at) - at);
+    };
+    script("setting projection_minutes \"" + std::string(100000, '7') + "\"\nrestart\nwait 1000\n");
+    ASSERT_LT(last_message().size(), 300u);
+    EXPECT_EQ(last_message(), "msgbox \"Tessaly\" \"The stored projection length (\\\"" +
+                                  std::string(60, '7') +
+                                  "\xE2\x80\xA6\\\") is not a whole number of minutes from 15 to "
+                                  "180. 60 minutes are used.\"");
+
+    FrmEdit& e = app().frmEdit();
+    const size_t before = messages();
+    script("type frmEdit.hkundo \"UU\"\n");
+    EXPECT_EQ(last_message(), "msgbox \"Tessaly\" \"A hotkey is a single key: \\\"UU\\\" was not "
+                              "stored.\"");
+    EXPECT_EQ(e.hkundo.text, "U");
+    script("type frmEdit.hkselect \"" + std::string(1000, 'Q') + "\"\n");
+    ASSERT_LT(last_message().size(), 300u);
+    EXPECT_EQ(last_message(), "msgbox \"Tessaly\" \"A hotkey is a single key: \\\"" +
+                                  std::string(60, 'Q') + "\xE2\x80\xA6\\\" was not stored.\"");
+    EXPECT_EQ(e.hkselect.text, "Q");
+    EXPECT_EQ(messages() - before, 2u);
+    // One character, any case, and an empty field are stored as they are.
+    script("type frmEdit.hkundo \"z\"\ntype frmEdit.hketa \"\"\n");
+    EXPECT_EQ(messages() - before, 2u);
+    EXPECT_EQ(app().get_setting("hkundo"), "z");
+    EXPECT_EQ(app().get_setting("hketa"), "");
+    EXPECT_EQ(app().get_setting("hkselect"), "Q");
 }
