@@ -1,6 +1,9 @@
 #include "core/codepage.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cstdint>
+#include <string>
 
 namespace tessaly {
 
@@ -92,6 +95,93 @@ std::string cp1252_to_utf8(const std::string& bytes) {
         else append_utf8(out, c);
     }
     return out;
+}
+
+// Length of a valid UTF-8 sequence at s[i], or 0.
+size_t utf8_sequence_length(std::string_view s, size_t i) {
+    auto b = [&](size_t k) { return static_cast<unsigned char>(s[k]); };
+    unsigned char c = b(i);
+    size_t n = c < 0x80 ? 1 : (c >> 5) == 6 ? 2 : (c >> 4) == 14 ? 3 : (c >> 3) == 30 ? 4 : 0;
+    if (n == 0 || i + n > s.size()) return 0;
+    for (size_t k = 1; k < n; ++k)
+        if ((b(i + k) & 0xC0) != 0x80) return 0;
+    if (n == 2 && c < 0xC2) return 0;  // overlong
+    if (n == 3 && c == 0xE0 && b(i + 1) < 0xA0) return 0;
+    if (n == 4 && (c > 0xF4 || (c == 0xF0 && b(i + 1) < 0x90))) return 0;
+    return n;
+}
+
+std::string one_line_text(std::string_view raw, bool references) {
+    std::string out;
+    for (size_t i = 0; i < raw.size();) {
+        unsigned char c = static_cast<unsigned char>(raw[i]);
+        if (c == '&' && references) {
+            size_t semi = raw.find(';', i);
+            if (semi != std::string::npos && semi - i <= 10) {
+                std::string ent(raw.substr(i + 1, semi - i - 1));
+                static const std::pair<const char*, char> named[] = {
+                    {"amp", '&'}, {"lt", '<'}, {"gt", '>'}, {"quot", '"'}, {"apos", '\''}};
+                bool done = false;
+                for (auto& [n, ch] : named)
+                    if (ent == n) {
+                        out += ch;
+                        done = true;
+                    }
+                if (!done && ent.size() > 1 && ent[0] == '#') {
+                    bool hexa = ent[1] == 'x' || ent[1] == 'X';
+                    std::string digits = ent.substr(hexa ? 2 : 1);
+                    bool valid = !digits.empty() && digits.size() <= 8 &&
+                                 std::all_of(digits.begin(), digits.end(), [&](char d) {
+                                     return hexa ? std::isxdigit(static_cast<unsigned char>(d))
+                                                 : std::isdigit(static_cast<unsigned char>(d));
+                                 });
+                    if (valid) {
+                        append_utf8(out, std::stoul(digits, nullptr, hexa ? 16 : 10));
+                        done = true;
+                    }
+                }
+                if (done) {
+                    i = semi + 1;
+                    continue;
+                }
+            }
+            out += '&';
+            ++i;
+            continue;
+        }
+        size_t n = utf8_sequence_length(raw, i);
+        if (n == 0) {
+            append_utf8(out, 0xFFFD);
+            ++i;
+            continue;
+        }
+        out.append(raw, i, n);
+        i += n;
+    }
+    // A placefile line must stay one line.
+    std::string clean;
+    for (size_t i = 0; i < out.size();) {
+        unsigned char c = static_cast<unsigned char>(out[i]);
+        if (c < 0x20 || c == 0x7F) {
+            clean += ' ';
+            ++i;
+        } else if (c == 0xC2 && i + 1 < out.size() &&
+                   static_cast<unsigned char>(out[i + 1]) >= 0x80 &&
+                   static_cast<unsigned char>(out[i + 1]) <= 0x9F) {
+            clean += ' ';  // C1 control characters
+            i += 2;
+        } else if (c == 0xE2 && out.compare(i, 3, "\xE2\x80\xA8") == 0) {
+            clean += ' ';  // line separator
+            i += 3;
+        } else if (c == 0xE2 && out.compare(i, 3, "\xE2\x80\xA9") == 0) {
+            clean += ' ';  // paragraph separator
+            i += 3;
+        } else {
+            clean += out[i];
+            ++i;
+        }
+    }
+    return clean;
 }
 
 }  // namespace tessaly

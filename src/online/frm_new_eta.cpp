@@ -22,19 +22,6 @@ namespace {
 
 constexpr int kMaxPlaces = 20;  // places read from one reply; also asked of the service
 
-// Length of a valid UTF-8 sequence at s[i], or 0.
-size_t utf8_len(const std::string& s, size_t i) {
-    auto b = [&](size_t k) { return static_cast<unsigned char>(s[k]); };
-    unsigned char c = b(i);
-    size_t n = c < 0x80 ? 1 : (c >> 5) == 6 ? 2 : (c >> 4) == 14 ? 3 : (c >> 3) == 30 ? 4 : 0;
-    if (n == 0 || i + n > s.size()) return 0;
-    for (size_t k = 1; k < n; ++k)
-        if ((b(i + k) & 0xC0) != 0x80) return 0;
-    if (n == 2 && c < 0xC2) return 0;  // overlong
-    if (n == 3 && c == 0xE0 && b(i + 1) < 0xA0) return 0;
-    if (n == 4 && (c > 0xF4 || (c == 0xF0 && b(i + 1) < 0x90))) return 0;
-    return n;
-}
 
 // Text between `open` and the next `close` at or after `from`; the position
 // after `close` goes to `next`. nullopt when either is missing.
@@ -70,7 +57,7 @@ constexpr size_t kMaxNameCharacters = 100;
 std::string cut_to_characters(const std::string& s, size_t max) {
     size_t i = 0;
     for (size_t count = 0; i < s.size() && count < max; ++count) {
-        size_t n = utf8_len(s, i);
+        size_t n = utf8_sequence_length(s, i);
         i += n == 0 ? 1 : n;
     }
     return s.substr(0, i);
@@ -231,78 +218,8 @@ std::optional<Failure> FrmNewETA::service_error(const std::string& body) {
     return Failure(trim(message), number);
 }
 
-std::string FrmNewETA::xml_text(const std::string& raw) {
-    std::string out;
-    for (size_t i = 0; i < raw.size();) {
-        unsigned char c = static_cast<unsigned char>(raw[i]);
-        if (c == '&') {
-            size_t semi = raw.find(';', i);
-            if (semi != std::string::npos && semi - i <= 10) {
-                std::string ent = raw.substr(i + 1, semi - i - 1);
-                static const std::pair<const char*, char> named[] = {
-                    {"amp", '&'}, {"lt", '<'}, {"gt", '>'}, {"quot", '"'}, {"apos", '\''}};
-                bool done = false;
-                for (auto& [n, ch] : named)
-                    if (ent == n) {
-                        out += ch;
-                        done = true;
-                    }
-                if (!done && ent.size() > 1 && ent[0] == '#') {
-                    bool hexa = ent[1] == 'x' || ent[1] == 'X';
-                    std::string digits = ent.substr(hexa ? 2 : 1);
-                    bool valid = !digits.empty() && digits.size() <= 8 &&
-                                 std::all_of(digits.begin(), digits.end(), [&](char d) {
-                                     return hexa ? std::isxdigit(static_cast<unsigned char>(d))
-                                                 : std::isdigit(static_cast<unsigned char>(d));
-                                 });
-                    if (valid) {
-                        append_utf8(out, std::stoul(digits, nullptr, hexa ? 16 : 10));
-                        done = true;
-                    }
-                }
-                if (done) {
-                    i = semi + 1;
-                    continue;
-                }
-            }
-            out += '&';
-            ++i;
-            continue;
-        }
-        size_t n = utf8_len(raw, i);
-        if (n == 0) {
-            append_utf8(out, 0xFFFD);
-            ++i;
-            continue;
-        }
-        out.append(raw, i, n);
-        i += n;
-    }
-    // A placefile line must stay one line.
-    std::string clean;
-    for (size_t i = 0; i < out.size();) {
-        unsigned char c = static_cast<unsigned char>(out[i]);
-        if (c < 0x20 || c == 0x7F) {
-            clean += ' ';
-            ++i;
-        } else if (c == 0xC2 && i + 1 < out.size() &&
-                   static_cast<unsigned char>(out[i + 1]) >= 0x80 &&
-                   static_cast<unsigned char>(out[i + 1]) <= 0x9F) {
-            clean += ' ';  // C1 control characters
-            i += 2;
-        } else if (c == 0xE2 && out.compare(i, 3, "\xE2\x80\xA8") == 0) {
-            clean += ' ';  // line separator
-            i += 3;
-        } else if (c == 0xE2 && out.compare(i, 3, "\xE2\x80\xA9") == 0) {
-            clean += ' ';  // paragraph separator
-            i += 3;
-        } else {
-            clean += out[i];
-            ++i;
-        }
-    }
-    return clean;
-}
+std::string FrmNewETA::xml_text(const std::string& raw) { return one_line_text(raw, true); }
+
 
 std::vector<PlaceRecord> FrmNewETA::parse_records(const std::string& s) {
     static const std::string kOpen = "<geoname>", kClose = "</geoname>";
@@ -329,7 +246,8 @@ std::vector<PlaceRecord> FrmNewETA::parse_records(const std::string& s) {
         if (!raw_lng) continue;
         auto raw_dist = element(record, "<distance>", "</distance>", next, next);
         if (!raw_dist) continue;
-        out.push_back(PlaceRecord{*raw_name, *raw_lat, *raw_lng, *raw_dist});
+        out.push_back(PlaceRecord{xml_text(*raw_name), trim(xml_text(*raw_lat)),
+                                  trim(xml_text(*raw_lng)), trim(xml_text(*raw_dist))});
     }
     return out;
 }
@@ -348,8 +266,8 @@ void FrmNewETA::read_records(const std::vector<PlaceRecord>& records) {
     skip_on_failure([&] {
         for (const PlaceRecord& rec : records) {
             Arrival a;
-            a.name = place_name_text(xml_text(rec.name));
-            a.at = {placefile_text(trim(xml_text(rec.lat))), placefile_text(trim(xml_text(rec.lng)))};
+            a.name = place_name_text(rec.name);
+            a.at = {placefile_text(rec.lat), placefile_text(rec.lng)};
 
             nm_distance.text.clear();
             double slat = to_number(s.start.lat), slon = to_number(s.start.lon);

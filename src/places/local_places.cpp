@@ -7,6 +7,7 @@
 #include <new>
 
 #include "app/app.h"
+#include "core/codepage.h"
 #include "core/text.h"
 
 namespace tessaly {
@@ -57,21 +58,6 @@ std::vector<std::string> text_lines(std::string_view text) {
 }
 
 }  // namespace
-
-std::string xml_escape(const std::string& s) {
-    std::string out;
-    for (char c : s) {
-        if (c == '&')
-            out += "&amp;";
-        else if (c == '<')
-            out += "&lt;";
-        else if (c == '>')
-            out += "&gt;";
-        else
-            out += c;
-    }
-    return out;
-}
 
 CustomPlaces read_custom_places(
     const std::string& site_title, const std::string& folder,
@@ -203,8 +189,8 @@ std::vector<PlaceRecord> LocalPlaces::search(double lat, double lon, double radi
     for (const Hit& h : hits) {
         char km[32];
         std::snprintf(km, sizeof km, "%.5f", h.d);
-        out.push_back(PlaceRecord{xml_escape(std::string(h.name)), std::string(h.plat),
-                                  std::string(h.plon), km});
+        out.push_back(PlaceRecord{one_line_text(h.name, false), trim(one_line_text(h.plat, false)),
+                                  trim(one_line_text(h.plon, false)), km});
     }
     return out;
 }

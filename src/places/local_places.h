@@ -66,7 +66,5 @@ private:
     int next_id_ = 1;
 };
 
-// Text as an XML element would carry it (&, < and > escaped).
-std::string xml_escape(const std::string& s);
 
 }  // namespace tessaly

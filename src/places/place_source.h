@@ -10,8 +10,10 @@
 
 namespace tessaly {
 
-// One place as the service's reply carries it: the texts of its <name>,
-// <lat>, <lng> and <distance> elements, XML-escaped as in the reply.
+// One place as a source found it: its name and the texts of its latitude,
+// longitude and distance (km), as plain one-line text (the reply's character
+// references decoded, invalid UTF-8 replaced, control characters blanked;
+// the coordinates trimmed). The record reader takes them as they are.
 struct PlaceRecord {
     std::string name, lat, lng, distance;
 };
