@@ -132,6 +132,11 @@ std::string label_problem(const Storms& storms, int number, const std::string& l
         return "A storm's label cannot hold \";\" or a quote.";
     for (unsigned char c : label)
         if (c < 0x20 || c == 0x7F) return "A storm's label cannot hold control characters.";
+    // Capital letters alone name the storms by number (A, B, .. AA): a later
+    // storm must never find its own letters taken.
+    if (label.find_first_not_of("ABCDEFGHIJKLMNOPQRSTUVWXYZ") == std::string::npos &&
+        label != storm_letters(number))
+        return "Capital letters alone are kept for the storms' own letters.";
     const Storm* other = storms.find_label(label);
     if (other && other->number != number) return "Another storm is labelled \"" + label + "\".";
     return {};

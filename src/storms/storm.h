@@ -123,7 +123,8 @@ private:
 };
 
 // Why a label cannot be used ("" when it can): 1 to 12 characters, no ";" or
-// quote, and no other storm's label.
+// quote, no other storm's label, and no capital letters alone other than the
+// storm's own letters (those name the storms yet to come).
 std::string label_problem(const Storms& storms, int number, const std::string& label);
 
 }  // namespace tessaly
