@@ -292,7 +292,7 @@ int main(int argc, char** argv) {
     // echoes (their points, and the block however it was built), the marks of
     // an unfinished track, tracks without a number and tracks older than
     // restore_hours (the soak leaves it at its default).
-    auto restorable = [&](FrmMain& m) {
+    auto restorable = [&](FrmMain& m, bool with_old = false) {
         const auto& items = m.placefile.items;
         std::vector<bool> drop(items.size(), false);
         const std::int64_t since = p.utc_seconds() - kDefaultRestoreHours * 3600LL;
@@ -300,7 +300,7 @@ int main(int argc, char** argv) {
             bool gone = g->purpose != LinePurpose::track || g->track <= 0;
             if (!gone) {
                 const Storm* st = m.storms.find(static_cast<int>(g->track));
-                gone = !st || st->second.utc < since;
+                gone = !st || (!with_old && st->second.utc < since);
             }
             if (gone)
                 for (size_t at : g->at)
@@ -455,7 +455,7 @@ int main(int argc, char** argv) {
                 // An erase of one storm or of all, then the undo key gives it all back.
                 if (m.storms.empty()) return;
                 // A mark or an ETA view the timers finish meanwhile may add lines.
-                const std::vector<std::string> items = restorable(m);
+                const std::vector<std::string> items = restorable(m, true);
                 std::vector<std::pair<int, std::string>> before;
                 for (const Storm& st : m.storms.all()) before.emplace_back(st.number, st.label);
                 if (chance(700)) m.erase_storm(m.storms.all()[pick(m.storms.size())].number);
@@ -464,7 +464,7 @@ int main(int argc, char** argv) {
                 if (!sim.app() || sim.app()->ended()) return;
                 std::vector<std::pair<int, std::string>> after;
                 for (const Storm& st : m.storms.all()) after.emplace_back(st.number, st.label);
-                const std::vector<std::string> now = restorable(m);
+                const std::vector<std::string> now = restorable(m, true);
                 if ((after == before) != (now == items)) {
                     size_t i = 0;
                     while (i < items.size() && i < now.size() && items[i] == now[i]) ++i;
@@ -491,7 +491,15 @@ int main(int argc, char** argv) {
     auto t0 = std::chrono::steady_clock::now();
     for (long e = 0; e < events; ++e) {
         if (e % sample_every == 0) rss.emplace_back(e, rss_kb());
-        if (!sim.app() || sim.app()->ended()) run("start");
+        if (!sim.app() || sim.app()->ended()) {
+            std::vector<std::string> settings;
+            if (sim.app())
+                for (const std::string& k : drawing_keys) settings.push_back(sim.app()->get_setting(k));
+            run("start");
+            // The start puts first-start values where a setting is empty.
+            for (size_t i = 0; i < settings.size() && sim.app(); ++i)
+                if (sim.app()->get_setting(drawing_keys[i]) != settings[i]) last_setting_utc = p.utc_seconds();
+        }
         int failed_before = p.writes_failed;
         bool faulty = p.disk_fault != SimPlatform::DiskFault::None;
 
