@@ -185,6 +185,9 @@ public:
     // The storm the next ETA view serves (and forgets eta_storm_number): the
     // one pointed at, else the selected one, else the rows as they are.
     Storm eta_storm();
+    // Whether the storm a run serves was undone or erased since it began
+    // (`kept`: it was one of the storms then).
+    bool storm_gone(const Storm& storm, bool kept);
 
 private:
     void init_controls();

@@ -69,8 +69,15 @@ void FrmMain::Command2_Click() {
     // file once, at its end.
     lookup.view_places.emplace();
     const size_t lines_before = placefile.items.size();
+    const bool kept = storms.find(storm.number) != nullptr;
     skip_on_failure([&] { RUNeta(storm); });
     lookup.view_places.reset();
+    // The run's message boxes let the keys act: a storm undone or erased
+    // meanwhile took its lines along, and its marker must not come back.
+    if (storm_gone(storm, kept)) {
+        skip_on_failure([&] { app.write_list_to_file(placefile_path(), placefile.items); });
+        return;
+    }
     // An erase or a cancel during the run ends the view as well: nothing of it
     // may reach the freshly erased placefile. A cancel without an erase
     // leaves the markers read so far, and the file shows them.
@@ -106,10 +113,6 @@ void FrmMain::Command2_Click() {
     const std::string number = std::to_string(storm.number);
     const std::string T = pf::eta_tag(number);
     eta_windows_track = number;
-    if (Storm* live = storms.find(storm.number)) {
-        live->arrivals = lookup.arrivals;
-        storms_changed();
-    }
     skip_on_failure([&] {
         auto& lines = placefile.items;
         lines.push_back(T);
@@ -128,6 +131,11 @@ void FrmMain::Command2_Click() {
         for (size_t i = 0; i < medium.labels.size(); ++i) medium.labels[i].text = entry(i);
         medium.changed();
     });
+    // Saved after the marker: the save's message box lets the keys act.
+    if (Storm* live = storms.find(storm.number)) {
+        live->arrivals = lookup.arrivals;
+        storms_changed();
+    }
     FrmEditETA& ed = app.frmEditETA();
     skip_on_failure([&] {
         if (!ed.displayeta.checked) return;
@@ -157,8 +165,15 @@ void FrmMain::Command2_Click() {
 
 void FrmMain::RUNeta() { RUNeta(eta_storm()); }
 
+bool FrmMain::storm_gone(const Storm& storm, bool kept) {
+    if (kept && !storms.find(storm.number)) return true;
+    // An undone track gives its number back.
+    return try_number(tracker.text).value_or(0) < storm.number;
+}
+
 void FrmMain::RUNeta(const Storm& storm) {
     FrmNewETA& lookup = app.frmNewETA();
+    const bool kept = storms.find(storm.number) != nullptr;
     // The records are read against this storm while the run lasts.
     lookup.storm = storm;
     struct Done {
@@ -228,7 +243,9 @@ void FrmMain::RUNeta(const Storm& storm) {
         std::optional<Failure> first_error;
         std::vector<PlaceRecord> records;
         for (const Search& s : searches) {
-            if (!source.wait(s.id)) return;  // cancelled: the run ends here
+            // Cancelled: the run ends here. A message box of the run (the local
+            // places' one) lets the keys act, so the run looks again after each.
+            if (!source.wait(s.id) || lookup.cancelled || storm_gone(storm, kept)) return;
             lookup.mph.text = storm.speed_text;
             lookup.lat.text = s.q.lat;
             lookup.lon.text = s.q.lon;

@@ -149,7 +149,9 @@ void FrmMain::remember_erase() {
 void FrmMain::undo_erase() {
     ErasedState e = std::move(erased.back());
     erased.pop_back();
-    if (app.is_loaded("frmNewETA") && app.frmNewETA().request_executing())
+    // A run still reading would add its lines to the placefile given back.
+    if (app.is_loaded("frmNewETA") &&
+        (app.frmNewETA().request_executing() || app.frmNewETA().storm))
         app.frmNewETA().cancel_request();
     placefile.items = std::move(e.placefile);
     placefile_groups = std::move(e.groups);
@@ -199,8 +201,7 @@ void FrmMain::erase_storm(int number) {
     remember_erase();
     // A view still waiting for this storm's places would add them after it is gone.
     FrmNewETA* lookup = app.is_loaded("frmNewETA") ? &app.frmNewETA() : nullptr;
-    if (lookup && lookup->request_executing() && lookup->view_storm_number() == number)
-        lookup->cancel_request();
+    if (lookup && lookup->view_storm_number() == number) lookup->cancel_request();
     for (LineGroups::Id id : placefile_groups.ids(LinePurpose::track))
         if (const LineGroups::Group* g = placefile_groups.find(id); g && g->track == number)
             placefile_groups.remove(id, placefile.items);

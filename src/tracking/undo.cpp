@@ -33,8 +33,11 @@ void FrmMain::undo_last_mark() {
         // later ETA view must not run on the geometry of a track that is gone,
         // and a lookup still running would read the reset fields (or, for an
         // undone track, add lines under its number after the undo).
-        auto reset = [this] {
-            if (app.is_loaded("frmNewETA") && app.frmNewETA().request_executing())
+        auto reset = [this, &last] {
+            // A run still reading, for this track or any, would add lines after the undo.
+            if (app.is_loaded("frmNewETA") &&
+                (app.frmNewETA().request_executing() ||
+                 (last.track > 0 && app.frmNewETA().view_storm_number() == last.track)))
                 app.frmNewETA().cancel_request();
             reset_track(true);
             edit.text.assign(1, '0');  // (assign: gcc 12 warns falsely on = here)

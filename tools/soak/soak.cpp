@@ -5,18 +5,29 @@
 // (valid and hostile), web replies (the test data and hostile bodies, late,
 // failing or missing), menu clicks, viewer windows coming and going,
 // hostile settings, disk faults, undo and restarts (also inside a wait for
-// replies or an open message box). After every write the
+// replies or an open message box); and the storms: picked from the storm
+// list or directly, the next one by its key, erased by the list, by the
+// erase-storm key near or far from a track or directly, erase taken back by
+// the undo key, renamed with good and hostile labels, and restarts that draw
+// them again. After every write the
 // file on disk must be whole: CR LF lines, one per buffer line, parsed by the
 // project's placefile parser with every block closed; every line written for
 // a mark, a finished track or a bow echo and not taken back since must be in
 // it where it was; no ETA tag may name a track number the counter has not
-// reached (the next track would share it). After every failed write the old
-// file must still be there. The bow echo tool never holds eight points or
-// more between events. Prints the figures; exit 1 on any violation.
+// reached (the next track would share it); every storm the program knows
+// has exactly one finished track, its label line once in the file, and no
+// two storms share a label. At every restart the restored placefile must be
+// the one before it without what is not restored (ETA lines, bow echoes,
+// marks of an unfinished track, tracks older than restore_hours). After
+// every failed write the old file must still be there. The bow echo tool
+// never holds eight points or more between events. Prints the figures; exit
+// 1 on any violation.
 #include <sys/resource.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -31,9 +42,14 @@
 
 #include "app/app.h"
 #include "bowecho/frm_bow_echo.h"
+#include "core/failure.h"
 #include "core/numtext.h"
 #include "placefile_check.h"
 #include "platform/sim/simulator.h"
+#include "eta/frm_edit_eta.h"
+#include "storms/frm_storms.h"
+#include "storms/storms_file.h"
+#include "tracking/motion.h"
 
 using namespace tessaly;
 namespace fs = std::filesystem;
@@ -136,7 +152,11 @@ int main(int argc, char** argv) {
         "border_width", "polygon_trans", "track_width", "eta_fontsize", "eta_text",
         "eta_background", "border_rgb", "polygon_rgb", "track_rgb", "eta_rgb", "eta_rep",
         "border", "polygon", "track", "showcity", "showtime", "displayeta", "displayetamed",
-        "displayeta2", "tag_text_edit", "eta_historic", "eta_database"};
+        "displayeta2", "tag_text_edit", "eta_historic", "eta_database", "storm_labels", "time_marks"};
+    // The settings a storm's drawing reads (the others shape the ETA lines only).
+    const std::vector<std::string> drawing_keys = {
+        "border_width", "polygon_trans", "track_width", "eta_fontsize", "border_rgb", "polygon_rgb",
+        "track_rgb", "border", "polygon", "track", "storm_labels", "time_marks"};
     const std::vector<std::string> setting_values = {
         "", "abc", "-5", "1e308", "99999999999999999999", "1,", "1, 2, 3, 4, 5,", "300, -1, x,",
         "yes", "no", "1", "0", "248, 000, 000,", "2", "50", "\r\n;eta#1", std::string(300, '7'), "server"};
@@ -153,12 +173,14 @@ int main(int argc, char** argv) {
     SimPlatform& p = sim.platform();
 
     const bool trace = std::getenv("TESSALY_SOAK_TRACE") != nullptr;
+    bool labels_off_seen = false;  // storm_labels was "0" at some time
     long writes = 0, bad = 0, failed_checked = 0, structural = 0, problems = 0;
     size_t max_lines = 0, max_bytes = 0;
     std::string last_ok;
     std::vector<std::string> violations;
     auto violation = [&](const std::string& what) {
         ++bad;
+        if (trace) std::cerr << "VIOLATION " << what << "\n";
         if (violations.size() < 10) violations.push_back(what);
     };
     // Every recorded group of buffer lines, and a buffer line as the writer puts it on disk.
@@ -174,6 +196,37 @@ int main(int argc, char** argv) {
         for (char& c : line)
             if (c == '\r' || c == '\n') c = ' ';
         return p.to_codepage(line);
+    };
+    // Each storm: one finished track, its label's line once in the file
+    // (none while labels were off when it was drawn), its label its own.
+    const size_t kHeaderLines = 7;
+    bool storms_unchecked = false;  // checked after the event instead
+    auto check_storms = [&](FrmMain& m, const std::vector<std::string>& lines, const std::string& where) {
+        std::map<std::string, int> labels;
+        for (const Storm& s : m.storms.all()) {
+            const std::string name = where + ": storm " +
+                                     std::to_string(s.number) + " (" + s.label + ")";
+            if (labels[s.label]++) violation(name + ": label shared with another storm");
+            const LineGroups::Group* track = nullptr;
+            int tracks_of_storm = 0;
+            for (const LineGroups::Group* g : groups(m))
+                if (g->purpose == LinePurpose::track && g->track == s.number) {
+                    track = g;
+                    ++tracks_of_storm;
+                }
+            if (tracks_of_storm != 1) {
+                violation(name + ": " + std::to_string(tracks_of_storm) + " finished tracks");
+                continue;
+            }
+            const std::string label_line = storm_label_lines(s, "")[2];
+            const auto in_group = std::count(track->lines.begin(), track->lines.end(), label_line);
+            if (in_group != 1 && !(in_group == 0 && labels_off_seen))
+                violation(name + ": its label line " + std::to_string(in_group) +
+                          " times in its track");
+            const std::string written = on_disk(label_line);
+            if (std::count(lines.begin(), lines.end(), written) != in_group)
+                violation(name + ": its label line not once in the file");
+        }
     };
     p.on_write = [&](const std::string& path, const std::string& bytes) {
         if (path.size() < 10 || path.compare(path.size() - 10, 10, "korvel.txt") != 0) return;
@@ -203,10 +256,23 @@ int main(int argc, char** argv) {
                 size_t at = l.rfind(" ;eta#");
                 if (at == std::string::npos) continue;
                 std::string n = l.substr(at + 6);
-                if (is_number(n) && to_long(n) > tracks)
+                if (is_number(n) && to_long(n) > tracks) {
+                    if (trace) {
+                        std::cerr << "storms:";
+                        for (const Storm& st : m.storms.all()) std::cerr << " " << st.number;
+                        std::cerr << " eta windows " << m.eta_windows_track << " line " << l << "\n";
+                    }
                     violation("write " + std::to_string(writes) + ": ETA tag " + n +
                               " beyond the track counter " + m.tracker.text);
+                }
             }
+            // The bare header is written before the storms are cleared
+            // (erase key), drawn again (start) or kept for the next start
+            // (exit); the check after the event covers those.
+            if (m.placefile.items.size() > kHeaderLines || !groups(m).empty())
+                check_storms(m, f.lines, "write " + std::to_string(writes));
+            else
+                storms_unchecked = true;
         }
         for (auto& pr : parsed.problems)
             if (check::structural(pr)) {
@@ -230,37 +296,246 @@ int main(int argc, char** argv) {
     auto pick = [&](size_t n) { return static_cast<size_t>(rng() % n); };
     auto chance = [&](int percent_tenths) { return static_cast<int>(rng() % 1000) < percent_tenths; };
     auto run = [&](const std::string& line) {
-        if (sim.run(line + "\n", dir) != 0) violation("script: " + line + ": " + sim.error);
+        if (sim.run(line + "\n", dir) != 0) {
+            if (trace) std::cerr << "script failed: " << line << ": " << sim.error << "\n";
+            violation("script: " + line + ": " + sim.error);
+        }
+    };
+
+    // What a restart must draw again: the placefile without ETA lines, bow
+    // echoes (their points, and the block however it was built), the marks of
+    // an unfinished track, tracks without a number and tracks older than
+    // restore_hours (the soak leaves it at its default).
+    auto restorable = [&](FrmMain& m, bool with_old = false) {
+        const auto& items = m.placefile.items;
+        std::vector<bool> drop(items.size(), false);
+        const std::int64_t since = p.utc_seconds() - kDefaultRestoreHours * 3600LL;
+        for (const LineGroups::Group* g : groups(m)) {
+            bool gone = g->purpose != LinePurpose::track || g->track <= 0;
+            if (!gone) {
+                const Storm* st = m.storms.find(static_cast<int>(g->track));
+                gone = !st || (!with_old && st->second.utc < since);
+            }
+            if (gone)
+                for (size_t at : g->at)
+                    if (at < drop.size()) drop[at] = true;
+        }
+        bool in_bow = false;
+        std::vector<std::string> keep;
+        for (size_t i = 0; i < items.size(); ++i) {
+            const std::string& l = items[i];
+            if (l == ";<BowEcho>") in_bow = true;
+            const bool bow = in_bow;
+            if (l == ";</BowEcho>") in_bow = false;
+            size_t at = l.rfind(" ;eta#");
+            if (at != std::string::npos && is_number(l.substr(at + 6))) continue;
+            if (!drop[i] && !bow) keep.push_back(on_disk(l));
+        }
+        return keep;
+    };
+    // The restored drawing follows the drawing settings of the restart, so a
+    // restart is compared only when no setting changed since the oldest kept
+    // storm was marked; and only when storms.txt holds the storms as they are
+    // (a save under a disk fault failed, and the message said so).
+    std::int64_t last_setting_utc = INT64_MIN;
+    long restarts_checked = 0, restarts_settings = 0, restarts_stale = 0, restarts_storms = 0;
+    size_t max_storms = 0;
+    auto restart = [&] {
+        if (!sim.app() || sim.app()->ended()) {
+            run("restart");
+            return;
+        }
+        FrmMain& m = sim.app()->frmMain();
+        std::vector<std::string> before = restorable(m);
+        StormsFile sf;
+        sf.storms = m.storms;
+        sf.counter = static_cast<long>(try_number(m.tracker.text).value_or(0));
+        const bool stale =
+            slurp(p.real_path(p.program_folder() + "\\" + kStormsFileName)) != storms_file_text(sf);
+        std::vector<std::string> settings;
+        for (const std::string& k : drawing_keys) settings.push_back(sim.app()->get_setting(k));
+        // The time marks' font is the ETA editor's field, read from the store
+        // when the window loads: a store changed behind it shows at the restart.
+        auto time_mark_font = [&] {
+            return sim.app()->is_loaded("frmEditETA") ? sim.app()->frmEditETA().eta_fontsize.text
+                                                      : std::string("\n");
+        };
+        const std::string font = time_mark_font();
+        std::int64_t oldest = INT64_MAX;
+        const std::int64_t since = p.utc_seconds() - kDefaultRestoreHours * 3600LL;
+        for (const Storm& st : m.storms.all())
+            if (st.second.utc >= since) oldest = std::min(oldest, st.second.utc);
+        run("restart");
+        if (!sim.app() || sim.app()->ended()) return;
+        // The start puts first-start values where a setting is empty.
+        for (size_t i = 0; i < drawing_keys.size(); ++i)
+            if (sim.app()->get_setting(drawing_keys[i]) != settings[i]) last_setting_utc = p.utc_seconds();
+        if (font != "\n" && time_mark_font() != "\n" && time_mark_font() != font)
+            last_setting_utc = p.utc_seconds();
+        if (stale) {
+            ++restarts_stale;
+            return;
+        }
+        if (oldest != INT64_MAX && last_setting_utc >= oldest) {
+            ++restarts_settings;
+            return;
+        }
+        ++restarts_checked;
+        if (!sim.app()->frmMain().storms.empty()) ++restarts_storms;
+        std::vector<std::string> after = restorable(sim.app()->frmMain());
+        if (after != before) {
+            size_t i = 0;
+            while (i < before.size() && i < after.size() && before[i] == after[i]) ++i;
+            violation("restart at " + std::to_string(p.now_ms) + " ms: restored placefile differs at line " +
+                      std::to_string(i) + ": before \"" + (i < before.size() ? before[i] : "(end)") +
+                      "\", after \"" + (i < after.size() ? after[i] : "(end)") + "\"");
+        }
     };
 
     // The views start with the service's replies; the setting changes switch
     // between the service and the local places.
     run("setting version \"4.2\"\nsetting eta_database \"server\"\nsetting grtype \"gr3\"\n"
         "setting hkselect \"Q\"\nsetting hkerase \"W\"\nsetting hketa \"X\"\nsetting hkundo \"U\"\n"
+        "setting hkerase_storm \"E\"\nsetting hknext_storm \"N\"\n"
         "clock 11:50:00 12h\nstart");
     run(std::string("desktop add \"") + titles[0] + "\"");
     run("wait 1000");
 
     std::map<std::string, long> done;
+    const std::vector<std::string> labels = {
+        "", "ABCDEFGHIJKLM", "ABCDEFGHIJKL", ";", "a;b", "\"", "Q\"x", "Hook", "X1", " ",
+        "\xC3\x89t\xC3\xA9", "\xE2\x98\x85", "a,b", "Text:", "\r\n", "End:", "\xFF\xFE"};
+    // A storm's number, or one no storm has.
+    auto some_number = [&](FrmMain& m) {
+        if (!m.storms.empty() && !chance(100)) return m.storms.all()[pick(m.storms.size())].number;
+        return static_cast<int>(pick(m.storms.size() + 3));
+    };
+    auto press = [&](int code) {
+        p.press(code);
+        sim.advance(5);
+    };
+    // A row of the storm list highlighted, with the list open; false with no rows.
+    auto list_row = [&] {
+        run("click frmMain.mnu_storms_list");
+        if (!sim.app() || !sim.app()->is_loaded("frmStorms")) return false;
+        const auto& rows = sim.app()->frmStorms().storm_list.items;
+        if (rows.empty()) return false;
+        run("select frmStorms.storm_list " + std::to_string(pick(rows.size())));
+        return true;
+    };
+    auto storm_action = [&] {
+        if (!sim.app() || sim.app()->ended()) return;
+        App* const started = sim.app();
+        FrmMain& m = started->frmMain();
+        int k = static_cast<int>(rng() % 100);
+        try {
+            if (k < 12) {
+                if (list_row()) run(chance(500) ? "click frmStorms.select_storm"
+                                                : "dblclick frmStorms.storm_list " +
+                                                      std::to_string(sim.app()->frmStorms().storm_list.selected_row));
+                if (chance(300)) run("close frmStorms");
+                done["storm list select"]++;
+            } else if (k < 20) {
+                m.select_storm(some_number(m));
+                done["storm select"]++;
+            } else if (k < 30) {
+                if (list_row()) run("click frmStorms.erase_storm");
+                done["storm list erase"]++;
+            } else if (k < 40) {
+                // Near a track (its first mark) or far from all of them.
+                std::string text = "41.5000, -88.0000";
+                if (!m.storms.empty() && chance(700)) {
+                    const Storm& st = m.storms.all()[pick(m.storms.size())];
+                    char b[64];
+                    std::snprintf(b, sizeof b, "%.4f, %.4f", st.first.lat, st.first.lon);
+                    text = b;
+                }
+                for (auto& w : p.desktop) w.panels[4] = text;
+                press('E');
+                done["storm erase key"]++;
+            } else if (k < 48) {
+                m.erase_storm(some_number(m));
+                done["storm erase"]++;
+            } else if (k < 70) {
+                const int n = some_number(m);
+                std::string label = labels[pick(labels.size())];
+                if (chance(150) && !m.storms.empty()) label = m.storms.all()[pick(m.storms.size())].label;
+                const bool usable = m.storms.find(n) && label_problem(m.storms, n, label).empty();
+                const bool renamed = m.rename_storm(n, label);
+                if (sim.app() != started) return;  // a scheduled restart came inside its message
+                if (renamed != usable) violation("rename of storm " + std::to_string(n) + " to \"" + label +
+                                                 "\": " + (renamed ? "taken" : "refused"));
+                // (A key the timers handle inside its message box may erase the storm.)
+                if (renamed && m.storms.find(n) && m.storms.find(n)->label != label)
+                    violation("rename not kept");
+                done[renamed ? "storm rename" : "storm rename refused"]++;
+            } else if (k < 82) {
+                // An erase of one storm or of all, then the undo key gives it all back.
+                if (m.storms.empty()) return;
+                // A mark or an ETA view the timers finish meanwhile may add lines.
+                const std::vector<std::string> items = restorable(m, true);
+                std::vector<std::pair<int, std::string>> before;
+                for (const Storm& st : m.storms.all()) before.emplace_back(st.number, st.label);
+                if (chance(700)) m.erase_storm(m.storms.all()[pick(m.storms.size())].number);
+                else press('W');
+                press('U');
+                // A restart scheduled earlier may have come meanwhile: `m` is then gone.
+                if (sim.app() != started || sim.app()->ended()) return;
+                std::vector<std::pair<int, std::string>> after;
+                for (const Storm& st : m.storms.all()) after.emplace_back(st.number, st.label);
+                const std::vector<std::string> now = restorable(m, true);
+                // Storms that had no lines (every drawing switched off) leave the file as it was.
+                if (after == before && now != items) {
+                    size_t i = 0;
+                    while (i < items.size() && i < now.size() && items[i] == now[i]) ++i;
+                    violation("undo of an erase gave back the storms or the placefile, not both: storms " +
+                              std::to_string(before.size()) + " -> " + std::to_string(after.size()) +
+                              ", lines " + std::to_string(items.size()) + " -> " + std::to_string(now.size()) +
+                              ", first difference at " + std::to_string(i) + ": \"" +
+                              (i < items.size() ? items[i] : "(end)") + "\" / \"" + (i < now.size() ? now[i] : "(end)") + "\"");
+                }
+                done[after == before ? "storm erase undone" : "storm erase undo missed"]++;
+            } else if (k < 92) {
+                press('N');
+                done["storm next key"]++;
+            } else {
+                restart();
+                done["storm restart"]++;
+            }
+        } catch (const Failure&) {
+            done["storm action failed"]++;
+        }
+    };
     long fault_until = -1, sample_every = std::max(1L, events / 10);
     std::vector<std::pair<long, long>> rss;  // (event, kB)
     auto t0 = std::chrono::steady_clock::now();
     for (long e = 0; e < events; ++e) {
         if (e % sample_every == 0) rss.emplace_back(e, rss_kb());
-        if (!sim.app() || sim.app()->ended()) run("start");
+        // A restart asked for inside a handler the soak called directly
+        // starts once the driver runs again.
+        sim.advance(0);
+        if (!sim.app() || sim.app()->ended()) {
+            std::vector<std::string> settings;
+            if (sim.app())
+                for (const std::string& k : drawing_keys) settings.push_back(sim.app()->get_setting(k));
+            run("start");
+            // The start puts first-start values where a setting is empty.
+            for (size_t i = 0; i < settings.size() && sim.app(); ++i)
+                if (sim.app()->get_setting(drawing_keys[i]) != settings[i]) last_setting_utc = p.utc_seconds();
+        }
         int failed_before = p.writes_failed;
         bool faulty = p.disk_fault != SimPlatform::DiskFault::None;
 
         int r = static_cast<int>(rng() % 1000);
         if (trace) std::cerr << e << " " << r << " t=" << p.now_ms << "\n";
-        if (r < 300) {
+        if (r < 280) {
             sim.advance(1 + static_cast<long long>(pick(20)));
             done["wait"]++;
-        } else if (r < 420) {
+        } else if (r < 400) {
             const char* timers[] = {"find_keys", "find_distance", "find_gr"};
             run(std::string("tick ") + timers[pick(3)] + " " + std::to_string(1 + pick(5)));
             done["tick"]++;
-        } else if (r < 600) {
+        } else if (r < 570) {
             std::string text;
             if (chance(800)) {
                 char b[64];
@@ -272,7 +547,7 @@ int main(int argc, char** argv) {
             }
             for (auto& w : p.desktop) w.panels[4] = text;
             done["cursor"]++;
-        } else if (r < 780) {
+        } else if (r < 750) {
             int k = static_cast<int>(rng() % 100);
             int code = k < 55 ? 'Q' : k < 63 ? 'W' : k < 73 ? 'X' : k < 78 ? 'U'
                                                                      : 1 + static_cast<int>(pick(255));
@@ -280,7 +555,7 @@ int main(int argc, char** argv) {
             if (trace) std::cerr << "key " << code << " answers " << p.web_answers.size() << "\n";
             sim.advance(5);
             done["key"]++;
-        } else if (r < 900) {
+        } else if (r < 860) {
             if (p.web_answers.size() < 24) {
                 SimPlatform::WebAnswer a;
                 int k = static_cast<int>(rng() % 100);
@@ -295,8 +570,13 @@ int main(int argc, char** argv) {
                 p.web_answers.push_back(std::move(a));
             }
             done["reply"]++;
+        } else if (r < 900) {
+            storm_action();
+            storms_unchecked = true;
         } else if (r < 950) {
-            run("click " + clicks[pick(clicks.size())]);
+            const std::string c = clicks[pick(clicks.size())];
+            if (trace) std::cerr << "click " << c << "\n";
+            run("click " + c);
             done["click"]++;
         } else if (r < 965) {
             std::string t = titles[pick(2)];
@@ -307,8 +587,11 @@ int main(int argc, char** argv) {
             else if (!present) run("desktop add \"" + t + "\"");
             done["window"]++;
         } else if (r < 980) {
-            run("setting " + setting_keys[pick(setting_keys.size())] + " " +
-                sim_quote(setting_values[pick(setting_values.size())]));
+            const std::string& key = setting_keys[pick(setting_keys.size())];
+            const std::string& value = setting_values[pick(setting_values.size())];
+            run("setting " + key + " " + sim_quote(value));
+            if (key == "storm_labels" && value == "0") labels_off_seen = true;
+            if (std::count(drawing_keys.begin(), drawing_keys.end(), key)) last_setting_utc = p.utc_seconds();
             done["setting"]++;
         } else if (r < 990) {
             if (!faulty) {
@@ -323,7 +606,7 @@ int main(int argc, char** argv) {
             // random while).
             const int k = static_cast<int>(pick(4));
             if (k == 0) {
-                run("restart");
+                restart();
                 done["restart"]++;
             } else if (k == 1) {
                 // During an ETA view's wait for a late reply (with the local
@@ -353,15 +636,33 @@ int main(int argc, char** argv) {
             done["long wait"]++;
         }
 
-        // The track counter counts the finished tracks still in the placefile.
+        // The track counter has reached every finished track's number (the
+        // next track takes a new one; an erased storm's number is not given
+        // again, nor an older one dropped at start), no two finished tracks
+        // share a number, and each is a storm's.
         if (sim.app()) {
             FrmMain& m = sim.app()->frmMain();
-            long counted = 0;
+            std::map<long, int> numbers;
             for (const LineGroups::Group* g : groups(m))
-                if (g->purpose == LinePurpose::track && g->track > 0) ++counted;
-            if (!is_number(m.tracker.text) || to_long(m.tracker.text) != counted)
-                violation("event " + std::to_string(e) + ": tracker " + m.tracker.text + " but " +
-                          std::to_string(counted) + " finished tracks");
+                if (g->purpose == LinePurpose::track && g->track > 0) numbers[g->track]++;
+            const long reached = is_number(m.tracker.text) ? to_long(m.tracker.text) : -1;
+            for (auto& [n, times] : numbers)
+                if (n > reached || times > 1 || !m.storms.find(static_cast<int>(n))) {
+                    violation("event " + std::to_string(e) + ": tracker " + m.tracker.text +
+                              ", finished track " + std::to_string(n) + " drawn " +
+                              std::to_string(times) + " times" +
+                              (m.storms.find(static_cast<int>(n)) ? "" : ", no storm"));
+                    break;
+                }
+        }
+
+        if (storms_unchecked && sim.app() && !sim.app()->ended()) {
+            storms_unchecked = false;
+            FrmMain& m = sim.app()->frmMain();
+            max_storms = std::max(max_storms, m.storms.size());
+            std::vector<std::string> lines;
+            for (const std::string& l : m.placefile.items) lines.push_back(on_disk(l));
+            check_storms(m, lines, "event " + std::to_string(e));
         }
 
         // The bow echo tool holds fewer than eight points between events,
@@ -403,6 +704,10 @@ int main(int argc, char** argv) {
               << max_lines << " lines / " << max_bytes << " bytes at most, " << problems
               << " value problems, " << structural << " writes with a structural problem"
               << "\n  restarts that came inside a wait or a message box: " << sim.deferred_starts
+              << "\n  storms: " << max_storms << " at most; restarts: " << restarts_checked
+              << " restored placefiles compared (" << restarts_storms << " with storms), "
+              << restarts_settings << " not (a drawing setting changed since), " << restarts_stale
+              << " not (storms.txt not saved under a disk fault)"
               << "\n  memory (kB resident):";
     for (auto& [ev, kb] : rss) std::cout << " " << ev << ":" << kb;
     std::cout << "\n  peak resident " << ru.ru_maxrss << " kB\n";

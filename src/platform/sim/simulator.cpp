@@ -228,6 +228,8 @@ void Simulator::advance(long long ms) {
         if (start_pending_) return;
         if (!step(target)) break;
     }
+    // A restart the last step asked for starts now that it has returned.
+    settle();
     if (platform_->now_ms < target) platform_->now_ms = target;
 }
 
