@@ -5,8 +5,9 @@
 #   in the demo viewer with the hotkeys (Q twice, X for ETAs, W to erase) and
 #   watch the projection appear. Closing Tessaly ends the demo.
 #   Without one: the same on a headless X server, with a short scripted
-#   session (choose the viewer, mark two positions, view the ETAs, a bow
-#   echo); it prints where it left the placefiles and the screenshots.
+#   session (choose the viewer, mark two positions, view the ETAs, two
+#   more storms and the storm list, a bow echo); it prints where it left
+#   the placefiles and the screenshots.
 #   TESSALY_DEMO_DIR  where the program folder and the results go (build/demo)
 set -u
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -57,6 +58,8 @@ Tessaly and the demo viewer are running on $DISPLAY.
   2. Point at a storm in the demo viewer and press Q; point where it will be
      in an hour and press Q again: the cone appears in the viewer.
   3. Press X for the towns on the path (ETA window), W to erase.
+  4. Mark more storms the same way: each gets a letter on the map;
+     Storms > Storm List... lists them.
 Placefile: $placefile
 Close Tessaly's window to end the demo.
 EOF
@@ -89,6 +92,26 @@ xdotool mousemove 4000 4000
 cp "$placefile" "$out/track-placefile.txt"
 import -window root -trim +repage "$out/track.png"
 
+# Two more storms: three letters on the map, and the storm list of them.
+activate "$viewer"
+select_at 380 380
+select_at 430 350
+select_at 540 390
+select_at 590 350
+activate "$main"
+xdotool key alt+s l   # Storms > Storm List...
+wait_for '^window .* Storms$' 20 || exit 1
+# Below the storms, so that the picture shows both.
+timeout 20 wine "$bin/tests/window_probe.exe" move Storms 360 600 >/dev/null 2>&1
+sleep 1.5
+xdotool mousemove 4000 4000
+cp "$placefile" "$out/storms-placefile.txt"
+echo "storms on the map: $(LC_ALL=C sed -n 's/^Text:  14, 0, 1, "\([^"]*\)".*/\1/p' "$placefile" | tr '\n' ' ')"
+import -window root -trim +repage "$out/storms.png"
+activate "$(xdotool search --name '^Storms$' | head -n1)"
+xdotool key Escape
+sleep 0.3
+
 # A bow echo: six points along the bow, then its motion.
 activate "$main"
 xdotool key alt+p b   # Projection > Bow
@@ -112,6 +135,8 @@ cat <<EOF
 The demo ran on a headless X server.
   placefile with the projection and ETA markers: $out/track-placefile.txt
   screenshot of it in the demo viewer:           $out/track.png
+  placefile with three labelled storms:          $out/storms-placefile.txt
+  screenshot of them and the storm list:         $out/storms.png
   placefile with the bow echo:                   $out/bow-placefile.txt
   screenshot of the bow echo:                    $out/bow.png
 Run it with DISPLAY set to try Tessaly yourself.

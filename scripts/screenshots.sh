@@ -2,10 +2,11 @@
 # Opens every window of Tessaly.exe beside the demo viewer under Wine and
 # writes one PNG per window and scaling (100 % and 150 %) to OUT-DIR
 # (default docs/screenshots), and at the first scaling pictures of the map:
-# each projection shape (shape-*.png) and a storm marked on two radar frames
-# (mark-hour.png, mark-frames.png). Uses the Windows build in BUILD_DIR (default
-# build/windows) and the native tessaly-sim only through the road test's
-# helpers. Exits non-zero when a window did not appear.
+# each projection shape (shape-*.png), a storm marked on two radar frames
+# (mark-hour.png, mark-frames.png) and three labelled storms (storms-map.png).
+# Uses the Windows build in BUILD_DIR (default build/windows) and the native
+# tessaly-sim only through the road test's helpers. Exits non-zero when a
+# window did not appear.
 #   scripts/screenshots.sh [OUT-DIR]
 #   SCALES="96 144"   DPI values to shoot
 set -u
@@ -191,9 +192,15 @@ for dpi in $scales; do
     key_in "$main" alt+h a
     shoot about "$(wait_rect rect_by_title '^About Korvel$')"
     key_in "$(xdotool search --name '^About Korvel$' | head -n1)" Escape
+    # Three storms, each with its letter on the map, and the storm list of them.
+    mark 360,500 400,470
+    mark 470,520 510,480
+    mark 410,390 450,350
+    [ "$dpi" = "$first_dpi" ] && map_shot storms-map 320 310 600 560
     key_in "$main" alt+s l
     shoot storms "$(wait_rect rect_by_title '^Storms$')"
     key_in "$(xdotool search --name '^Storms$' | head -n1)" Escape
+    key_in "$viewer" w
 
     if [ "$dpi" = "$first_dpi" ]; then
         # The shapes on the viewer's map: one storm, marked anew for each.

@@ -6,7 +6,9 @@
 # same two panel texts; the view-ETA key shows the small ETA window with the
 # place tessaly-sim finds, first from the built-in place index with no server
 # at all, then (with TESSALY_TEST_WEB) from the loopback GeoNames stand-in;
-# the erase key leaves the header only. Sourced by run-wine-tests.sh inside its
+# the erase key leaves the header only. Then two storms, A and B, are marked
+# and the storm-erase key, with the cursor on B's track, takes B out: the
+# placefile is A's alone again, storms.txt beside it holds one storm. Sourced by run-wine-tests.sh inside its
 # Xvfb/Wine session (DISPLAY, WINEPREFIX, TESSALY_TEST_WEB set).
 #   wine_road_test WINDOWS-BUILD-DIR NATIVE-TESSALY-SIM   -> 0 on success
 
@@ -38,9 +40,9 @@ road_eta_matches() { # OUT-DIR WEB-LINE [SETTING-LINE]
     local clock want first="" name t1 t2 d
     clock=$(date +%H:%M:%S)
     road_expected "$1" "${3:-}
-clock $clock 24h
 $2
 $track
+clock $clock 24h
 press X
 wait 4000
 print frmCustomETA.one" || return 1
@@ -131,9 +133,41 @@ road_one_box() {
     return $rc
 }
 
+# After the erase key: storm A and storm B marked, then the storm-erase key
+# with the cursor on B's track (more than 10 nm from A's). The placefile must
+# be what it was with A alone, and storms.txt must hold A only.
+road_erase_storm() {
+    local pf=$work/prog/korvel.txt saved=$work/prog/storms.txt n
+    xdotool mousemove --window "$viewer" 465 290 click 1
+    sleep 0.4
+    xdotool key q; sleep 0.5
+    xdotool mousemove --window "$viewer" 515 240; sleep 0.4
+    xdotool key q; sleep 0.8
+    cp "$pf" "$work/storm-a.txt"
+    xdotool mousemove --window "$viewer" 300 450; sleep 0.4
+    xdotool key q; sleep 0.5
+    xdotool mousemove --window "$viewer" 350 400; sleep 0.4
+    xdotool key q; sleep 0.8
+    grep -q '^Text:  14, 0, 1, "B"' "$pf" || { road_fail "storm B has no label in the placefile"; return 1; }
+    # Half way along B's track.
+    xdotool mousemove --window "$viewer" 325 425; sleep 0.4
+    xdotool key e; sleep 0.8
+    if grep -q '^Text:  14, 0, 1, "B"' "$pf" || ! grep -q '^Text:  14, 0, 1, "A"' "$pf"; then
+        road_fail "after the storm-erase key on B the labels are: $(grep '^Text:  14,' "$pf" | cut -c1-22 | tr '\n' ' ')"
+        return 1
+    fi
+    if ! diff "$work/storm-a.txt" "$pf" >"$work/erase-storm.diff"; then
+        road_fail "after the storm-erase key the placefile is not A's alone:"; head -n 20 "$work/erase-storm.diff" >&2
+        return 1
+    fi
+    n=$(grep -c '^storm ' "$saved" 2>/dev/null)
+    [ "${n:-0}" -eq 1 ] || { road_fail "storms.txt holds ${n:-no} storms, not 1"; return 1; }
+    echo "road test: the storm-erase key takes B out, A stays (placefile and storms.txt)"
+}
+
 wine_road_test() {
     road_bin=$1 road_sim=$2
-    local work status=0 viewer_pid tessaly_pid start track=""
+    local work status=0 viewer_pid tessaly_pid start track="" clock_a=""
     start=$(date +%s)
     for f in Tessaly.exe stormtrack.png tests/window_probe.exe tools/demo-viewer/demo-viewer.exe; do
         [ -f "$road_bin/$f" ] || { road_fail "missing $road_bin/$f"; return 1; }
@@ -147,7 +181,7 @@ wine_road_test() {
     # the viewer not yet chosen, the local place source (the default) and no
     # web service at all (nothing listens on port 9).
     local key='HKCU\Software\VB and VBA Program Settings\Tessaly\Korvel3' kv
-    for kv in version=4.2 hkselect=Q hkerase=W hketa=X projection=cone displayeta=1 displayetamed=0 displayeta2=0 \
+    for kv in version=4.2 hkselect=Q hkerase=W hketa=X hkerase_storm=E projection=cone displayeta=1 displayetamed=0 displayeta2=0 \
               "eta_server=http://127.0.0.1:9/"; do
         timeout 30 wine reg add "$key" /v "${kv%%=*}" /t REG_SZ /d "${kv#*=}" /f >/dev/null 2>&1
     done
@@ -195,6 +229,9 @@ wine_road_test() {
         xdotool mousemove --window "$viewer" 465 290 click 1
         sleep 0.4
         panel_a=$(road_panel)
+        # The storm's label says when it was first marked: the simulator
+        # marks it at the same clock (Wine's locale shows a 12-hour clock).
+        clock_a=$(date +%H:%M:%S)
         xdotool key q
         sleep 0.6
         road_elsewhere || status=1
@@ -216,6 +253,7 @@ desktop add \"KTLX - GRLevel3\"
 desktop panel \"KTLX - GRLevel3\" \"$panel_a\"
 wait 1000
 click frmMain.optgr3
+clock $clock_a 12h
 press Q
 wait 20
 desktop panel \"KTLX - GRLevel3\" \"$panel_b\"
@@ -261,6 +299,10 @@ wait 20" || status=1
         elif [ $status -eq 0 ]; then
             echo "road test: erase key leaves the header only"
         fi
+    fi
+
+    if [ $status -eq 0 ]; then
+        road_erase_storm || status=1
     fi
 
     # Closing the main window ends the program and leaves the header.

@@ -123,7 +123,11 @@ bool App::write_list_to_file(const std::string& path, const std::vector<std::str
     for (const auto& l : lines) {
         // Outside text (a status-bar panel, a stored setting) may hold line
         // breaks; each buffer line must stay one placefile line.
-        for (char c : l) text += (c == '\r' || c == '\n') ? ' ' : c;
+        if (l.find_first_of("\r\n") == std::string::npos) {
+            text += l;
+        } else {
+            for (char c : l) text += (c == '\r' || c == '\n') ? ' ' : c;
+        }
         text += "\r\n";
     }
     auto err = platform.replace_file(path, platform.to_codepage(text));

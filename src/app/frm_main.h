@@ -142,9 +142,10 @@ public:
     // the next track.
     Storm storm_from_fields();
     // Draws a storm (projection, track, icons, time marks, label) as one
-    // group of lines and writes the placefile; counts it in `tracker`.
+    // group of lines and writes the placefile (unless `write` is false: the
+    // caller writes once after several); counts it in `tracker`.
     // False when it failed (the message is shown).
-    bool compile_storm(const Storm& storm, bool remove_half_mark);
+    bool compile_storm(const Storm& storm, bool remove_half_mark, bool write = true);
     // The rows show the storm (or the unmarked texts for none).
     void show_storm(const Storm* storm);
     // Back to waiting for a first mark: unmarked positions, live motion off.

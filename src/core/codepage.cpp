@@ -41,6 +41,14 @@ std::string utf8_to_cp1252(const std::string& s) {
     out.reserve(s.size());
     size_t i = 0;
     while (i < s.size()) {
+        // Placefiles are nearly all ASCII: copy each run of it at once.
+        size_t run = i;
+        while (run < s.size() && static_cast<unsigned char>(s[run]) < 0x80) ++run;
+        if (run > i) {
+            out.append(s, i, run - i);
+            i = run;
+            continue;
+        }
         unsigned char c = static_cast<unsigned char>(s[i]);
         std::uint32_t cp;
         size_t len;

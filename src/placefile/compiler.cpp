@@ -107,12 +107,12 @@ void FrmMain::compiler() {
     second_mark.reset();
 }
 
-bool FrmMain::compile_storm(const Storm& storm, bool remove_half_mark) {
+bool FrmMain::compile_storm(const Storm& storm, bool remove_half_mark, bool write) {
     const std::string before = tracker.text;
     Compiler c(app, *this);
     try {
         c.run(storm, remove_half_mark);
-        app.write_list_to_file(placefile_path(), placefile.items);
+        if (write) app.write_list_to_file(placefile_path(), placefile.items);
         tracker.text = num_text(to_number(tracker.text) + 1);
     } catch (const Failure& f) {
         app.message(failure_message("data_compiler", f));

@@ -46,10 +46,12 @@ void FrmMain::restore_storms() {
     if (hours == 0) return;
     const StormsFile keep = storms_since(*r.file, app.platform.utc_seconds() - hours * 3600LL);
     for (const Storm& s : keep.storms.all()) {
-        // Each storm under its own number, as it was drawn.
+        // Each storm under its own number, as it was drawn; the file is
+        // written once for all of them (a write each made it quadratic).
         tracker.text = std::to_string(s.number - 1);
-        if (compile_storm(s, false)) storms.add(s);
+        if (compile_storm(s, false, false)) storms.add(s);
     }
+    if (!keep.storms.empty()) app.write_list_to_file(placefile_path(), placefile.items);
     tracker.text = storms.empty() ? "0" : std::to_string(keep.counter);
     storms.select(keep.storms.selected_number());
     show_storm(storms.selected());

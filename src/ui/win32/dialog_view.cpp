@@ -292,8 +292,16 @@ void DialogView::render_list_view(Bound& b, bool first) {
         b.selected_row = -2;  // rows moved under the highlight: set it again
     }
     if (resize)
-        for (size_t k = 0; k < c.columns.size(); ++k)
+        for (size_t k = 0; k < c.columns.size(); ++k) {
             SendMessageW(h, LVM_SETCOLUMNWIDTH, k, MAKELPARAM(LVSCW_AUTOSIZE_USEHEADER, 0));
+            // Wine sizes a column to its cells alone, cutting a longer
+            // header ("Lab..."): at least the header and two letters' margin.
+            std::wstring header = widen(c.columns[k]) + L"MM";
+            const LRESULT need =
+                SendMessageW(h, LVM_GETSTRINGWIDTHW, 0, reinterpret_cast<LPARAM>(header.c_str()));
+            if (SendMessageW(h, LVM_GETCOLUMNWIDTH, k, 0) < need)
+                SendMessageW(h, LVM_SETCOLUMNWIDTH, k, MAKELPARAM(static_cast<int>(need), 0));
+        }
     if (c.selected_row != b.selected_row) {
         LVITEMW state{};
         state.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
