@@ -230,15 +230,19 @@ TEST(Win32Files, ReplaceFileRoundTrip) {
 }
 
 // A run killed between writing the temporary file and the rename leaves it
-// behind; the next start removes it and leaves the placefile alone.
+// behind; the next start removes it (the placefile's and the saved storms')
+// and leaves the placefile alone.
 TEST(Win32Files, StaleTemporaryFileGoesAtStart) {
     Win32Platform p;
     fs::path folder = fs::u8path(p.program_folder());
-    fs::path tmp = folder / "korvel.txt.tmp";
+    fs::path tmp = folder / "korvel.txt.tmp", storms_tmp = folder / "storms.txt.tmp";
     std::ofstream(tmp, std::ios::binary) << "half a placefile";
+    std::ofstream(storms_tmp, std::ios::binary) << "half the storms";
     ASSERT_TRUE(fs::exists(tmp));
+    ASSERT_TRUE(fs::exists(storms_tmp));
     p.remove_stale_temp();
     EXPECT_FALSE(fs::exists(tmp));
+    EXPECT_FALSE(fs::exists(storms_tmp));
     p.remove_stale_temp();  // nothing there: no harm
 }
 
