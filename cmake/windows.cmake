@@ -21,7 +21,8 @@ if(TESSALY_TESTS)
     ${TESSALY_WIN32_FIXTURE_DIR}/demo_viewer_process.cpp
     ${TESSALY_WIN32_FIXTURE_DIR}/fake_viewer.cpp
     ${TESSALY_WIN32_FIXTURE_DIR}/file_reader.cpp
-    ${TESSALY_WIN32_FIXTURE_DIR}/key_probe.cpp)
+    ${TESSALY_WIN32_FIXTURE_DIR}/key_probe.cpp
+    ${TESSALY_WIN32_FIXTURE_DIR}/storms_writer.cpp)
   # Included as "win32/fixture/...".
   target_include_directories(tessaly_win32_fixture PUBLIC ${CMAKE_SOURCE_DIR}/tests)
   target_link_libraries(tessaly_win32_fixture PUBLIC tessaly_win32_platform comctl32)

@@ -9,12 +9,15 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <string>
 #include <thread>
 
 #include "platform/win32/win32_platform.h"
 #include "win32/fixture/fake_viewer.h"
 #include "win32/fixture/file_reader.h"
+#include "win32/fixture/storms_writer.h"
+#include "storms/storms_file.h"
 
 namespace fs = std::filesystem;
 using tessaly::PanelStatus;
@@ -230,15 +233,19 @@ TEST(Win32Files, ReplaceFileRoundTrip) {
 }
 
 // A run killed between writing the temporary file and the rename leaves it
-// behind; the next start removes it and leaves the placefile alone.
+// behind; the next start removes it (the placefile's and the saved storms')
+// and leaves the placefile alone.
 TEST(Win32Files, StaleTemporaryFileGoesAtStart) {
     Win32Platform p;
     fs::path folder = fs::u8path(p.program_folder());
-    fs::path tmp = folder / "korvel.txt.tmp";
+    fs::path tmp = folder / "korvel.txt.tmp", storms_tmp = folder / "storms.txt.tmp";
     std::ofstream(tmp, std::ios::binary) << "half a placefile";
+    std::ofstream(storms_tmp, std::ios::binary) << "half the storms";
     ASSERT_TRUE(fs::exists(tmp));
+    ASSERT_TRUE(fs::exists(storms_tmp));
     p.remove_stale_temp();
     EXPECT_FALSE(fs::exists(tmp));
+    EXPECT_FALSE(fs::exists(storms_tmp));
     p.remove_stale_temp();  // nothing there: no harm
 }
 
@@ -303,6 +310,122 @@ TEST(Win32Files, ReplaceFileWhileAnotherProcessReadsIt) {
     EXPECT_GT(reads, 0) << result;
     EXPECT_EQ(torn, 0) << result;
     EXPECT_EQ(read_all(file), placefile_version(1));
+}
+
+static long env_or(const char* name, long fallback) {
+    const char* v = std::getenv(name);
+    return v && *v ? std::strtol(v, nullptr, 10) : fallback;
+}
+
+// Another process saves the storms, one more each time, and is killed at a
+// random moment of its saves: storms.txt must read back whole and hold every
+// storm of the last save it finished (or, killed before its first, the file
+// the previous trial left).
+TEST(Win32Files, KilledDuringStormSavesTheFileIsWholeAndNothingIsLost) {
+    using tessaly::win32::fixture::last_logged_count;
+    using tessaly::win32::fixture::StormsWriterProcess;
+    const int trials = static_cast<int>(env_or("TESSALY_KILL_TRIALS", 100));
+    // Each kill comes after a random one of the first `saves` saves has
+    // finished, a random part of one save's time later (timed by saves, not
+    // by the clock alone: a busy machine makes the saves' pace vary widely).
+    // A killed writer would go on to four times as many.
+    const int saves = 30;
+    TempDir dir;
+    const std::string folder = utf8_path(dir.path);
+    const fs::path file = dir.path / "storms.txt", log = dir.path / "storms.log",
+                   tmp = dir.path / "storms.txt.tmp";
+    // Waits for the writer's log, created before its first save: the kill
+    // is timed from there, past the process's start.
+    auto wait_for_log = [&] {
+        auto until = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+        while (!fs::exists(log) && std::chrono::steady_clock::now() < until)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        return fs::exists(log);
+    };
+
+    // Whole runs, for one save's time: the middle one of three.
+    long runs_us[3] = {};
+    for (long& run_us : runs_us) {
+        fs::remove(log);
+        StormsWriterProcess writer(folder, saves);
+        ASSERT_TRUE(writer.started());
+        ASSERT_TRUE(wait_for_log());
+        auto t0 = std::chrono::steady_clock::now();
+        ASSERT_EQ(writer.wait(60000), 0);
+        run_us = static_cast<long>(std::chrono::duration_cast<std::chrono::microseconds>(
+                                       std::chrono::steady_clock::now() - t0).count());
+        ASSERT_EQ(last_logged_count(folder), saves);
+        ASSERT_EQ(read_all(file), tessaly::win32::fixture::storms_text(saves));
+    }
+    std::sort(std::begin(runs_us), std::end(runs_us));
+    const long run_us = runs_us[1];
+
+    std::mt19937 rng(static_cast<unsigned>(env_or("TESSALY_KILL_SEED", 9)));
+    std::uniform_int_distribution<int> after(0, saves - 1);
+    std::uniform_int_distribution<long> within(0, run_us / saves);
+    int damaged = 0, lost = 0, stray = 0, temp_left = 0, finished = 0, no_writer = 0, ahead = 0;
+    long long counts = 0;
+    size_t before = static_cast<size_t>(saves);  // storms the previous trial left
+    auto t0 = std::chrono::steady_clock::now();
+    for (int t = 0; t < trials; ++t) {
+        fs::remove(log);
+        StormsWriterProcess writer(folder, 4 * saves);
+        if (!writer.started() || !wait_for_log()) {
+            ++no_writer;
+            continue;
+        }
+        const int k = after(rng);
+        auto until = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+        while (last_logged_count(folder) < k && writer.wait(0) == -1 &&
+               std::chrono::steady_clock::now() < until)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        std::this_thread::sleep_for(std::chrono::microseconds(within(rng)));
+        if (!writer.kill()) ++finished;
+        const int done = last_logged_count(folder);
+        counts += done;
+        if (fs::exists(tmp)) ++temp_left;
+        fs::remove(tmp);  // as the next start does
+
+        const std::string bytes = read_all(file);
+        tessaly::StormsRead r = tessaly::read_storms_file(bytes);
+        // Whole: one of the texts written, read back.
+        const size_t n = r.file ? r.file->storms.size() : 0;
+        if (!r.file || bytes != tessaly::win32::fixture::storms_text(static_cast<int>(n))) {
+            ++damaged;
+            ADD_FAILURE() << "trial " << t << ": " << (r.file ? "not a text written" : r.problem);
+            continue;
+        }
+        if (n < static_cast<size_t>(done)) {
+            ++lost;
+            ADD_FAILURE() << "trial " << t << ": " << n << " storms, " << done << " saved";
+        }
+        // The save in progress at the kill (renamed, not yet logged), or
+        // none yet this trial.
+        if (done > 0 && n == static_cast<size_t>(done) + 1) ++ahead;
+        if (done == 0 ? n != before && n != 1 : n > static_cast<size_t>(done) + 1) {
+            ++stray;
+            ADD_FAILURE() << "trial " << t << ": " << n << " storms after save " << done;
+        }
+        before = n;
+    }
+    auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(
+                  std::chrono::steady_clock::now() - t0).count();
+    std::printf("storms kill test: %d trials in %lld ms, each kill after one of the first %d "
+                "saves (a run of them %ld ms) and up to one save's time more "
+                "(%.1f saves finished per kill on average, %d runs finished first, %d killed "
+                "after a rename before its log line); %d damaged, %d lost, %d with a temporary "
+                "file left, %d out of step with the log, %d writers not started\n",
+                trials, static_cast<long long>(ms), saves, run_us / 1000,
+                trials ? static_cast<double>(counts) / trials : 0.0, finished, ahead, damaged, lost,
+                temp_left, stray, no_writer);
+    RecordProperty("trials", trials);
+    RecordProperty("damaged", damaged);
+    RecordProperty("lost", lost);
+    RecordProperty("temp_left", temp_left);
+    EXPECT_EQ(no_writer, 0);
+    EXPECT_EQ(damaged, 0);
+    EXPECT_EQ(lost, 0);
+    EXPECT_EQ(stray, 0);
 }
 
 TEST(Win32Files, ReplaceFileInAMissingFolderFails) {

@@ -178,7 +178,9 @@ std::string temp_of(const std::string& target) { return target + ".tmp"; }
 
 void SimPlatform::remove_stale_temp() {
     std::error_code ec;
-    fs::remove(temp_of(real_path(folder_ + "\\korvel.txt")), ec);
+    // The placefile's and the saved storms' (storms/storms_file.h names it).
+    for (const char* name : {"\\korvel.txt", "\\storms.txt"})
+        fs::remove(temp_of(real_path(folder_ + name)), ec);
 }
 
 std::optional<std::string> SimPlatform::replace_file(const std::string& path,

@@ -57,7 +57,8 @@ public:
     // Called after every successful replace_file with the bytes now on disk,
     // so that tests and the soak driver can check each write.
     std::function<void(const std::string& path, const std::string& bytes)> on_write;
-    // Removes a temporary file a killed run left beside the placefile.
+    // Removes the temporary files a killed run left beside the placefile and
+    // the saved storms.
     void remove_stale_temp();
     std::deque<std::optional<std::uint32_t>> colour_answers;
     struct WebAnswer {

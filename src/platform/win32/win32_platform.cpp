@@ -404,7 +404,9 @@ std::optional<std::string> Win32Platform::read_file(const std::string& path,
 }
 
 void Win32Platform::remove_stale_temp() {
-    DeleteFileW(widen(program_folder() + "\\korvel.txt.tmp").c_str());
+    // The placefile's and the saved storms' (storms/storms_file.h names it).
+    for (const char* name : {"\\korvel.txt.tmp", "\\storms.txt.tmp"})
+        DeleteFileW(widen(program_folder() + name).c_str());
 }
 
 std::optional<std::string> Win32Platform::replace_file(const std::string& path,

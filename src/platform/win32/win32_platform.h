@@ -24,8 +24,9 @@ public:
     // Owner (an HWND) for message boxes and the colour dialog; null for none.
     void set_owner_window(void* hwnd) { owner_ = hwnd; }
 
-    // Removes the temporary file a run killed during a write left beside the
-    // placefile; called once at start, before the program writes.
+    // Removes the temporary files a run killed during a write left beside the
+    // placefile and the saved storms; called once at start, before the
+    // program writes.
     void remove_stale_temp();
 
     // Told when a message box or the colour dialog opens (true) and closes
