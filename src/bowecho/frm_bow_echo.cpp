@@ -37,8 +37,8 @@ void FrmBowEcho::reset() {
 }
 
 void FrmBowEcho::bow_echo() {
-    // A build that fails leaves the tool as a built one does, with no points,
-    // so that the next eight points build again.
+    // A failed build empties the points too, so that the next eight points
+    // build again.
     try {
         build_from_points();
     } catch (const Failure& f) {

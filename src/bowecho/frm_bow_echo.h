@@ -9,7 +9,8 @@ public:
     explicit FrmBowEcho(App& app);
     Control List, points, cazimuth, crange, placefile, build, one, two, eta;
     // Builds the bow echo from the eight points in List and appends it to the
-    // main window's buffer; afterwards, built or not, the tool holds no points.
+    // main window's buffer; afterwards, whether it was drawn or not, List and
+    // the point count are empty.
     void bow_echo();
 
 private:

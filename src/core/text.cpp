@@ -109,13 +109,16 @@ size_t character_count(std::string_view s) {
     return n;
 }
 
+std::string_view utf8_prefix(std::string_view s, size_t max_characters) {
+    size_t count = 0;
+    for (size_t i = 0; i < s.size(); ++i)
+        if (!continuation_byte(s[i]) && count++ == max_characters) return s.substr(0, i);
+    return s;
+}
+
 std::string echo_value(std::string_view s) {
-    size_t seen = 0;
-    for (size_t i = 0; i < s.size(); ++i) {
-        if (continuation_byte(s[i])) continue;
-        if (seen++ == kEchoCharacters) return std::string(s.substr(0, i)) + "\xE2\x80\xA6";
-    }
-    return std::string(s);
+    const std::string_view kept = utf8_prefix(s, kEchoCharacters);
+    return kept.size() == s.size() ? std::string(s) : std::string(kept) + "\xE2\x80\xA6";
 }
 
 }  // namespace tessaly

@@ -34,6 +34,9 @@ std::string place_name_text(std::string_view s);
 
 // Characters (code points) of UTF-8 text, counted by their first bytes.
 size_t character_count(std::string_view s);
+// The first `max_characters` characters of UTF-8 text (every byte that does
+// not continue a sequence starts a character, so any bytes are cut safely).
+std::string_view utf8_prefix(std::string_view s, size_t max_characters);
 
 // How much of a value a message echoes.
 inline constexpr size_t kEchoCharacters = 60;

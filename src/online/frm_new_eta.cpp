@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <numeric>
 
 #include "app/app.h"
 #include "app/published.h"
@@ -53,15 +52,6 @@ std::optional<std::string> attribute(const std::string& tag, const std::string& 
 // hostile record cannot blow up the placefile lines and the ETA lists.
 constexpr size_t kMaxNameCharacters = 100;
 
-// The first `max` characters (code points) of UTF-8 text.
-std::string cut_to_characters(const std::string& s, size_t max) {
-    size_t i = 0;
-    for (size_t count = 0; i < s.size() && count < max; ++count) {
-        size_t n = utf8_sequence_length(s, i);
-        i += n == 0 ? 1 : n;
-    }
-    return s.substr(0, i);
-}
 
 std::string two_digits(long v) {
     char b[24];
@@ -220,7 +210,6 @@ std::optional<Failure> FrmNewETA::service_error(const std::string& body) {
 
 std::string FrmNewETA::xml_text(const std::string& raw) { return one_line_text(raw, true); }
 
-
 std::vector<PlaceRecord> FrmNewETA::parse_records(const std::string& s) {
     static const std::string kOpen = "<geoname>", kClose = "</geoname>";
     std::vector<PlaceRecord> out;
@@ -257,7 +246,10 @@ void FrmNewETA::readdata() { read_records(parse_records(buffer.text)); }
 void FrmNewETA::read_records(const std::vector<PlaceRecord>& records) {
     FrmMain& main = app.frmMain();
     FrmEditETA& ed = app.frmEditETA();
-    const Storm s = storm ? *storm : main.eta_storm();
+    // The run's storm, or outside a run the one the rows stand for.
+    std::optional<Storm> rows;
+    if (!storm) rows = main.eta_storm();
+    const Storm& s = storm ? *storm : *rows;
     const std::string T = pf::eta_tag(std::to_string(s.number));
     // The view's list starts empty: the lists were cleared with the arrivals.
     if (one.items.empty()) arrivals.clear();
@@ -296,7 +288,8 @@ void FrmNewETA::read_records(const std::vector<PlaceRecord>& records) {
                     a.name = replace_all_icase(a.name, "(historical)", "");
             }
 
-            a.name = cut_to_characters(a.name, kMaxNameCharacters);
+            // (A record's name is valid UTF-8: the sources make it so.)
+            a.name = std::string(utf8_prefix(a.name, kMaxNameCharacters));
 
             // A place another search of this view found already keeps its one marker.
             if (a.in_path && view_places &&
@@ -321,8 +314,7 @@ void FrmNewETA::read_records(const std::vector<PlaceRecord>& records) {
                 lines.push_back(pf::kEnd + T);
                 lines.push_back(T);
 
-                arrivals.push_back(std::move(a));
-                sort();
+                add_arrival(std::move(a), two_digits(arrival.hours) + ":" + minutes);
             }
             read_any = true;
         }
@@ -331,16 +323,14 @@ void FrmNewETA::read_records(const std::vector<PlaceRecord>& records) {
         app.write_list_to_file(main.placefile_path(), main.placefile.items);
 }
 
-void FrmNewETA::sort() {
-    std::stable_sort(arrivals.begin(), arrivals.end(),
-                     [](const Arrival& a, const Arrival& b) { return a.utc < b.utc; });
-    one.items.clear();
-    two.items.clear();
-    for (const Arrival& a : arrivals) {
-        const DialTime t = arrival_on_dial(a.read_at, a.travel_minutes);
-        one.items.push_back(a.name);
-        two.items.push_back(two_digits(t.hours) + ":" + two_digits(t.minutes));
-    }
+void FrmNewETA::add_arrival(Arrival a, const std::string& clock) {
+    // After every arrival of the same minute: those keep the order they were read in.
+    auto at = std::upper_bound(arrivals.begin(), arrivals.end(), a.utc,
+                               [](std::int64_t utc, const Arrival& b) { return utc < b.utc; });
+    const auto row = at - arrivals.begin();
+    one.items.insert(one.items.begin() + row, a.name);
+    two.items.insert(two.items.begin() + row, clock);
+    arrivals.insert(at, std::move(a));
 }
 
 void FrmNewETA::RemoveDuplicates() {

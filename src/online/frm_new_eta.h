@@ -59,9 +59,10 @@ public:
     // the view writes the placefile once at its end.
     std::optional<std::set<std::string>> view_places;
     void RemoveDuplicates();
-    // Orders the arrivals by time, earliest first (places arriving in the
-    // same minute in the order read), and shows them in one/two.
-    void sort();
+    // Puts an arrival among the others by its time, earliest first (places
+    // arriving in the same minute in the order read), and shows it in `one`
+    // and `two` (its clock as the list writes it).
+    void add_arrival(Arrival a, const std::string& clock);
 
     // The service's refusal in a reply body (<status message=".." value=".."/>).
     static std::optional<Failure> service_error(const std::string& body);

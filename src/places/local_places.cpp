@@ -28,11 +28,6 @@ std::optional<double> degrees(const std::string& t, double limit) {
     return v;
 }
 
-std::size_t utf8_characters(const std::string& s) {
-    return static_cast<std::size_t>(std::count_if(
-        s.begin(), s.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
-}
-
 std::shared_ptr<const PlaceIndex> builtin_index() {
     static const std::shared_ptr<const PlaceIndex> idx = [] {
         auto d = PlaceIndex::decode(builtin_place_index_bytes());
@@ -108,7 +103,7 @@ CustomPlaces read_custom_places(
                     lon = degrees(f[2], 180);
                 }
                 if (!lat || !lon || name.empty() ||
-                    utf8_characters(name) > kMaxCustomNameCharacters) {
+                    character_count(name) > kMaxCustomNameCharacters) {
                     if (r.problem.empty())
                         r.problem = "Line " + std::to_string(n + 1) + " of " + path +
                                     " is not a place (name,latitude,longitude) and was skipped.";

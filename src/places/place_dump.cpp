@@ -4,6 +4,8 @@
 #include <charconv>
 #include <cmath>
 
+#include "core/text.h"
+
 namespace tessaly {
 
 namespace {

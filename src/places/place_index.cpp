@@ -8,6 +8,8 @@
 #include <new>
 #include <numbers>
 
+#include "core/text.h"
+
 namespace tessaly {
 
 namespace {
@@ -99,14 +101,6 @@ std::optional<std::string> inflate_text(std::string_view z, std::size_t size, st
 }
 
 }  // namespace
-
-std::string_view utf8_prefix(std::string_view s, std::size_t max_characters) {
-    std::size_t count = 0;
-    for (std::size_t i = 0; i < s.size(); ++i)
-        if ((static_cast<unsigned char>(s[i]) & 0xC0) != 0x80 && count++ == max_characters)
-            return s.substr(0, i);
-    return s;
-}
 
 double place_distance_km(double lat1, double lon1, double lat2, double lon2) {
     constexpr double r = std::numbers::pi / 180.0;

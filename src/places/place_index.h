@@ -45,10 +45,6 @@ inline constexpr std::size_t kMaxIndexPlaces = 20'000'000;
 inline constexpr std::size_t kMaxIndexTextBytes = std::size_t{1} << 30;
 inline constexpr std::size_t kMaxCompressionRatio = 32;
 
-// The first `max_characters` characters of UTF-8 text (every byte that does
-// not continue a sequence starts a character, so any bytes are cut safely).
-std::string_view utf8_prefix(std::string_view s, std::size_t max_characters);
-
 // Great-circle distance in km (spherical earth, haversine).
 double place_distance_km(double lat1_deg, double lon1_deg, double lat2_deg, double lon2_deg);
 

@@ -47,8 +47,7 @@ FrmStorms::FrmStorms(App& a) : Window(a, "frmStorms") {
     add("close", close, K::Button, "Close");
     storm_list.on_select = [this] {
         highlighted_ = highlighted_number();
-        bool any = highlighted_ != 0;
-        for (Control* c : {&select_storm, &eta_storm, &rename_storm, &erase_storm}) c->enabled = any;
+        enable_buttons(highlighted_ != 0);
     };
     storm_list.on_dblclick = [this] { select_storm_Click(); };
     select_storm.on_click = [this] { select_storm_Click(); };
@@ -121,9 +120,12 @@ void FrmStorms::refresh() {
     storm_list.items.reserve(storms.size());
     for (const Storm& s : storms.all()) storm_list.items.push_back(row_text(s, now));
     storm_list.selected_row = storms.index_of(highlighted_);
-    bool any = storm_list.selected_row >= 0;
-    for (Control* c : {&select_storm, &eta_storm, &rename_storm, &erase_storm}) c->enabled = any;
+    enable_buttons(storm_list.selected_row >= 0);
     changed();
+}
+
+void FrmStorms::enable_buttons(bool any) {
+    for (Control* c : {&select_storm, &eta_storm, &rename_storm, &erase_storm}) c->enabled = any;
 }
 
 int FrmStorms::highlighted_number() const {
@@ -133,35 +135,19 @@ int FrmStorms::highlighted_number() const {
 }
 
 // Each action leaves the rows current, also where it changed nothing.
-void FrmStorms::select_storm_Click() {
-    int n = highlighted_number();
+void FrmStorms::act_on_highlighted(void (FrmMain::*action)(int)) {
+    const int n = highlighted_number();
     if (!n) {
         app.beep();
         return;
     }
-    app.frmMain().select_storm(n);
+    (app.frmMain().*action)(n);
     refresh();
 }
 
-void FrmStorms::eta_storm_Click() {
-    int n = highlighted_number();
-    if (!n) {
-        app.beep();
-        return;
-    }
-    app.frmMain().view_storm_etas(n);
-    refresh();
-}
-
-void FrmStorms::erase_storm_Click() {
-    int n = highlighted_number();
-    if (!n) {
-        app.beep();
-        return;
-    }
-    app.frmMain().erase_storm(n);
-    refresh();
-}
+void FrmStorms::select_storm_Click() { act_on_highlighted(&FrmMain::select_storm); }
+void FrmStorms::eta_storm_Click() { act_on_highlighted(&FrmMain::view_storm_etas); }
+void FrmStorms::erase_storm_Click() { act_on_highlighted(&FrmMain::erase_storm); }
 
 void FrmStorms::rename_storm_Click() {
     int n = highlighted_number();

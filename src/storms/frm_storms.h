@@ -8,6 +8,7 @@
 namespace tessaly {
 
 struct Storm;
+class FrmMain;
 
 class FrmStorms : public Window {
 public:
@@ -45,6 +46,9 @@ public:
     static std::string row_text(const Storm& s, long long now_utc);
 
 private:
+    // The action on the highlighted row's storm (a beep with none), then the rows.
+    void act_on_highlighted(void (FrmMain::*action)(int));
+    void enable_buttons(bool any);
     int highlighted_ = 0;     // number of the storm in the highlighted row, 0 for none
     int shown_selected_ = 0;  // the selected storm when the rows were last built
 };

@@ -124,9 +124,7 @@ const Storm* Storms::nearest(double lat, double lon, double max_nm) const {
 }
 
 std::string label_problem(const Storms& storms, int number, const std::string& label) {
-    size_t chars = 0;
-    for (unsigned char c : label)
-        if ((c & 0xC0) != 0x80) ++chars;
+    const size_t chars = character_count(label);
     if (chars < 1 || chars > 12) return "A storm's label has 1 to 12 characters.";
     if (label.find_first_of(";\"") != std::string::npos)
         return "A storm's label cannot hold \";\" or a quote.";
