@@ -15,34 +15,19 @@
 
 #include "app/app.h"
 #include "online/frm_new_eta.h"
+#include "geonames_replies.h"
 #include "platform/sim/simulator.h"
 
 using namespace tessaly;
+using tessaly::bench::queue_view_replies;
 
 namespace {
 
-const std::string kData = std::string(TESSALY_TESTDATA) + "/geonames/";
 const char* kWhite = "Color: 255 255 255, 100";
-
-std::string read_all(const std::string& path) {
-    std::ifstream f(path, std::ios::binary);
-    std::stringstream s;
-    s << f.rdbuf();
-    return s.str();
-}
-
-// The eight replies of one ETA view: real lists for the first searches, so
-// that every view writes a full hover text, empty ones for the rest.
-void queue_view_replies(SimPlatform& p) {
-    static const std::string full = read_all(kData + "tx_dallas_r25_25places.xml");
-    static const std::string few = read_all(kData + "tx_argyle_r7_5places.xml");
-    static const std::string none = read_all(kData + "ks_flinthills_r5_0places.xml");
-    for (int i = 0; i < 8; ++i) {
-        SimPlatform::WebAnswer a;
-        a.body = i == 0 ? full : i < 3 ? few : none;
-        p.web_answers.push_back(a);
-    }
-}
+// Real lists for the first searches, so that every view writes a full hover
+// text.
+const char* kFull = "tx_dallas_r25_25places.xml";
+const char* kFew = "tx_argyle_r7_5places.xml";
 
 // Marks of track i: a storm moving east-south-east at 25 to 45 knots, starts
 // spread over the map so no two tracks coincide.
@@ -94,7 +79,7 @@ struct BigSession {
         marks(i, a, b, c, d);
         run("desktop panel \"KTLX - GRLevel3\" \"" + fmt(a) + ", " + fmt(b) + "\"\nwait 20\npress Q\nwait 20\n" +
             "desktop panel \"KTLX - GRLevel3\" \"" + fmt(c) + ", " + fmt(d) + "\"\nwait 20\npress Q\nwait 20\n");
-        queue_view_replies(sim.platform());
+        queue_view_replies(sim.platform(), {kFull, kFew, kFew});
         run("press X\nwait 50\n");
     }
 
@@ -169,7 +154,7 @@ void BM_one_more_eta_view(benchmark::State& s) {
     }
     for (auto _ : s) {
         s.PauseTiming();
-        queue_view_replies(ses.sim.platform());
+        queue_view_replies(ses.sim.platform(), {kFull, kFew, kFew});
         s.ResumeTiming();
         m.Command2_Click();
         s.PauseTiming();

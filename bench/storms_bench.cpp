@@ -16,32 +16,14 @@
 #include <system_error>
 
 #include "app/app.h"
+#include "geonames_replies.h"
 #include "platform/sim/simulator.h"
 #include "storms/frm_storms.h"
 
 using namespace tessaly;
+using tessaly::bench::queue_view_replies;
 
 namespace {
-
-const std::string kData = std::string(TESSALY_TESTDATA) + "/geonames/";
-
-std::string read_all(const std::string& path) {
-    std::ifstream f(path, std::ios::binary);
-    std::stringstream s;
-    s << f.rdbuf();
-    return s.str();
-}
-
-// The eight replies of one ETA view: a real list first, then empty ones.
-void queue_view_replies(SimPlatform& p) {
-    static const std::string few = read_all(kData + "tx_argyle_r7_5places.xml");
-    static const std::string none = read_all(kData + "ks_flinthills_r5_0places.xml");
-    for (int i = 0; i < 8; ++i) {
-        SimPlatform::WebAnswer a;
-        a.body = i == 0 ? few : none;
-        p.web_answers.push_back(a);
-    }
-}
 
 std::string fmt(double v) {
     char b[32];
@@ -77,7 +59,7 @@ struct StormSession {
         for (int i = 0; i < storms; ++i) {
             run("desktop panel \"KTLX - GRLevel3\" \"" + panel(i, false) + "\"\nwait 20\npress Q\nwait 20\n" +
                 "desktop panel \"KTLX - GRLevel3\" \"" + panel(i, true) + "\"\nwait 20\npress Q\nwait 20\n");
-            queue_view_replies(sim.platform());
+            queue_view_replies(sim.platform(), {"tx_argyle_r7_5places.xml"});
             run("press X\nwait 50\n");
         }
         if (main().storms.size() != static_cast<size_t>(storms))

@@ -22,6 +22,7 @@ if(TESSALY_TESTS)
     ${TESSALY_WIN32_FIXTURE_DIR}/fake_viewer.cpp
     ${TESSALY_WIN32_FIXTURE_DIR}/file_reader.cpp
     ${TESSALY_WIN32_FIXTURE_DIR}/key_probe.cpp
+    ${TESSALY_WIN32_FIXTURE_DIR}/self_process.cpp
     ${TESSALY_WIN32_FIXTURE_DIR}/storms_writer.cpp)
   # Included as "win32/fixture/...".
   target_include_directories(tessaly_win32_fixture PUBLIC ${CMAKE_SOURCE_DIR}/tests)

@@ -176,6 +176,9 @@ public:
     void remember_erase();
     // The ETA windows forget a list whose storm is gone.
     void forget_eta_windows();
+    // Takes storm `number`'s lines out of the buffer (its track groups and
+    // every line with its ETA tag); the ETA windows forget it if they show it.
+    void remove_storm_lines(int number);
     void undo_erase();
 
     // --- ETA (eta/) ---

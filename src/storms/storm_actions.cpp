@@ -55,6 +55,16 @@ void FrmMain::forget_eta_windows() {
     eta_windows_track.clear();
 }
 
+void FrmMain::remove_storm_lines(int number) {
+    for (LineGroups::Id id : placefile_groups.ids(LinePurpose::track))
+        if (const LineGroups::Group* g = placefile_groups.find(id); g && g->track == number)
+            placefile_groups.remove(id, placefile.items);
+    const std::string tag_text = pf::eta_tag(std::to_string(number));
+    placefile_groups.remove_if(placefile.items,
+                               [&](const std::string& line) { return ends_with(line, tag_text); });
+    if (eta_windows_track == std::to_string(number)) forget_eta_windows();
+}
+
 Mark FrmMain::mark_at_cursor() { return mark_from_text(app, cursor_lat.text, cursor_lon.text); }
 
 Storm FrmMain::storm_from_fields() {
@@ -202,15 +212,7 @@ void FrmMain::erase_storm(int number) {
     // A view still waiting for this storm's places would add them after it is gone.
     FrmNewETA* lookup = app.is_loaded("frmNewETA") ? &app.frmNewETA() : nullptr;
     if (lookup && lookup->view_storm_number() == number) lookup->cancel_request();
-    for (LineGroups::Id id : placefile_groups.ids(LinePurpose::track))
-        if (const LineGroups::Group* g = placefile_groups.find(id); g && g->track == number)
-            placefile_groups.remove(id, placefile.items);
-    const std::string tag_text = pf::eta_tag(std::to_string(number));
-    placefile_groups.remove_if(placefile.items,
-                               [&](const std::string& line) { return ends_with(line, tag_text); });
-    if (eta_windows_track == std::to_string(number)) {
-        forget_eta_windows();
-    }
+    remove_storm_lines(number);
     const bool shown = storms.selected_number() == number;
     storms.erase(number);
     if (shown && tag != "1") {

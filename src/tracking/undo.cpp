@@ -6,10 +6,7 @@
 #include "bowecho/frm_bow_echo.h"
 #include "core/failure.h"
 #include "core/numtext.h"
-#include "core/text.h"
-#include "eta/frm_custom_eta.h"
 #include "online/frm_new_eta.h"
-#include "placefile/format.h"
 
 namespace tessaly {
 
@@ -57,14 +54,10 @@ void FrmMain::undo_last_mark() {
         case LinePurpose::track:
             reset();
             if (last.track > 0) {
-                const std::string number = std::to_string(last.track);
-                const std::string tag_text = pf::eta_tag(number);
-                placefile_groups.remove_if(placefile.items, [&](const std::string& line) {
-                    return ends_with(line, tag_text);
-                });
+                remove_storm_lines(static_cast<int>(last.track));
                 // The next track takes the number again: no line carries it any more.
-                if (tracker.text == number) tracker.text = num_text(last.track - 1.0);
-                if (eta_windows_track == number) forget_eta_windows();
+                if (tracker.text == std::to_string(last.track))
+                    tracker.text = num_text(last.track - 1.0);
                 storms.erase(static_cast<int>(last.track));
                 show_storm(storms.selected());
                 storms_changed();
