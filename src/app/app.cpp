@@ -8,6 +8,7 @@
 #include "eta/frm_edit_eta.h"
 #include "online/frm_new_eta.h"
 #include "placefile/frm_pfinfo.h"
+#include "pathcast/frm_pathcast.h"
 #include "storms/frm_storms.h"
 
 namespace tessaly {

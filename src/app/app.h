@@ -28,7 +28,8 @@ namespace tessaly {
     X(FrmPFinfo, frmPFinfo)                                                                     \
     X(FrmBowEcho, frmBowEcho)                                                                   \
     X(FrmNewETA, frmNewETA)                                                                     \
-    X(FrmStorms, frmStorms)
+    X(FrmStorms, frmStorms)                                                                     \
+    X(FrmPathcast, frmPathcast)
 
 #define TESSALY_DECLARE_CLASS(type, name) class type;
 TESSALY_WINDOWS(TESSALY_DECLARE_CLASS)

@@ -90,6 +90,27 @@ inline constexpr SettingKey eta_server{"eta_server", nullptr, "https://secure.ge
                                        nullptr};
 inline constexpr SettingKey eta_username{"eta_username", nullptr, nullptr, nullptr};
 
+// The ETA view's style: "classic" the marker and lists of old; anything
+// else (missing too) the pathcast: arrival, departure and closest approach
+// of each town in the storm's path, in the town's own time zone.
+inline constexpr SettingKey eta_style{"eta_style", nullptr, "pathcast", nullptr};
+// How old the radar frames are when marked, in minutes (0..30): the storm
+// was at its marks that much before the presses.
+inline constexpr SettingKey frame_delay{"frame_delay", nullptr, "0", "0"};
+// Half-width of the path in statute miles (1..50).
+inline constexpr SettingKey pathcast_miles{"pathcast_miles", nullptr, "8", "8"};
+// Index places with fewer people are left out (custom places never are).
+inline constexpr SettingKey pathcast_min_population{"pathcast_min_population", nullptr, "0",
+                                                    nullptr};
+// How the pathcast writes a time: "12" 3:15 PM CDT, "24" 15:15 CDT, "utc" 20:15Z.
+inline constexpr SettingKey clock_style{"clock_style", nullptr, "12", nullptr};
+// Where and how large the pathcast window was last left, in twips; missing:
+// beside the main window, at its layout's size.
+inline constexpr SettingKey pathcast_left{"pathcast_left", nullptr, nullptr, nullptr};
+inline constexpr SettingKey pathcast_top{"pathcast_top", nullptr, nullptr, nullptr};
+inline constexpr SettingKey pathcast_width{"pathcast_width", nullptr, nullptr, nullptr};
+inline constexpr SettingKey pathcast_height{"pathcast_height", nullptr, nullptr, nullptr};
+
 // Where the storm list was last left, in twips from the screen's top left;
 // missing: it opens beside the main window.
 inline constexpr SettingKey storms_left{"storms_left", nullptr, nullptr, nullptr};

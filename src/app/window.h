@@ -104,6 +104,8 @@ public:
     std::string tag;
     bool visible = false;
     int left_twips = 0, top_twips = 0;
+    // Size of a window the user can resize, in twips; 0: its layout's own.
+    int width_twips = 0, height_twips = 0;
 
     void show();
     void hide();
@@ -112,6 +114,8 @@ public:
     virtual void load() {}
     // The user moved the window: left_twips and top_twips hold its new place.
     virtual void moved() {}
+    // The user resized the window: width_twips and height_twips hold its size.
+    virtual void resized() {}
 
     Control* control(const std::string& control_name);
     const std::map<std::string, Control*>& controls() const { return controls_; }

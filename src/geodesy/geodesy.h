@@ -11,6 +11,9 @@ namespace tessaly {
 namespace geodesy {
 
 inline constexpr double kPi = 3.14159265358979;  // the program's pi, not M_PI
+// The earth's radius of `destination`, and the nautical mile, in km.
+inline constexpr double kEarthRadiusKm = 6372.797;
+inline constexpr double kKmPerNm = 1.852;
 
 double deg_to_rad(double x);
 double rad_to_deg(double x);

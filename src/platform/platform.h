@@ -112,6 +112,9 @@ public:
     // Now as seconds since 1970-01-01 UTC: the instant of a mark, which a
     // restart and a change of the local clock leave alone.
     virtual std::int64_t utc_seconds() = 0;
+    // The PC's time zone: its IANA name ("America/Chicago") or, when the
+    // system names none the program knows, a POSIX TZ rule; "" when unknown.
+    virtual std::string time_zone() = 0;
     virtual std::string thousands_separator() = 0;  // "," in the simulator
 
     // --- files --------------------------------------------------------------

@@ -74,6 +74,7 @@ public:
     // The local clock's day and zone: 2026-06-01 in UTC-5 (a Central
     // daylight-saving day), so that marks have an instant.
     static constexpr std::int64_t kLocalMidnightUtc = 1780290000;  // 2026-06-01 05:00 UTC
+    std::string zone_name = "America/Chicago";
     long long now_ms = 0;  // virtual time, advanced by the simulator
 
     void press(int code);
@@ -109,6 +110,7 @@ public:
     std::optional<std::uint32_t> choose_color() override;
     ClockTime local_time() override;
     std::int64_t utc_seconds() override;
+    std::string time_zone() override { return zone_name; }
     std::string thousands_separator() override { return ","; }
     std::string program_folder() override { return folder_; }
     std::string application_name() override { return app_name_; }

@@ -348,6 +348,8 @@ std::int64_t Win32Platform::utc_seconds() {
     return static_cast<std::int64_t>(ticks / 10000000ULL) - 11644473600LL;
 }
 
+std::string Win32Platform::time_zone() { return {}; }
+
 std::string Win32Platform::thousands_separator() { return narrow(locale_info(LOCALE_STHOUSAND)); }
 
 // --- files ---------------------------------------------------------------------

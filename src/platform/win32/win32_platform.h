@@ -73,6 +73,7 @@ public:
     std::optional<std::uint32_t> choose_color() override;
     ClockTime local_time() override;
     std::int64_t utc_seconds() override;
+    std::string time_zone() override;
     std::string thousands_separator() override;
     std::string program_folder() override;
     std::string application_name() override;

@@ -1,0 +1,3 @@
+#include "pathcast/pathcast.h"
+
+namespace tessaly {}  // namespace tessaly
