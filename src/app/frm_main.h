@@ -3,12 +3,15 @@
 // the track fields. Its handlers are defined by the subsystem that owns them
 // (viewer/, tracking/, placefile/, eta/).
 #include <array>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "app/window.h"
+#include "pathcast/pathcast.h"
 #include "placefile/line_groups.h"
+#include "places/place_source.h"
 #include "storms/storm.h"
 
 namespace tessaly {
@@ -176,6 +179,8 @@ public:
     void remember_erase();
     // The ETA windows forget a list whose storm is gone.
     void forget_eta_windows();
+    // The small, medium and list ETA windows only (a pathcast replaces them).
+    void forget_classic_eta_windows();
     // Takes storm `number`'s lines out of the buffer (its track groups and
     // every line with its ETA tag); the ETA windows forget it if they show it.
     void remove_storm_lines(int number);
@@ -185,7 +190,17 @@ public:
     void Command2_Click();
     // The run for the storm the next view serves.
     void RUNeta();
-    void RUNeta(const Storm& storm);
+    // The eight searches of the lookup for `storm`; each search's records go
+    // to `read` (empty: the lookup's record reader).
+    void RUNeta(const Storm& storm,
+                const std::function<void(const std::vector<PlaceRecord>&)>& read = {});
+    // --- pathcast (pathcast/) ---
+    // The view key in the pathcast style: the towns in the storm's path in
+    // the pathcast window and on the map.
+    void pathcast_view(const Storm& storm);
+    // Replaces the storm's ETA lines with the pathcast's labels and writes
+    // the placefile.
+    void write_pathcast_labels(const Pathcast& p);
     // The storm the next ETA view serves (and forgets eta_storm_number): the
     // one pointed at, else the selected one, else the rows as they are.
     Storm eta_storm();
@@ -195,6 +210,7 @@ public:
 
 private:
     void init_controls();
+    void classic_view(const Storm& storm);
     bool storms_save_failed_ = false;  // the message is shown once until a save works
 };
 

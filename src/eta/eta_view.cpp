@@ -11,6 +11,7 @@
 #include "eta/frm_edit_eta.h"
 #include "geodesy/geodesy.h"
 #include "online/frm_new_eta.h"
+#include "pathcast/frm_pathcast.h"
 #include "placefile/format.h"
 #include "tracking/motion.h"
 
@@ -53,6 +54,16 @@ void FrmMain::Command2_Click() {
         lookup.cancel_request();
         return;
     }
+    if (equals_icase(trim(app.get_setting(keys::eta_style.key)), "classic")) {
+        if (app.is_loaded("frmPathcast")) app.frmPathcast().close_Click();
+        classic_view(storm);
+    } else {
+        pathcast_view(storm);
+    }
+}
+
+void FrmMain::classic_view(const Storm& storm) {
+    FrmNewETA& lookup = app.frmNewETA();
     skip_on_failure([&] {
         app.frmCustomETA().hide();
         app.frmCustomETA1().hide();
@@ -171,7 +182,8 @@ bool FrmMain::storm_gone(const Storm& storm, bool kept) {
     return try_number(tracker.text).value_or(0) < storm.number;
 }
 
-void FrmMain::RUNeta(const Storm& storm) {
+void FrmMain::RUNeta(const Storm& storm,
+                     const std::function<void(const std::vector<PlaceRecord>&)>& read) {
     FrmNewETA& lookup = app.frmNewETA();
     const bool kept = storms.find(storm.number) != nullptr;
     // The records are read against this storm while the run lasts.
@@ -252,7 +264,9 @@ void FrmMain::RUNeta(const Storm& storm) {
             lookup.radius.text = s.q.radius_km;
             auto err = source.take(s.id, records);
             if (err && !first_error) first_error = err;
-            if (!err) lookup.read_records(records);
+            if (err) continue;
+            if (read) read(records);
+            else lookup.read_records(records);
         }
         // One message per view, naming the first refusal or transfer error.
         if (first_error) app.message(failure_message("run_eta", *first_error));

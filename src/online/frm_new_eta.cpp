@@ -169,6 +169,10 @@ PlaceSource& FrmNewETA::place_source() {
         if (!online_) online_ = std::make_unique<OnlinePlaces>(*this);
         return *online_;
     }
+    return local_places();
+}
+
+LocalPlaces& FrmNewETA::local_places() {
     if (!local_) local_ = std::make_unique<LocalPlaces>(app);
     return *local_;
 }

@@ -9,6 +9,7 @@
 
 #include "app/window.h"
 #include "core/failure.h"
+#include "places/local_places.h"
 #include "places/place_source.h"
 #include "platform/platform.h"
 #include "storms/storm.h"
@@ -54,6 +55,8 @@ public:
     // The source the ETA run asks: setting eta_database "server" is the web
     // service, anything else (missing too) the local index.
     PlaceSource& place_source();
+    // The local index and custom places, whichever source the setting names.
+    LocalPlaces& local_places();
     // Set by the ETA view while it runs: the places it has already placed
     // (one marker and one entry per place whichever search finds it again);
     // the view writes the placefile once at its end.
@@ -85,7 +88,8 @@ public:
     bool cancelled = false;  // set by cancel_request; ends the run that waits
 
 private:
-    std::unique_ptr<PlaceSource> online_, local_;
+    std::unique_ptr<PlaceSource> online_;
+    std::unique_ptr<LocalPlaces> local_;
 };
 
 }  // namespace tessaly

@@ -1,8 +1,32 @@
 #include "pathcast/frm_pathcast.h"
 
 #include "app/app.h"
+#include "core/numtext.h"
+#include "storms/storm.h"
 
 namespace tessaly {
+
+namespace {
+
+// A stored position or size in twips, if it is a whole number on any screen.
+std::optional<int> twips_setting(const std::string& text) {
+    std::optional<double> v = try_number(text);
+    if (!v || *v != static_cast<int>(*v) || std::abs(*v) > 1e7) return std::nullopt;
+    return static_cast<int>(*v);
+}
+
+// "12,345" with the PC's thousands separator; "" unknown.
+std::string population_text(long long n, const std::string& separator) {
+    if (n < 0) return {};
+    std::string digits = std::to_string(n), out;
+    for (size_t i = 0; i < digits.size(); ++i) {
+        if (i > 0 && (digits.size() - i) % 3 == 0) out += separator;
+        out += digits[i];
+    }
+    return out;
+}
+
+}  // namespace
 
 FrmPathcast::FrmPathcast(App& a) : Window(a, "frmPathcast") {
     caption = "Pathcast";
@@ -18,18 +42,91 @@ FrmPathcast::FrmPathcast(App& a) : Window(a, "frmPathcast") {
         [this] { minute_Timer_Timer(); };
 }
 
-void FrmPathcast::load() {}
+void FrmPathcast::load() {
+    auto setting = [this](const SettingKey& k) { return twips_setting(app.get_setting(k.key)); };
+    auto left = setting(keys::pathcast_left), top = setting(keys::pathcast_top);
+    if (left && top) {
+        left_twips = *left;
+        top_twips = *top;
+    }
+    auto width = setting(keys::pathcast_width), height = setting(keys::pathcast_height);
+    if (width && height && *width > 0 && *height > 0) {
+        width_twips = *width;
+        height_twips = *height;
+    }
+}
+
 void FrmPathcast::close_request() { close_Click(); }
-void FrmPathcast::moved() {}
-void FrmPathcast::resized() {}
-void FrmPathcast::show_pathcast(Pathcast p) { pathcast_ = std::move(p); }
-void FrmPathcast::forget(int) {}
-void FrmPathcast::copy_Click() {}
+
+void FrmPathcast::moved() {
+    app.save_setting(keys::pathcast_left.key, std::to_string(left_twips));
+    app.save_setting(keys::pathcast_top.key, std::to_string(top_twips));
+}
+
+void FrmPathcast::resized() {
+    app.save_setting(keys::pathcast_width.key, std::to_string(width_twips));
+    app.save_setting(keys::pathcast_height.key, std::to_string(height_twips));
+}
+
+void FrmPathcast::show_pathcast(Pathcast p) {
+    pathcast_ = std::move(p);
+    caption = "Pathcast: Storm " + pathcast_->label;
+    render();
+    minute_Timer.enabled = true;
+    show();
+    app.ui.make_topmost(*this);
+}
+
+void FrmPathcast::copy_Click() {
+    if (!pathcast_) return;
+    const Storm* s = app.frmMain().storms.find(pathcast_->storm_number);
+    Storm rows_storm;
+    if (!s) {
+        // A view of rows typed by hand: the main window's rows.
+        rows_storm = app.frmMain().storm_from_fields();
+        rows_storm.label = pathcast_->label;
+        s = &rows_storm;
+    }
+    if (!app.platform.set_clipboard_text(clipboard_text(*s, *pathcast_))) app.beep();
+}
+
 void FrmPathcast::close_Click() {
     minute_Timer.enabled = false;
+    pathcast_.reset();
+    rows.items.clear();
     hide();
+    changed();
 }
-void FrmPathcast::minute_Timer_Timer() {}
-void FrmPathcast::render() {}
+
+void FrmPathcast::minute_Timer_Timer() {
+    if (!pathcast_) {
+        minute_Timer.enabled = false;
+        return;
+    }
+    if (drop_passed(*pathcast_, app.platform.utc_seconds()))
+        app.frmMain().write_pathcast_labels(*pathcast_);
+    render();
+}
+
+void FrmPathcast::render() {
+    rows.items.clear();
+    note.text.clear();
+    if (pathcast_) {
+        const std::string sep = app.platform.thousands_separator();
+        for (const PathcastRow& r : pathcast_->rows) {
+            const std::string passes =
+                r.passage.passes_over ? "over"
+                                      : std::to_string(r.passage.miles) + " mi " + r.passage.side;
+            rows.items.push_back(span_of(r, *pathcast_) + '\t' +
+                                 in_text(r.passage, pathcast_->view_utc) + '\t' +
+                                 town_text(r.place) + '\t' + passes + '\t' +
+                                 population_text(r.place.population, sep));
+        }
+        if (pathcast_->not_moving) note.text = kNotMoving;
+        else if (pathcast_->rows.empty()) note.text = kNoTowns;
+    }
+    note.visible = !note.text.empty();
+    changed();
+}
 
 }  // namespace tessaly

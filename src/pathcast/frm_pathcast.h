@@ -30,8 +30,6 @@ public:
     void show_pathcast(Pathcast p);
     // The pathcast shown; nullopt when none is.
     const std::optional<Pathcast>& shown() const { return pathcast_; }
-    // The shown storm was erased or undone: the window closes.
-    void forget(int storm_number);
 
     void copy_Click();
     void close_Click();

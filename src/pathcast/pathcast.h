@@ -4,6 +4,7 @@
 // texts the window, the clipboard and the map show of it. Values only.
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "pathcast/geometry.h"
@@ -58,4 +59,13 @@ std::string span_of(const PathcastRow& r, const Pathcast& p);
 // The text the copy button puts on the clipboard (lines ended by CR LF).
 std::string clipboard_text(const Storm& s, const Pathcast& p);
 
+}  // namespace tessaly
+
+namespace tessaly {
+// The pathcast's map labels: one Text statement per row at the place, "<name>
+// <arrival>" with the row as hover text, in `rgb` and font size `font_size`
+// (placefile text already), shown only when zoomed in; every line ends with
+// the storm's ETA tag. No rows: no lines.
+std::vector<std::string> label_lines(const Pathcast& p, std::string_view rgb,
+                                     std::string_view font_size);
 }  // namespace tessaly

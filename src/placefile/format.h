@@ -22,6 +22,10 @@ namespace pf {
 inline constexpr const char* kPolygon = "Polygon: ";
 inline constexpr const char* kEnd = "End:";  // ends a Polygon or an Object
 inline constexpr const char* kLineEnd = "End: ";
+// What follows shows only within this many miles of zoom (labels that would
+// crowd a wide view), and again at every zoom.
+inline constexpr const char* kThresholdNear = "Threshold: 150";
+inline constexpr const char* kThresholdAll = "Threshold: 999";
 
 // " ;eta#N": ends every line of track N's ETA markers, so that they can be
 // found again (the viewer reads it as a comment).

@@ -13,7 +13,7 @@ void FrmMain::write_placefile() {
         auto& lines = placefile.items;
         lines.clear();
         placefile_groups.clear();
-        lines.insert(lines.end(), {"Title: Tessaly", "RefreshSeconds: 1", "Threshold: 999",
+        lines.insert(lines.end(), {"Title: Tessaly", "RefreshSeconds: 1", pf::kThresholdAll,
                                    "Font: 1, 12, 1, Segoe UI", "",
                                    "IconFile: 1, 12, 12, 5, 5, stormtrack.png", ""});
         app.write_list_to_file(placefile_path(), lines);

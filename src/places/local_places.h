@@ -56,6 +56,8 @@ public:
     // The records of one search, as the service would give them.
     std::vector<PlaceRecord> search(double lat_deg, double lon_deg, double radius_km) const;
     const PlaceIndex& index();
+    // The custom places the last begin_run read.
+    const CustomPlaces& custom() const { return custom_; }
 
 private:
     App& app_;

@@ -231,6 +231,14 @@ std::vector<PlaceHit> PlaceIndex::search(double lat, double lon, double radius_k
     return hits;
 }
 
+std::span<const std::uint32_t> PlaceIndex::latitude_band(double lat_lo, double lat_hi) const {
+    auto by = [&](std::uint32_t i, double v) { return places_[i].lat_deg < v; };
+    auto lo = std::lower_bound(by_lat_.begin(), by_lat_.end(), lat_lo, by);
+    auto hi = std::upper_bound(lo, by_lat_.end(), lat_hi,
+                               [&](double v, std::uint32_t i) { return v < places_[i].lat_deg; });
+    return {lo, hi};
+}
+
 std::size_t PlaceIndex::memory_bytes() const {
     return (text_ ? text_->capacity() : 0) + places_.capacity() * sizeof(Place) +
            by_lat_.capacity() * sizeof(std::uint32_t);

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -73,6 +74,10 @@ public:
     // first, at most `max_rows`; equal distances keep index order.
     std::vector<PlaceHit> search(double lat_deg, double lon_deg, double radius_km,
                                  std::size_t max_rows) const;
+
+    // Indexes into places() of every place with lat_lo <= latitude <= lat_hi,
+    // southernmost first: a binary search, then only the band.
+    std::span<const std::uint32_t> latitude_band(double lat_lo, double lat_hi) const;
 
     const std::vector<Place>& places() const { return places_; }
     std::size_t memory_bytes() const;

@@ -10,6 +10,7 @@
 #include "eta/frm_custom_eta.h"
 #include "geodesy/geodesy.h"
 #include "online/frm_new_eta.h"
+#include "pathcast/frm_pathcast.h"
 #include "storms/frm_storms.h"
 #include "tracking/motion.h"
 
@@ -34,6 +35,12 @@ Mark mark_from_text(App& app, const std::string& lat, const std::string& lon) {
 
 // The ETA windows forget a list whose storm is gone.
 void FrmMain::forget_eta_windows() {
+    forget_classic_eta_windows();
+    if (app.is_loaded("frmPathcast")) app.frmPathcast().close_Click();
+    eta_windows_track.clear();
+}
+
+void FrmMain::forget_classic_eta_windows() {
     if (app.is_loaded("frmCustomETA")) {
         FrmCustomETA& small = app.frmCustomETA();
         small.hide();
@@ -52,7 +59,6 @@ void FrmMain::forget_eta_windows() {
         list.changed();
     }
     if (app.is_loaded("frmNewETA")) app.frmNewETA().List1.items.clear();
-    eta_windows_track.clear();
 }
 
 void FrmMain::remove_storm_lines(int number) {
@@ -191,6 +197,7 @@ void FrmMain::erase_all() {
     app.frmNewETA().hide();
     app.frmCustomETA().hide();
     app.frmCustomETA1().hide();
+    if (app.is_loaded("frmPathcast")) app.frmPathcast().close_Click();
     write_placefile();
     reset_track(true);
     FrmBowEcho& bow = app.frmBowEcho();

@@ -47,7 +47,7 @@ struct Hostile : SimTest {
         return n;
     }
     void boot_with_viewer(const std::string& settings = "") {
-        boot("setting version \"4.2\"\nsetting eta_database \"server\"\nsetting grtype \"gr3\"\nsetting hkselect \"Q\"\n"
+        boot("setting version \"4.2\"\nsetting eta_database \"server\"\nsetting eta_style \"classic\"\nsetting grtype \"gr3\"\nsetting hkselect \"Q\"\n"
              "setting hkerase \"W\"\nsetting hketa \"X\"\n" + settings +
              "clock 11:50:00 12h\nstart\ndesktop add \"" + kViewer + "\"\nwait 1000\n");
     }

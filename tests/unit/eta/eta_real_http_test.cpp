@@ -64,7 +64,7 @@ std::vector<std::string> lines_of(const std::string& path) {
 
 // A track from 35.65, -97.2 due north at 30 knots (slow band), clock 11:50.
 const char* kTrack =
-    "setting version \"4.2\"\nsetting eta_database \"server\"\n"
+    "setting version \"4.2\"\nsetting eta_database \"server\"\nsetting eta_style \"classic\"\n"
     "setting hkselect \"Q\"\nsetting hkerase \"W\"\nsetting hketa \"X\"\n"
     "setting eta_username \"storm spotter\"\n"
     "clock 11:50:00 12h\n"

@@ -19,7 +19,7 @@ const std::string kGeo = std::string(TESSALY_TESTDATA) + "/geonames/";
 
 struct Run : SimTest {
     void SetUp() override {
-        boot("setting version \"4.2\"\nsetting eta_database \"server\"\nclock 11:50:00 12h\nstart\n");
+        boot("setting version \"4.2\"\nsetting eta_database \"server\"\nsetting eta_style \"classic\"\nclock 11:50:00 12h\nstart\n");
         FrmMain& m = app().frmMain();
         m.start_lat.text = "35";
         m.start_lon.text = "-97";

@@ -210,7 +210,7 @@ class WriterToParser : public SimTest {};
 
 TEST_F(WriterToParser, ASessionReadsBackWhole) {
     boot(
-        "setting version \"4.2\"\nsetting eta_database \"server\"\nsetting hkselect \"Q\"\nsetting hkerase \"W\"\n"
+        "setting version \"4.2\"\nsetting eta_database \"server\"\nsetting eta_style \"classic\"\nsetting hkselect \"Q\"\nsetting hkerase \"W\"\n"
         "setting hketa \"X\"\nsetting border \"yes\"\nclock 11:50:00 12h\nstart\n"
         "desktop add \"KTLX - GRLevel3\"\ndesktop panel \"KTLX - GRLevel3\" \"35.65, -97.2\"\n"
         "wait 1000\nclick frmMain.optgr3\nclick frmMain.mnu_projection_cone\npress Q\nwait 5\n"

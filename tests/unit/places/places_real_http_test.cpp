@@ -27,7 +27,7 @@ namespace {
 // own (one with characters XML escapes) among the built-in ones.
 const std::string kTrack =
     "setting version \"4.2\"\nsetting hkselect \"Q\"\nsetting hkerase \"W\"\nsetting hketa \"X\"\n"
-    "clock 16:20:00 12h\n"
+    "setting eta_style \"classic\"\nclock 16:20:00 12h\n"
     "file sites.txt \"KTLX,OKC\\n\"\n"
     "file citydatabase\\OKCcities.txt \"Smith & <Sons> Farm,35.52,-97.40\\nWater "
     "Tower,35.55,-97.35\\n\"\n"

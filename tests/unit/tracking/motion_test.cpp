@@ -19,7 +19,7 @@ struct Marks : SimTest {
     // A linked GRLevel3 viewer, the cone drawn, frames mode `frames` minutes
     // apart (0: one-hour marks).
     void link(int frames) {
-        boot("setting version \"4.2\"\nsetting eta_database \"server\"\nsetting hkselect \"Q\"\nsetting hkerase \"W\"\n"
+        boot("setting version \"4.2\"\nsetting eta_database \"server\"\nsetting eta_style \"classic\"\nsetting hkselect \"Q\"\nsetting hkerase \"W\"\n"
              "setting hketa \"X\"\nsetting border \"yes\"\nsetting time_marks \"yes\"\n"
              "clock 10:00:00 12h\nstart\n"
              "desktop add \"KTLX - GRLevel3\"\ndesktop panel \"KTLX - GRLevel3\" \"35.0, -97.0\"\n"

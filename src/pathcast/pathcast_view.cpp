@@ -1,0 +1,212 @@
+// The view key in the pathcast style: which places the storm's path holds,
+// and showing them.
+#include <algorithm>
+#include <charconv>
+#include <map>
+#include <set>
+
+#include "app/app.h"
+#include "core/failure.h"
+#include "core/numtext.h"
+#include "core/text.h"
+#include "eta/frm_edit_eta.h"
+#include "online/frm_new_eta.h"
+#include "pathcast/frm_pathcast.h"
+#include "placefile/format.h"
+#include "places/local_places.h"
+#include "tracking/motion.h"
+
+namespace tessaly {
+
+namespace {
+
+// A place without a zone of its own takes that of the nearest index place
+// this close; a server record is an index place when one of that name lies
+// this close.
+constexpr double kZoneSearchKm = 50;
+constexpr double kSamePlaceKm = 2;
+constexpr int kMaxFrameDelayMinutes = 30;
+constexpr int kMinPathMiles = 1, kMaxPathMiles = 50;
+
+long long population_of(std::string_view text) {
+    long long v = 0;
+    auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), v);
+    if (ec != std::errc() || end != text.data() + text.size() || v < 0) return -1;
+    return v;
+}
+
+// Collects the rows of one view: each place once, each zone looked up once.
+class Rows {
+public:
+    Rows(Pathcast& p, const PlaceIndex& index, long long min_population)
+        : p_(p), index_(index), min_population_(min_population) {}
+
+    void index_place(std::uint32_t i) {
+        const PlaceIndex::Place& pl = index_.places()[i];
+        const long long people = population_of(pl.entry.population);
+        if (min_population_ > 0 && people < min_population_) return;
+        auto pass = pathcast::passage(p_.track, pl.lat_deg, pl.lon_deg, p_.view_utc);
+        if (!pass) return;
+        PathcastPlace place = from_index(pl);
+        add(std::move(place), *pass, pl.entry.timezone);
+    }
+
+    // A place from outside the index (a custom place, a server record).
+    void other_place(std::string name, std::string lat, std::string lon, bool custom) {
+        const std::optional<double> la = try_number(lat), lo = try_number(lon);
+        if (!la || !lo) return;
+        auto pass = pathcast::passage(p_.track, *la, *lo, p_.view_utc);
+        if (!pass) return;
+        PathcastPlace place;
+        std::string_view zone;
+        const auto near = index_.search(*la, *lo, kZoneSearchKm, 1);
+        if (!near.empty()) {
+            const PlaceIndex::Place& pl = index_.places()[near[0].index];
+            zone = pl.entry.timezone;
+            if (!custom && pl.entry.name == name && near[0].distance_km <= kSamePlaceKm) {
+                place = from_index(pl);
+                if (min_population_ > 0 && place.population < min_population_) return;
+            }
+        }
+        place.name = std::move(name);
+        place.lat = placefile_text(lat);
+        place.lon = placefile_text(lon);
+        place.lat_deg = *la;
+        place.lon_deg = *lo;
+        place.custom = custom;
+        add(std::move(place), *pass, zone);
+    }
+
+private:
+    static PathcastPlace from_index(const PlaceIndex::Place& pl) {
+        PathcastPlace place;
+        place.name = std::string(pl.entry.name);
+        place.lat = std::string(pl.entry.lat);
+        place.lon = std::string(pl.entry.lon);
+        place.lat_deg = pl.lat_deg;
+        place.lon_deg = pl.lon_deg;
+        place.admin1 = std::string(pl.entry.admin1);
+        place.country = std::string(pl.entry.country);
+        place.population = population_of(pl.entry.population);
+        return place;
+    }
+
+    void add(PathcastPlace place, const pathcast::Passage& pass, std::string_view zone) {
+        if (!seen_.insert(place.name + '\n' + place.lat + '\n' + place.lon).second) return;
+        p_.rows.push_back({std::move(place), pass, zone_of(zone)});
+    }
+
+    const zones::Zone& zone_of(std::string_view name) {
+        auto it = zones_.find(name);
+        if (it == zones_.end())
+            it = zones_.emplace(std::string(name), zones::find_zone(name).value_or(p_.pc_zone))
+                     .first;
+        return it->second;
+    }
+
+    Pathcast& p_;
+    const PlaceIndex& index_;
+    long long min_population_;
+    std::set<std::string> seen_;
+    std::map<std::string, zones::Zone, std::less<>> zones_;
+};
+
+}  // namespace
+
+void FrmMain::pathcast_view(const Storm& storm) {
+    FrmNewETA& lookup = app.frmNewETA();
+    Platform& pf_ = app.platform;
+    Pathcast p;
+    p.storm_number = storm.number;
+    p.label = storm.label;
+    p.style = zones::clock_style_of(trim(app.get_setting(keys::clock_style.key)));
+    p.pc_zone = zones::find_zone(pf_.time_zone()).value_or(zones::Zone());
+    const int delay = minutes_setting(app.get_setting(keys::frame_delay.key), 0,
+                                      kMaxFrameDelayMinutes)
+                          .value_or(0);
+    const int miles = minutes_setting(app.get_setting(keys::pathcast_miles.key), kMinPathMiles,
+                                      kMaxPathMiles)
+                          .value_or(8);
+    const long long min_population =
+        minutes_setting(app.get_setting(keys::pathcast_min_population.key), 0, 999'999'999)
+            .value_or(0);
+    const Mark& anchor = storm.anchor();
+    p.track.lat = anchor.lat;
+    p.track.lon = anchor.lon;
+    p.track.bearing_deg = storm.bearing_deg;
+    p.track.speed_kt = storm.speed_kt;
+    p.track.anchor_utc = anchor.utc - delay * 60LL;
+    p.track.projection_minutes = storm.projection_minutes;
+    p.track.radius_nm = miles * pathcast::kNmPerStatuteMile;
+    p.view_utc = pf_.utc_seconds();
+    p.not_moving = !(storm.speed_kt > 0);
+
+    const bool kept = storms.find(storm.number) != nullptr;
+    if (!p.not_moving) {
+        LocalPlaces& local = lookup.local_places();
+        const bool server = &lookup.place_source() != &local;
+        if (!server) local.begin_run();
+        Rows rows(p, local.index(), min_population);
+        if (server) {
+            lookup.cancelled = false;
+            lookup.storm = storm;
+            RUNeta(storm, [&](const std::vector<PlaceRecord>& records) {
+                for (const PlaceRecord& r : records) rows.other_place(r.name, r.lat, r.lng, false);
+            });
+            lookup.storm.reset();
+            // Undone, erased or cancelled meanwhile: nothing of the view shows.
+            if (storm_gone(storm, kept) || lookup.cancelled) return;
+        } else {
+            const pathcast::Box box = pathcast::corridor_box(p.track);
+            for (std::uint32_t i : local.index().latitude_band(box.lat_min, box.lat_max))
+                if (const auto& pl = local.index().places()[i]; box.contains(pl.lat_deg, pl.lon_deg))
+                    rows.index_place(i);
+            for (const CustomPlace& c : local.custom().places)
+                rows.other_place(c.name, c.lat, c.lon, true);
+        }
+        sort_rows(p.rows);
+    }
+    // The run's message boxes let the keys act: a storm undone or erased
+    // meanwhile keeps its map clear.
+    if (storm_gone(storm, kept)) return;
+
+    forget_classic_eta_windows();
+    eta_windows_track = std::to_string(storm.number);
+    skip_on_failure([&] { write_pathcast_labels(p); });
+    // The storm list shows the next arrival.
+    if (Storm* live = storms.find(storm.number)) {
+        live->arrivals.clear();
+        const ClockTime now = pf_.local_time();
+        for (const PathcastRow& r : p.rows) {
+            Arrival a;
+            a.name = r.place.name;
+            a.at = {r.place.lat, r.place.lon};
+            a.lat = r.place.lat_deg;
+            a.lon = r.place.lon_deg;
+            a.distance_nm = r.passage.at.along_nm;
+            a.travel_minutes = static_cast<long>(
+                std::max<std::int64_t>(0, (r.passage.arrival - pathcast::minute_of(p.view_utc)) / 60));
+            a.read_at = now;
+            a.utc = r.passage.arrival;
+            a.in_path = true;
+            live->arrivals.push_back(std::move(a));
+        }
+        storms_changed();
+    }
+    app.frmPathcast().show_pathcast(std::move(p));
+    changed();
+}
+
+void FrmMain::write_pathcast_labels(const Pathcast& p) {
+    const std::string tag = pf::eta_tag(std::to_string(p.storm_number));
+    placefile_groups.remove_if(placefile.items,
+                               [&](const std::string& l) { return ends_with(l, tag); });
+    FrmEditETA& ed = app.frmEditETA();
+    const std::vector<std::string> lines =
+        label_lines(p, replace_all_icase(stored_text(ed.eta_rgb.text), ",", " "),
+                    stored_text(ed.eta_fontsize.text));
+    placefile.items.insert(placefile.items.end(), lines.begin(), lines.end());
+    app.write_list_to_file(placefile_path(), placefile.items);
+}
+
+}  // namespace tessaly
