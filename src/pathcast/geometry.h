@@ -44,8 +44,9 @@ inline std::int64_t minute_of(std::int64_t utc) { return utc - ((utc % 60) + 60)
 
 // The passage of a place on the path at `view_utc`, else nullopt: |cross| <=
 // radius, the departure's minute not before the view's, and the arrival
-// within the projection (along - h <= speed x minutes / 60). A storm not
-// moving (speed <= 0 or not finite) has no passages.
+// within the projection (along - h <= speed x minutes / 60); a place on
+// either edge to within a nanomile is on the path. A storm not moving
+// (speed <= 0 or not finite) has no passages.
 std::optional<Passage> passage(const Track& t, double lat, double lon, std::int64_t view_utc);
 
 // A latitude band and longitude range holding every place `passage` can
