@@ -103,7 +103,12 @@ Box corridor_box(const Track& t) {
     Box b;
     const double v = std::isfinite(t.speed_kt) ? std::max(0.0, t.speed_kt) : 0.0;
     const double r = t.radius_nm;
-    const double from = -r, to = v * std::max(0, t.projection_minutes) / 60.0 + r;
+    // A view in the anchor's minute keeps a departure that rounds up to that
+    // minute: up to 90 s of motion behind the anchor. One whole circle holds
+    // every point of a longer track.
+    const double circle = 2 * kPi * kRadiusNm;
+    const double from = -r - std::min(v * 1.5 / 60, circle);
+    const double to = std::min(v * std::max(0, t.projection_minutes) / 60.0 + r, from + circle);
     // Samples no more than 30 nm apart: between two of them the track's
     // latitude strays far less than the margin.
     const int n = static_cast<int>(std::clamp(std::ceil((to - from) / 30), 1.0, 4000.0));

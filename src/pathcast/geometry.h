@@ -50,8 +50,9 @@ inline std::int64_t minute_of(std::int64_t utc) { return utc - ((utc % 60) + 60)
 std::optional<Passage> passage(const Track& t, double lat, double lon, std::int64_t view_utc);
 
 // A latitude band and longitude range holding every place `passage` can
-// accept (with a margin), so the caller can skip the rest of an index. Near a
-// pole or across a very long track `all_longitudes` is set.
+// accept (with a margin) at a view no earlier than the anchor, so the caller
+// can skip the rest of an index. Near a pole or across a very long track
+// `all_longitudes` is set.
 struct Box {
     double lat_min = -90, lat_max = 90;
     double lon_west = -180, lon_east = 180;  // west may exceed east across the date line

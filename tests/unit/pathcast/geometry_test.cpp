@@ -1,11 +1,16 @@
-// The pathcast's geometry against an independent reference.
+// The pathcast's geometry against an independent reference, and the corridor
+// box against every place the geometry accepts.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdint>
+#include <random>
 #include <string>
 
+#include "geodesy/geodesy.h"
 #include "pathcast/geometry.h"
 
+using namespace tessaly;
 using namespace tessaly::pathcast;
 
 // Figures from tests/unit/pathcast/pathcast_reference.py (3-D unit vectors,
@@ -129,4 +134,68 @@ TEST(PathcastGeometry, AgreesWithTheReference) {
         EXPECT_EQ(p->passes_over, std::string(c.side).empty());
         EXPECT_TRUE(corridor_box(t).contains(c.lat, c.lon));
     }
+}
+
+// Random tracks (a quarter of them by the date line, a quarter above 70
+// degrees) and towns scattered around each: every town the geometry accepts
+// lies in the track's box.
+TEST(PathcastGeometry, CorridorBoxHoldsEveryAcceptedPlace) {
+    std::mt19937 rng(20261210);
+    auto uniform = [&](double lo, double hi) {
+        return std::uniform_real_distribution<double>(lo, hi)(rng);
+    };
+    int accepted = 0;
+    for (int i = 0; i < 200; ++i) {
+        Track t;
+        t.lat = i % 4 == 1 ? uniform(70, 89.9) * (i % 8 == 1 ? 1 : -1) : uniform(-60, 60);
+        t.lon = i % 4 == 2 ? uniform(174, 186) : uniform(-180, 180);
+        if (t.lon > 180) t.lon -= 360;
+        t.bearing_deg = uniform(0, 360);
+        t.speed_kt = i % 20 == 0 ? 0 : uniform(5, 90);
+        t.anchor_utc = 1780344000 + static_cast<int>(uniform(0, 60));
+        t.projection_minutes = static_cast<int>(uniform(0, 180));
+        t.radius_nm = uniform(1, 25) * kNmPerStatuteMile;
+        const Box box = corridor_box(t);
+        const double reach = t.speed_kt * t.projection_minutes / 60 + t.radius_nm + 10;
+        for (int j = 0; j < 100; ++j) {
+            auto [lat, lon] =
+                geodesy::destination(t.lat, t.lon, uniform(0, 360), uniform(0, reach));
+            lon = std::remainder(lon, 360.0);
+            const std::int64_t view = t.anchor_utc + static_cast<int>(uniform(0, 120));
+            if (!passage(t, lat, lon, view)) continue;
+            ++accepted;
+            EXPECT_TRUE(box.contains(lat, lon))
+                << "track " << t.lat << "," << t.lon << " " << t.bearing_deg << " deg "
+                << t.speed_kt << " kt; town " << lat << "," << lon;
+        }
+    }
+    EXPECT_GT(accepted, 2000);  // the property was put to the test
+}
+
+// A view in the anchor's own minute keeps a departure rounded up to that
+// minute: up to 90 s of motion behind the anchor, 15 nm at 600 kt.
+TEST(PathcastGeometry, CorridorBoxReachesBackToTheRoundedMinute) {
+    const Track t{35, -97, 0, 600, 1780344059, 0, 1};
+    const double lat = 35 - 15.8 / 60.0577;  // 15.8 nm due south
+    const auto p = passage(t, lat, -97, t.anchor_utc);
+    ASSERT_TRUE(p);
+    EXPECT_EQ(p->departure, 1780344000);
+    EXPECT_TRUE(corridor_box(t).contains(lat, -97));
+}
+
+TEST(PathcastGeometry, BoxEdges) {
+    const Box across{-10, 10, 170, -170, false};
+    for (double lon : {170.0, 180.0, -180.0, -170.0}) EXPECT_TRUE(across.contains(10, lon)) << lon;
+    EXPECT_TRUE(across.contains(-10, 175));
+    EXPECT_FALSE(across.contains(0, 169.99));
+    EXPECT_FALSE(across.contains(0, -169.99));
+    EXPECT_FALSE(across.contains(10.001, 175));
+    const Box plain{30, 40, -100, -90, false};
+    EXPECT_TRUE(plain.contains(30, -100));
+    EXPECT_TRUE(plain.contains(40, -90));
+    EXPECT_FALSE(plain.contains(35, 95));  // not read as across the date line
+    const Box polar{80, 90, 0, 0, true};
+    EXPECT_TRUE(polar.contains(90, -180));
+    EXPECT_TRUE(polar.contains(85, 123));
+    EXPECT_FALSE(polar.contains(79.99, 0));
 }
