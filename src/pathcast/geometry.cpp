@@ -13,6 +13,10 @@ namespace {
 
 constexpr double kPi = std::numbers::pi;
 constexpr double kRadiusNm = geodesy::kEarthRadiusKm / geodesy::kKmPerNm;
+// A place computed to lie on the corridor's side or far end to within
+// rounding (a nanomile) is on the path: a town on the edge is not lost to the
+// last bit of its own arithmetic.
+constexpr double kEdgeSlackNm = 1e-9;
 
 double rad(double deg) { return deg * kPi / 180; }
 double deg(double r) { return r * 180 / kPi; }
@@ -68,10 +72,9 @@ std::optional<Passage> passage(const Track& t, double lat, double lon, std::int6
     if (!(v > 0) || !std::isfinite(v)) return std::nullopt;
     const TrackPosition at = track_position(t.lat, t.lon, t.bearing_deg, lat, lon);
     const double r = t.radius_nm;
-    if (!(std::fabs(at.cross_nm) <= r)) return std::nullopt;
+    if (!(std::fabs(at.cross_nm) <= r + kEdgeSlackNm)) return std::nullopt;
     const double h = std::sqrt(std::max(0.0, r * r - at.cross_nm * at.cross_nm));
-    // The far end of the projection, with a hair of slack for rounding.
-    if (at.along_nm - h > v * t.projection_minutes / 60.0 + 1e-9) return std::nullopt;
+    if (at.along_nm - h > v * t.projection_minutes / 60.0 + kEdgeSlackNm) return std::nullopt;
     const double anchor = static_cast<double>(t.anchor_utc);
     Passage p;
     p.at = at;
@@ -100,7 +103,12 @@ Box corridor_box(const Track& t) {
     Box b;
     const double v = std::isfinite(t.speed_kt) ? std::max(0.0, t.speed_kt) : 0.0;
     const double r = t.radius_nm;
-    const double from = -r, to = v * std::max(0, t.projection_minutes) / 60.0 + r;
+    // A view in the anchor's minute keeps a departure that rounds up to that
+    // minute: up to 90 s of motion behind the anchor. One whole circle holds
+    // every point of a longer track.
+    const double circle = 2 * kPi * kRadiusNm;
+    const double from = -r - std::min(v * 1.5 / 60, circle);
+    const double to = std::min(v * std::max(0, t.projection_minutes) / 60.0 + r, from + circle);
     // Samples no more than 30 nm apart: between two of them the track's
     // latitude strays far less than the margin.
     const int n = static_cast<int>(std::clamp(std::ceil((to - from) / 30), 1.0, 4000.0));

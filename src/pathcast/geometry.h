@@ -44,13 +44,15 @@ inline std::int64_t minute_of(std::int64_t utc) { return utc - ((utc % 60) + 60)
 
 // The passage of a place on the path at `view_utc`, else nullopt: |cross| <=
 // radius, the departure's minute not before the view's, and the arrival
-// within the projection (along - h <= speed x minutes / 60). A storm not
-// moving (speed <= 0 or not finite) has no passages.
+// within the projection (along - h <= speed x minutes / 60); a place on
+// either edge to within a nanomile is on the path. A storm not moving
+// (speed <= 0 or not finite) has no passages.
 std::optional<Passage> passage(const Track& t, double lat, double lon, std::int64_t view_utc);
 
 // A latitude band and longitude range holding every place `passage` can
-// accept (with a margin), so the caller can skip the rest of an index. Near a
-// pole or across a very long track `all_longitudes` is set.
+// accept (with a margin) at a view no earlier than the anchor, so the caller
+// can skip the rest of an index. Near a pole or across a very long track
+// `all_longitudes` is set.
 struct Box {
     double lat_min = -90, lat_max = 90;
     double lon_west = -180, lon_east = 180;  // west may exceed east across the date line
