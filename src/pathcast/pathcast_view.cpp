@@ -1,9 +1,6 @@
 // The view key in the pathcast style: which places the storm's path holds,
 // and showing them.
 #include <algorithm>
-#include <charconv>
-#include <map>
-#include <set>
 
 #include "app/app.h"
 #include "core/failure.h"
@@ -12,6 +9,7 @@
 #include "eta/frm_edit_eta.h"
 #include "online/frm_new_eta.h"
 #include "pathcast/frm_pathcast.h"
+#include "pathcast/pathcast_rows.h"
 #include "placefile/format.h"
 #include "places/local_places.h"
 #include "tracking/motion.h"
@@ -20,96 +18,8 @@ namespace tessaly {
 
 namespace {
 
-// A place without a zone of its own takes that of the nearest index place
-// this close; a server record is an index place when one of that name lies
-// this close.
-constexpr double kZoneSearchKm = 50;
-constexpr double kSamePlaceKm = 2;
 constexpr int kMaxFrameDelayMinutes = 30;
 constexpr int kMinPathMiles = 1, kMaxPathMiles = 50;
-
-long long population_of(std::string_view text) {
-    long long v = 0;
-    auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), v);
-    if (ec != std::errc() || end != text.data() + text.size() || v < 0) return -1;
-    return v;
-}
-
-// Collects the rows of one view: each place once, each zone looked up once.
-class Rows {
-public:
-    Rows(Pathcast& p, const PlaceIndex& index, long long min_population)
-        : p_(p), index_(index), min_population_(min_population) {}
-
-    void index_place(std::uint32_t i) {
-        const PlaceIndex::Place& pl = index_.places()[i];
-        const long long people = population_of(pl.entry.population);
-        if (min_population_ > 0 && people < min_population_) return;
-        auto pass = pathcast::passage(p_.track, pl.lat_deg, pl.lon_deg, p_.view_utc);
-        if (!pass) return;
-        PathcastPlace place = from_index(pl);
-        add(std::move(place), *pass, pl.entry.timezone);
-    }
-
-    // A place from outside the index (a custom place, a server record).
-    void other_place(std::string name, std::string lat, std::string lon, bool custom) {
-        const std::optional<double> la = try_number(lat), lo = try_number(lon);
-        if (!la || !lo) return;
-        auto pass = pathcast::passage(p_.track, *la, *lo, p_.view_utc);
-        if (!pass) return;
-        PathcastPlace place;
-        std::string_view zone;
-        const auto near = index_.search(*la, *lo, kZoneSearchKm, 1);
-        if (!near.empty()) {
-            const PlaceIndex::Place& pl = index_.places()[near[0].index];
-            zone = pl.entry.timezone;
-            if (!custom && pl.entry.name == name && near[0].distance_km <= kSamePlaceKm) {
-                place = from_index(pl);
-                if (min_population_ > 0 && place.population < min_population_) return;
-            }
-        }
-        place.name = std::move(name);
-        place.lat = placefile_text(lat);
-        place.lon = placefile_text(lon);
-        place.lat_deg = *la;
-        place.lon_deg = *lo;
-        place.custom = custom;
-        add(std::move(place), *pass, zone);
-    }
-
-private:
-    static PathcastPlace from_index(const PlaceIndex::Place& pl) {
-        PathcastPlace place;
-        place.name = std::string(pl.entry.name);
-        place.lat = std::string(pl.entry.lat);
-        place.lon = std::string(pl.entry.lon);
-        place.lat_deg = pl.lat_deg;
-        place.lon_deg = pl.lon_deg;
-        place.admin1 = std::string(pl.entry.admin1);
-        place.country = std::string(pl.entry.country);
-        place.population = population_of(pl.entry.population);
-        return place;
-    }
-
-    void add(PathcastPlace place, const pathcast::Passage& pass, std::string_view zone) {
-        if (!seen_.insert(place.name + '\n' + place.lat + '\n' + place.lon).second) return;
-        p_.rows.push_back({std::move(place), pass, zone_of(zone)});
-    }
-
-    const zones::Zone& zone_of(std::string_view name) {
-        auto it = zones_.find(name);
-        if (it == zones_.end())
-            it = zones_.emplace(std::string(name), zones::find_zone(name).value_or(p_.pc_zone))
-                     .first;
-        return it->second;
-    }
-
-    Pathcast& p_;
-    const PlaceIndex& index_;
-    long long min_population_;
-    std::set<std::string> seen_;
-    std::map<std::string, zones::Zone, std::less<>> zones_;
-};
 
 }  // namespace
 
@@ -146,23 +56,20 @@ void FrmMain::pathcast_view(const Storm& storm) {
         LocalPlaces& local = lookup.local_places();
         const bool server = &lookup.place_source() != &local;
         if (!server) local.begin_run();
-        Rows rows(p, local.index(), min_population);
+        PathcastRows rows(p, local.index(), min_population);
         if (server) {
             lookup.cancelled = false;
             lookup.storm = storm;
             RUNeta(storm, [&](const std::vector<PlaceRecord>& records) {
-                for (const PlaceRecord& r : records) rows.other_place(r.name, r.lat, r.lng, false);
+                for (const PlaceRecord& r : records) rows.add_other_place(r.name, r.lat, r.lng, false);
             });
             lookup.storm.reset();
             // Undone, erased or cancelled meanwhile: nothing of the view shows.
             if (storm_gone(storm, kept) || lookup.cancelled) return;
         } else {
-            const pathcast::Box box = pathcast::corridor_box(p.track);
-            for (std::uint32_t i : local.index().latitude_band(box.lat_min, box.lat_max))
-                if (const auto& pl = local.index().places()[i]; box.contains(pl.lat_deg, pl.lon_deg))
-                    rows.index_place(i);
+            rows.add_corridor();
             for (const CustomPlace& c : local.custom().places)
-                rows.other_place(c.name, c.lat, c.lon, true);
+                rows.add_other_place(c.name, c.lat, c.lon, true);
         }
         sort_rows(p.rows);
     }
