@@ -14,6 +14,7 @@
 #include "eta/frm_custom_eta.h"
 #include "loopback_server.h"
 #include "online/frm_new_eta.h"
+#include "pathcast/frm_pathcast.h"
 #include "places/local_places.h"
 #include "platform/posix/real_web.h"
 #include "platform/sim/simulator.h"
@@ -114,6 +115,55 @@ TEST(LocalAndOnline, TheSamePlacesGiveTheSameView) {
     EXPECT_EQ(got.labels, want.labels);
     EXPECT_EQ(out_online.str().find("msgbox"), std::string::npos) << out_online.str();
     EXPECT_NE(want.placefile.find("Smith & <Sons> Farm"), std::string::npos);
+    fs::remove_all(base);
+}
+// The pathcast over the service: every search answered with the places of
+// the local pathcast (the index's towns in the path and the user's own),
+// the rows, the labels and the text to copy come out the same.
+TEST(LocalAndOnline, TheSamePlacesGiveTheSamePathcast) {
+    if (!make_real_web()) GTEST_SKIP() << "this build has no HTTP client";
+    const std::string base = ::testing::TempDir() + "/local-online-pathcast";
+    fs::remove_all(base);
+    fs::create_directories(base + "/replies");
+    std::string track = kTrack;
+    track.replace(track.find("setting eta_style \"classic\"\n"), 28, "");
+    const std::string view = "press X\nwait 10\nclick frmPathcast.copy\n";
+
+    std::ostringstream out_local;
+    Simulator local(base + "/local", "C:\\Tessaly", out_local);
+    ASSERT_EQ(local.run(track + view, "."), 0) << local.error;
+    const auto& want = local.app()->frmPathcast();
+    ASSERT_TRUE(want.shown());
+    ASSERT_GE(want.shown()->rows.size(), 5u) << out_local.str();
+    bool custom = false;
+    std::string xml = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<geonames>\n";
+    for (const PathcastRow& r : want.shown()->rows) {
+        custom = custom || r.place.custom;
+        std::string name = r.place.name;
+        for (size_t at = 0; (at = name.find_first_of("&<", at)) != std::string::npos; ++at)
+            name.replace(at, 1, name[at] == '&' ? "&amp;" : "&lt;");
+        xml += "<geoname>\n<name>" + name + "</name>\n<lat>" + r.place.lat + "</lat>\n<lng>" +
+               r.place.lon + "</lng>\n<distance>1</distance>\n</geoname>\n";
+    }
+    EXPECT_TRUE(custom) << "the user's own place lies in the path";
+    std::ofstream(base + "/replies/all.xml") << xml + "</geonames>\n";
+    std::ofstream(base + "/replies/map.json") << "[]";
+
+    LoopbackServer server({"python3", std::string(TESSALY_TESTDATA) + "/geonames/fake_geonames.py",
+                           "--port", "0", "--map", base + "/replies/map.json", "--default",
+                           base + "/replies/all.xml", "--max-seconds", "60"});
+    ASSERT_GT(server.port(), 0);
+    std::ostringstream out_online;
+    Simulator online(base + "/online", "C:\\Tessaly", out_online);
+    ASSERT_EQ(online.run("setting eta_database \"server\"\n" + track + "web server http://127.0.0.1:" +
+                             std::to_string(server.port()) + "/\n" + view,
+                         "."),
+              0)
+        << online.error;
+    EXPECT_EQ(online.app()->frmPathcast().rows.items, want.rows.items);
+    EXPECT_EQ(slurp(base + "/online/korvel.txt"), slurp(base + "/local/korvel.txt"));
+    auto clipboard = [](const std::string& out) { return out.substr(out.rfind("clipboard ")); };
+    EXPECT_EQ(clipboard(out_online.str()), clipboard(out_local.str()));
     fs::remove_all(base);
 }
 #endif
