@@ -2,7 +2,9 @@
 # Installs what the Windows build and its runs under Wine need on Debian 12:
 # the mingw-w64 cross compiler, GoogleTest's sources, Wine, a headless X
 # server and the X tools the tests drive it with, ImageMagick for the
-# screenshots, NSIS and zip for the release, pandoc for its README.txt, and
+# screenshots, NSIS and zip for the release, pandoc for its README.txt,
+# the time-zone sources the build turns into tables (tzdata's rules, CLDR's
+# Windows-to-IANA map, the date library's headers), and
 # the fonts Wine draws dialogs with: Marlett (the caption buttons) and Tahoma
 # come with fonts-wine, Liberation Sans stands in for Segoe UI.
 # Checks programs and the GoogleTest sources rather than package names, so a
@@ -27,6 +29,9 @@ need xdotool xdotool
 need x11-xserver-utils xset
 need imagemagick import
 need python3 python3
+need tzdata /usr/share/zoneinfo/tzdata.zi
+need libhowardhinnant-date-dev /usr/include/date/ptz.h
+need unicode-cldr-core /usr/share/unicode/cldr/common/supplemental/windowsZones.xml
 need nsis makensis
 need zip zip
 need unzip unzip

@@ -37,6 +37,10 @@ public:
 private:
     friend std::optional<Zone> find_zone(std::string_view);
     std::string name_, rule_;
+    // The rule as the date library reads it, and how far that moved the
+    // zone east (zones.cpp says why).
+    std::string lib_rule_;
+    long shift_seconds_ = 0;
 };
 
 // The zone of an IANA name the database holds (links too) or of a POSIX TZ

@@ -141,7 +141,7 @@ std::optional<std::uint32_t> SimPlatform::choose_color() {
 }
 
 std::int64_t SimPlatform::utc_seconds() {
-    return kLocalMidnightUtc + clock_base.hour24 * 3600LL + clock_base.minute * 60LL +
+    return local_midnight_utc + clock_base.hour24 * 3600LL + clock_base.minute * 60LL +
            clock_base.second + (now_ms - clock_set_at_ms) / 1000;
 }
 

@@ -71,9 +71,11 @@ public:
     std::deque<WebAnswer> web_answers;
     ClockTime clock_base{10, 0, 0, true};
     long long clock_set_at_ms = 0;
-    // The local clock's day and zone: 2026-06-01 in UTC-5 (a Central
-    // daylight-saving day), so that marks have an instant.
-    static constexpr std::int64_t kLocalMidnightUtc = 1780290000;  // 2026-06-01 05:00 UTC
+    // The local clock's day and zone, so that marks have an instant: by
+    // default 2026-06-01 in America/Chicago (CDT, UTC-5). The day's 00:00 as
+    // the clock counts it, in UTC: on a day with a DST change the reading
+    // the clock was set to decides which offset the whole day keeps.
+    std::int64_t local_midnight_utc = 1780290000;  // 2026-06-01 05:00 UTC
     std::string zone_name = "America/Chicago";
     long long now_ms = 0;  // virtual time, advanced by the simulator
 

@@ -15,6 +15,7 @@
 #include "core/failure.h"
 #include "online/frm_new_eta.h"
 #include "platform/posix/real_web.h"
+#include "zones/zones.h"
 
 namespace tessaly {
 
@@ -418,17 +419,35 @@ void Simulator::command(const std::string& line) {
             fs::remove(icon, ec);
         }
     } else if (cmd == "clock") {
-        const std::string& t = arg(1);
-        int h = 0, m = 0, s = 0;
-        if (std::sscanf(t.c_str(), "%d:%d:%d", &h, &m, &s) != 3 || h < 0 || h > 23 || m < 0 ||
-            m > 59 || s < 0 || s > 59)
-            throw ScriptError("clock HH:MM:SS 12h|24h");
+        static const char kUsage[] =
+            "clock HH:MM:SS [12h|24h] | clock YYYY-MM-DD HH:MM:SS 12h|24h ZONE";
+        // The short form keeps the default day and zone.
+        bool dated = tk.size() >= 5;
+        int y = 2026, mo = 6, d = 1, h = 0, m = 0, s = 0;
+        char end = 0;
+        if (dated && (std::sscanf(arg(1).c_str(), "%d-%d-%d%c", &y, &mo, &d, &end) != 3 ||
+                      mo < 1 || mo > 12 || d < 1 || d > 31))
+            throw ScriptError(kUsage);
+        const std::string& t = arg(dated ? 2 : 1);
+        if (std::sscanf(t.c_str(), "%d:%d:%d", &h, &m, &s) != 3 || h < 0 || h > 23 ||
+            m < 0 || m > 59 || s < 0 || s > 59)
+            throw ScriptError(kUsage);
         bool twelve = true;
-        if (tk.size() > 2) {
-            if (arg(2) == "12h") twelve = true;
-            else if (arg(2) == "24h") twelve = false;
-            else throw ScriptError("clock HH:MM:SS 12h|24h");
+        if (tk.size() > (dated ? 3u : 2u)) {
+            const std::string& f = arg(dated ? 3 : 2);
+            if (f == "12h") twelve = true;
+            else if (f == "24h") twelve = false;
+            else throw ScriptError(kUsage);
         }
+        std::string zone_name = dated ? arg(4) : "America/Chicago";
+        auto zone = zones::find_zone(zone_name);
+        if (!zone) throw ScriptError("clock: unknown time zone " + zone_name);
+        // 2026-02-30 would quietly be March the 2nd.
+        zones::LocalTime day = zones::Zone().local(zones::Zone().utc_of(y, mo, d, 0, 0, 0));
+        if (day.month != mo || day.day != d) throw ScriptError("clock: no such day " + arg(1));
+        long long secs_of_day = h * 3600LL + m * 60LL + s;
+        platform_->local_midnight_utc = zone->utc_of(y, mo, d, h, m, s) - secs_of_day;
+        platform_->zone_name = zone_name;
         platform_->clock_base = ClockTime{h, m, s, twelve};
         platform_->clock_set_at_ms = platform_->now_ms;
     } else if (cmd == "desktop") {
