@@ -59,11 +59,9 @@ void FrmMain::pathcast_view(const Storm& storm) {
         PathcastRows rows(p, local.index(), min_population);
         if (server) {
             lookup.cancelled = false;
-            lookup.storm = storm;
             RUNeta(storm, [&](const std::vector<PlaceRecord>& records) {
                 for (const PlaceRecord& r : records) rows.add_other_place(r.name, r.lat, r.lng, false);
             });
-            lookup.storm.reset();
             // Undone, erased or cancelled meanwhile: nothing of the view shows.
             if (storm_gone(storm, kept) || lookup.cancelled) return;
         } else {
