@@ -2,11 +2,27 @@
 # for WIN32 builds only).
 set(TESSALY_WIN32_DIR ${CMAKE_SOURCE_DIR}/src/platform/win32)
 
+# The Windows time-zone keys' IANA names, from Unicode CLDR (Debian package
+# unicode-cldr-core) on the build machine.
+find_file(TESSALY_WINDOWS_ZONES_XML windowsZones.xml
+  PATHS /usr/share/unicode/cldr/common/supplemental NO_DEFAULT_PATH NO_CMAKE_FIND_ROOT_PATH)
+if(NOT TESSALY_WINDOWS_ZONES_XML)
+  message(FATAL_ERROR "CLDR's windowsZones.xml not found (install unicode-cldr-core: scripts/setup-windows.sh)")
+endif()
+add_custom_command(
+  OUTPUT ${CMAKE_BINARY_DIR}/generated/windows_zones.cpp
+  COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/scripts/make-zones.py windows
+          ${TESSALY_WINDOWS_ZONES_XML} ${CMAKE_BINARY_DIR}/generated/windows_zones.cpp
+  DEPENDS ${CMAKE_SOURCE_DIR}/scripts/make-zones.py ${TESSALY_WINDOWS_ZONES_XML}
+  COMMENT "Windows time-zone keys from ${TESSALY_WINDOWS_ZONES_XML}"
+  VERBATIM)
+
 add_library(tessaly_win32_platform STATIC
   ${TESSALY_WIN32_DIR}/win32_platform.cpp
   ${TESSALY_WIN32_DIR}/win32_keys.cpp
   ${TESSALY_WIN32_DIR}/win32_text.cpp
-  ${TESSALY_WIN32_DIR}/win32_web.cpp)
+  ${TESSALY_WIN32_DIR}/win32_web.cpp
+  ${CMAKE_BINARY_DIR}/generated/windows_zones.cpp)
 # Vista-level API (RegGetValueW, GetLocaleInfoEx); Unicode calls are named explicitly.
 target_compile_definitions(tessaly_win32_platform PUBLIC
   _WIN32_WINNT=0x0601 WINVER=0x0601 WIN32_LEAN_AND_MEAN NOMINMAX)

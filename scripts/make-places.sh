@@ -60,5 +60,11 @@ Kept:     countries $countries; feature class P without PPLX, PPLH, PPLQ, PPLW
 Fields:   name, latitude, longitude, population, feature code, admin1,
           country, time zone
 Places:   $count
+
+Time zones: the places' IANA names are read with the rules of the IANA tz
+          database (public domain) from Debian's tzdata, version taken at
+          build time; the Windows-to-IANA map from Unicode CLDR (Unicode
+          licence) via unicode-cldr-core; the date library (MIT) via
+          libhowardhinnant-date-dev (README.md, "time-zone rules").
 TXT
 fi

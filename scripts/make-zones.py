@@ -7,7 +7,8 @@
       and the database's release.
   make-zones.py windows WINDOWSZONES_XML OUT.cpp
       CLDR's map from a Windows time-zone key name to the IANA name of its
-      territory "001" (the zone Windows means by it), sorted by key name.
+      territory "001" (the zone Windows means by it), sorted by key name
+      (for src/platform/win32/windows_zones.h).
 """
 import os
 import subprocess

@@ -13,11 +13,15 @@
 #include <string>
 #include <thread>
 
+#include <windows.h>
+
 #include "platform/win32/win32_platform.h"
+#include "platform/win32/windows_zones.h"
 #include "win32/fixture/fake_viewer.h"
 #include "win32/fixture/file_reader.h"
 #include "win32/fixture/storms_writer.h"
 #include "storms/storms_file.h"
+#include "zones/zones.h"
 
 namespace fs = std::filesystem;
 using tessaly::PanelStatus;
@@ -468,6 +472,50 @@ TEST(Win32Locale, ClockAndSeparator) {
     EXPECT_LE(t.minute, 59);
     EXPECT_LE(t.second, 59);
     EXPECT_FALSE(p.thousands_separator().empty());
+}
+
+// Whatever the system's zone, the program can read its clocks.
+TEST(Win32Locale, TimeZoneIsOneTheZonesRead) {
+    Win32Platform p;
+    std::string zone = p.time_zone();
+    // Under Wine it follows the host's TZ: "Atlantic/Reykjavik" for UTC (Wine
+    // calls that Greenwich Standard Time), "America/Chicago" for TZ=America/Chicago.
+    RecordProperty("time_zone", zone);
+    EXPECT_TRUE(tessaly::zones::find_zone(zone)) << zone;
+}
+
+TEST(Win32Locale, ZoneKeysAndRulesOfTheirBiases) {
+    using tessaly::win32::iana_of_windows_zone;
+    using tessaly::win32::posix_rule_of;
+    EXPECT_STREQ(iana_of_windows_zone("Central Standard Time"), "America/Chicago");
+    EXPECT_STREQ(iana_of_windows_zone("UTC"), "Etc/UTC");
+    EXPECT_EQ(iana_of_windows_zone("Central Standard Time (Mars)"), nullptr);
+    // SYSTEMTIME: year, month, day of week, day (the week: 5 the last), hour...
+    TIME_ZONE_INFORMATION us{};
+    us.Bias = 360;
+    us.DaylightBias = -60;
+    us.DaylightDate = SYSTEMTIME{0, 3, 0, 2, 2, 0, 0, 0};
+    us.StandardDate = SYSTEMTIME{0, 11, 0, 1, 2, 0, 0, 0};
+    EXPECT_EQ(posix_rule_of(us), "<-06>6<-05>,M3.2.0,M11.1.0");
+    auto z = tessaly::zones::find_zone(posix_rule_of(us));
+    ASSERT_TRUE(z);
+    EXPECT_EQ(z->local(1780290000).hour24, 0);  // 2026-06-01 05:00 UTC
+    EXPECT_EQ(z->local(1780290000).abbreviation, "-05");
+    TIME_ZONE_INFORMATION nf = us;  // Newfoundland; a change at 23:59:59.999
+    nf.Bias = 210;
+    nf.StandardDate = SYSTEMTIME{0, 10, 6, 5, 23, 59, 59, 999};
+    EXPECT_EQ(posix_rule_of(nf), "<-0330>3:30<-0230>,M3.2.0,M10.5.6/24");
+    // Wine gives a zone it has no key for this year's dates (year 2026 here).
+    TIME_ZONE_INFORMATION nuuk = us;
+    nuuk.Bias = 120;
+    nuuk.DaylightDate = SYSTEMTIME{2026, 3, 6, 28, 23, 0, 0, 0};
+    nuuk.StandardDate = SYSTEMTIME{2026, 10, 0, 25, 0, 0, 0, 0};
+    EXPECT_EQ(posix_rule_of(nuuk), "<-02>2<-01>,J87/23,J298/0");
+    TIME_ZONE_INFORMATION india{};
+    india.Bias = -330;
+    EXPECT_EQ(posix_rule_of(india), "<+0530>-5:30");
+    EXPECT_TRUE(tessaly::zones::find_zone(posix_rule_of(nf)));
+    EXPECT_TRUE(tessaly::zones::find_zone(posix_rule_of(india)));
 }
 
 // F13: not on the test machine's keyboards, so nobody else presses it.

@@ -5,11 +5,14 @@
 #include <shellapi.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <exception>
 
 #include "platform/win32/win32_text.h"
 #include "platform/win32/win32_web.h"
+#include "platform/win32/windows_zones.h"
+#include "zones/zones.h"
 
 namespace tessaly {
 
@@ -348,7 +351,99 @@ std::int64_t Win32Platform::utc_seconds() {
     return static_cast<std::int64_t>(ticks / 10000000ULL) - 11644473600LL;
 }
 
-std::string Win32Platform::time_zone() { return {}; }
+std::string Win32Platform::time_zone() {
+    DYNAMIC_TIME_ZONE_INFORMATION d{};
+    if (GetDynamicTimeZoneInformation(&d) == TIME_ZONE_ID_INVALID) return {};
+    if (!d.DynamicDaylightTimeDisabled) {
+        const char* iana = win32::iana_of_windows_zone(narrow(d.TimeZoneKeyName));
+        if (iana && zones::find_zone(iana)) return iana;
+    }
+    TIME_ZONE_INFORMATION tzi{};
+    tzi.Bias = d.Bias;
+    tzi.StandardDate = d.StandardDate;
+    tzi.StandardBias = d.StandardBias;
+    tzi.DaylightDate = d.DaylightDate;
+    tzi.DaylightBias = d.DaylightBias;
+    // "Adjust for daylight saving time automatically" off: the clock keeps
+    // standard time all year.
+    if (d.DynamicDaylightTimeDisabled) tzi.DaylightDate.wMonth = 0;
+    std::string rule = win32::posix_rule_of(tzi);
+    return zones::find_zone(rule) ? rule : std::string();
+}
+
+namespace win32 {
+
+const char* iana_of_windows_zone(std::string_view key_name) {
+    const WindowsZone* end = kWindowsZones + kWindowsZoneCount;
+    const WindowsZone* hit = std::lower_bound(
+        kWindowsZones, end, key_name,
+        [](const WindowsZone& z, std::string_view key) { return std::string_view(z.key) < key; });
+    return hit != end && key_name == hit->key ? hit->iana : nullptr;
+}
+
+namespace {
+
+// Minutes west of UTC as POSIX writes an offset: "6", "-5:30".
+std::string posix_offset(long minutes_west) {
+    long a = minutes_west < 0 ? -minutes_west : minutes_west;
+    std::string t = (minutes_west < 0 ? "-" : "") + std::to_string(a / 60);
+    if (a % 60) {
+        char b[8];
+        std::snprintf(b, sizeof b, ":%02ld", a % 60);
+        t += b;
+    }
+    return t;
+}
+
+// The numeric abbreviation tzdata gives a zone without a name: "<-06>", "<+0530>".
+std::string numeric_name(long minutes_west) {
+    long east = -minutes_west, a = east < 0 ? -east : east;
+    char b[16];
+    if (a % 60) std::snprintf(b, sizeof b, "<%c%02ld%02ld>", east < 0 ? '-' : '+', a / 60, a % 60);
+    else std::snprintf(b, sizeof b, "<%c%02ld>", east < 0 ? '-' : '+', a / 60);
+    return b;
+}
+
+// A change's day and local time: "M3.2.0" (wDay is the week, 5 the last),
+// "/h[:mm[:ss]]" unless POSIX's default 02:00. A date with its year (a rule
+// for that year only) becomes its day of the year, leap days not counted.
+std::string posix_change(const SYSTEMTIME& st) {
+    char b[32];
+    if (st.wYear == 0) {
+        std::snprintf(b, sizeof b, "M%u.%u.%u", st.wMonth, st.wDay, st.wDayOfWeek);
+    } else {
+        static const int kBefore[12] = {0, 31, 59, 90, 120, 151, 181, 212, 243, 273, 304, 334};
+        std::snprintf(b, sizeof b, "J%d", kBefore[(st.wMonth - 1) % 12] + st.wDay);
+    }
+    std::string t = b;
+    // Windows ends some days at 23:59:59.999: that is midnight.
+    long secs = st.wHour * 3600L + st.wMinute * 60L + st.wSecond + (st.wMilliseconds >= 500);
+    if (secs != 2 * 3600) {
+        t += "/" + std::to_string(secs / 3600);
+        if (secs % 3600) {
+            std::snprintf(b, sizeof b, ":%02ld", secs / 60 % 60);
+            t += b;
+        }
+        if (secs % 60) {
+            std::snprintf(b, sizeof b, ":%02ld", secs % 60);
+            t += b;
+        }
+    }
+    return t;
+}
+
+}  // namespace
+
+std::string posix_rule_of(const TIME_ZONE_INFORMATION& tzi) {
+    long standard = tzi.Bias + tzi.StandardBias, daylight = tzi.Bias + tzi.DaylightBias;
+    std::string rule = numeric_name(standard) + posix_offset(standard);
+    if (tzi.DaylightDate.wMonth == 0 || tzi.StandardDate.wMonth == 0) return rule;
+    rule += numeric_name(daylight);
+    if (daylight != standard - 60) rule += posix_offset(daylight);
+    return rule + "," + posix_change(tzi.DaylightDate) + "," + posix_change(tzi.StandardDate);
+}
+
+}  // namespace win32
 
 std::string Win32Platform::thousands_separator() { return narrow(locale_info(LOCALE_STHOUSAND)); }
 
