@@ -101,6 +101,13 @@
 #define IDC_ETA_SERVER 1219
 #define IDC_ETA_USERNAME 1220
 #define IDC_ETA_HINT 1221
+#define IDC_OPT_ETA_PATHCAST 1222
+#define IDC_OPT_ETA_CLASSIC 1223
+#define IDC_FRAME_DELAY 1224
+#define IDC_PATHCAST_MILES 1225
+#define IDC_OPT_CLOCK_12 1226
+#define IDC_OPT_CLOCK_24 1227
+#define IDC_OPT_CLOCK_UTC 1228
 
 // Small and medium ETA windows: the time labels are consecutive.
 #define IDC_ETA_LABEL_FIRST 1301  // "one"; "thirteen" is 1313
