@@ -112,6 +112,11 @@ const std::vector<ViewDef>& view_defs() {
           {"rename_storm", IDC_STORMS_RENAME},
           {"erase_storm", IDC_STORMS_ERASE},
           {"close", IDC_STORMS_CLOSE}}},
+        {"frmPathcast", IDD_PATHCAST, ViewKind::Pathcast,
+         {{"rows", IDC_PATHCAST_ROWS},
+          {"note", IDC_PATHCAST_NOTE},
+          {"copy", IDC_PATHCAST_COPY},
+          {"close", IDC_PATHCAST_CLOSE}}},
     };
     return defs;
 }
