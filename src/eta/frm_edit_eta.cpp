@@ -1,11 +1,14 @@
 #include "eta/frm_edit_eta.h"
 
+#include <vector>
+
 #include "app/app.h"
 #include "core/failure.h"
 #include "core/numtext.h"
 #include "core/text.h"
 #include "dialogs/frm_dialogs.h"
 #include "eta/frm_custom_eta.h"
+#include "tracking/motion.h"
 
 namespace tessaly {
 
@@ -57,6 +60,19 @@ FrmEditETA::FrmEditETA(App& a) : Window(a, "frmEditETA") {
     opt_local_db.checked = true;
     add("eta_server", eta_server, K::Text);
     add("eta_username", eta_username, K::Text);
+    add("opt_eta_pathcast", opt_eta_pathcast, K::Option, "Pathcast").tooltip =
+        "List each town in the storm's path with its arrival and departure.";
+    add("opt_eta_classic", opt_eta_classic, K::Option, "Classic").tooltip =
+        "Show the ETA markers and windows.";
+    opt_eta_pathcast.checked = true;
+    add("frame_delay", frame_delay, K::Text, keys::frame_delay.fallback).tooltip =
+        "Minutes (0-30) the radar frames lag behind the clock.";
+    add("pathcast_miles", pathcast_miles, K::Text, keys::pathcast_miles.fallback).tooltip =
+        "Towns this many miles (1-50) either side of the track are listed.";
+    add("opt_clock_12", opt_clock_12, K::Option, "12-hour");
+    add("opt_clock_24", opt_clock_24, K::Option, "24-hour");
+    add("opt_clock_utc", opt_clock_utc, K::Option, "UTC");
+    opt_clock_12.checked = true;
     add("focus", focus, K::Text).visible = false;
     add("hint", hint, K::Label,
         "Click the PREVIEW button to see a real-time preview of the colors you are selecting "
@@ -111,6 +127,22 @@ FrmEditETA::FrmEditETA(App& a) : Window(a, "frmEditETA") {
     };
     db_option(opt_local_db, opt_server_db, "local");
     db_option(opt_server_db, opt_local_db, "server");
+    // The ETA style and the clock: one option of each group, stored on click.
+    auto group_option = [this](Control& chosen, std::vector<Control*> group, const SettingKey& key,
+                               const char* value) {
+        chosen.on_click = [this, &chosen, group, &key, value] {
+            for (Control* c : group) c->checked = c == &chosen;
+            if (!loading_) app.save_setting(key.key, value);
+            changed();
+        };
+    };
+    const std::vector<Control*> styles{&opt_eta_pathcast, &opt_eta_classic};
+    group_option(opt_eta_pathcast, styles, keys::eta_style, "pathcast");
+    group_option(opt_eta_classic, styles, keys::eta_style, "classic");
+    const std::vector<Control*> clocks{&opt_clock_12, &opt_clock_24, &opt_clock_utc};
+    group_option(opt_clock_12, clocks, keys::clock_style, "12");
+    group_option(opt_clock_24, clocks, keys::clock_style, "24");
+    group_option(opt_clock_utc, clocks, keys::clock_style, "utc");
     eta_server.on_change = [this] {
         if (!loading_) app.save_setting("eta_server", eta_server.text);
     };
@@ -177,14 +209,52 @@ void FrmEditETA::load() {
     const bool server_db = equals_icase(trim(app.get_setting("eta_database")), "server");
     opt_server_db.checked = server_db;
     opt_local_db.checked = !server_db;
+
+    // Anything but the other styles' exact values is the default option.
+    const bool classic = app.get_setting(keys::eta_style.key) == "classic";
+    opt_eta_classic.checked = classic;
+    opt_eta_pathcast.checked = !classic;
+    const std::string clock = app.get_setting(keys::clock_style.key);
+    opt_clock_24.checked = clock == "24";
+    opt_clock_utc.checked = clock == "utc";
+    opt_clock_12.checked = !opt_clock_24.checked && !opt_clock_utc.checked;
+    frame_delay_loaded_ =
+        stored_number(keys::frame_delay, kMinFrameDelayMinutes, kMaxFrameDelayMinutes);
+    pathcast_miles_loaded_ =
+        stored_number(keys::pathcast_miles, kMinPathcastMiles, kMaxPathcastMiles);
+    frame_delay.set_text(frame_delay_loaded_);
+    pathcast_miles.set_text(pathcast_miles_loaded_);
     loading_ = false;
     changed();
+}
+
+std::string FrmEditETA::stored_number(const SettingKey& key, int lo, int hi) {
+    auto v = minutes_setting(app.get_setting(key.key), lo, hi);
+    return v ? std::to_string(*v) : key.fallback;
+}
+
+void FrmEditETA::store_number(const Control& box, const std::string& loaded, const SettingKey& key,
+                              int lo, int hi, const char* rule) {
+    // Untouched boxes write nothing: a store without the key keeps reading
+    // the fallback.
+    if (box.text == loaded) return;
+    if (auto v = minutes_setting(box.text, lo, hi)) {
+        app.save_setting(key.key, std::to_string(*v));
+        return;
+    }
+    app.message(std::string(rule) + " from " + std::to_string(lo) + " to " + std::to_string(hi) +
+                ": \"" + echo_value(box.text) + "\" was not stored.");
 }
 
 void FrmEditETA::close_request() {
     app.save_setting("eta_rgb", eta_rgb.text);
     app.save_setting("eta_rep", eta_rep.text);
     app.save_setting("eta_fontsize", eta_fontsize.text);
+    store_number(frame_delay, frame_delay_loaded_, keys::frame_delay, kMinFrameDelayMinutes,
+                 kMaxFrameDelayMinutes, "The radar frames' age must be a whole number of minutes");
+    store_number(pathcast_miles, pathcast_miles_loaded_, keys::pathcast_miles, kMinPathcastMiles,
+                 kMaxPathcastMiles,
+                 "The towns' distance from the track must be a whole number of miles");
     app.unload(name);
 }
 

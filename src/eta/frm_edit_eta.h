@@ -1,6 +1,10 @@
 #pragma once
 // The ETA editor: which ETA window the view shows, the ETA window colours,
-// the marker look, the lookup's quality switches and the web service.
+// the marker look, the lookup's quality switches, the web service, and the
+// ETA style with the pathcast's frame age, path width and clock.
+#include <string>
+
+#include "app/settings_keys.h"
 #include "app/window.h"
 
 namespace tessaly {
@@ -9,6 +13,10 @@ class FrmEditETA : public Window {
 public:
     explicit FrmEditETA(App& app);
 
+    // The ranges the number boxes take (and the readers of their keys keep to).
+    static constexpr int kMinFrameDelayMinutes = 0, kMaxFrameDelayMinutes = 30;
+    static constexpr int kMinPathcastMiles = 1, kMaxPathcastMiles = 50;
+
     Control displayeta, displayetamed, displayeta2;
     Control Command1, Command2, Command3, command4, Command5, Command6;
     Control radius, etaqc_historic;
@@ -16,6 +24,12 @@ public:
     Control showcity, showtime;
     Control opt_local_db, opt_server_db;
     Control eta_server, eta_username;  // the web service: base address and user name
+    // The ETA style and the pathcast's settings: the options are stored on
+    // click, the number boxes when the editor closes.
+    Control opt_eta_pathcast, opt_eta_classic;
+    Control frame_delay;     // whole minutes, 0..30
+    Control pathcast_miles;  // statute miles, 1..50
+    Control opt_clock_12, opt_clock_24, opt_clock_utc;
     Control focus, hint;
 
     void load() override;
@@ -24,7 +38,15 @@ public:
 private:
     void colour_button(const char* key);
     void display_box(Control& box, const char* key);
+    // The stored whole number when it is within lo..hi, else the key's fallback.
+    std::string stored_number(const SettingKey& key, int lo, int hi);
+    // At close: a box changed since the load is stored when it holds a whole
+    // number within lo..hi; otherwise the user is told (`rule` says what the
+    // value must be) and the key keeps its value.
+    void store_number(const Control& box, const std::string& loaded, const SettingKey& key, int lo,
+                      int hi, const char* rule);
     bool loading_ = false;
+    std::string frame_delay_loaded_, pathcast_miles_loaded_;
 };
 
 }  // namespace tessaly

@@ -5,6 +5,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -16,6 +17,7 @@
 #include "editor/frm_edit.h"
 #include "eta/frm_custom_eta.h"
 #include "eta/frm_edit_eta.h"
+#include "pathcast/frm_pathcast.h"
 #include "platform/sim/sim_platform.h"
 #include "platform/win32/win32_text.h"
 #include "storms/frm_storms.h"
@@ -336,6 +338,101 @@ TEST_F(ViewsTest, StormListShowsItsRowsInColumnsAndActsOnTheRowTheUserPicks) {
     EXPECT_EQ(stored("storms_left"), std::to_string(MulDiv(r.left, 1440, static_cast<int>(dpi_of(dlg)))));
     EXPECT_EQ(stored("storms_top"), std::to_string(MulDiv(r.top, 1440, static_cast<int>(dpi_of(dlg)))));
     SendMessageW(dlg, WM_COMMAND, IDCANCEL, 0);
+    EXPECT_FALSE(IsWindowVisible(dlg));
+}
+
+TEST_F(ViewsTest, PathcastFloatsResizesAndForwardsItsKeysAndButtons) {
+    start();
+    FrmPathcast& pc = app->frmPathcast();
+    HWND dlg = ui->hwnd_of("frmPathcast");
+    ASSERT_NE(dlg, nullptr);
+    pc.caption = "Pathcast: storm A";
+    pc.note.visible = false;
+    pc.rows.items = {"3:15\u20133:24 PM CDT\tin 12 min\tNorman, OK\t3 mi NW\t128,026",
+                     "3:20\u20133:31 PM CDT\tin 17 min\tMoore, OK\tover\t62,793"};
+    pc.show();
+    ui->refresh();
+    EXPECT_TRUE(IsWindowVisible(dlg));
+    EXPECT_EQ(text_of(dlg), L"Pathcast: storm A");
+    EXPECT_TRUE(GetWindowLongW(dlg, GWL_EXSTYLE) & WS_EX_TOPMOST);
+    HWND list = item("frmPathcast", IDC_PATHCAST_ROWS);
+    ASSERT_EQ(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0), 2);
+    wchar_t buf[64] = {};
+    LVITEMW it{};
+    it.iSubItem = 2;
+    it.pszText = buf;
+    it.cchTextMax = 64;
+    SendMessageW(list, LVM_GETITEMTEXTW, 1, reinterpret_cast<LPARAM>(&it));
+    EXPECT_STREQ(buf, L"Moore, OK");
+    // The town is the widest column; the population lines up at its right.
+    for (int k : {0, 1, 3, 4})
+        EXPECT_GT(SendMessageW(list, LVM_GETCOLUMNWIDTH, 2, 0),
+                  SendMessageW(list, LVM_GETCOLUMNWIDTH, k, 0));
+    LVCOLUMNW col{};
+    col.mask = LVCF_FMT;
+    SendMessageW(list, LVM_GETCOLUMNW, 4, reinterpret_cast<LPARAM>(&col));
+    EXPECT_EQ(col.fmt & LVCFMT_JUSTIFYMASK, LVCFMT_RIGHT);
+
+    // A larger window: the list takes all of it, the buttons keep to the corner.
+    auto client_rect = [dlg](HWND h) {
+        RECT r{};
+        GetWindowRect(h, &r);
+        MapWindowPoints(nullptr, dlg, reinterpret_cast<POINT*>(&r), 2);
+        return r;
+    };
+    RECT w{}, c{};
+    GetWindowRect(dlg, &w);
+    const RECT list_was = client_rect(list),
+               close_was = client_rect(item("frmPathcast", IDC_PATHCAST_CLOSE));
+    SetWindowPos(dlg, nullptr, 0, 0, w.right - w.left + 120, w.bottom - w.top + 90,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    const RECT list_now = client_rect(list),
+               close_now = client_rect(item("frmPathcast", IDC_PATHCAST_CLOSE));
+    EXPECT_EQ(list_now.right - list_now.left, list_was.right - list_was.left + 120);
+    EXPECT_EQ(list_now.bottom - list_now.top, list_was.bottom - list_was.top + 90);
+    GetClientRect(dlg, &c);
+    EXPECT_EQ(c.right - close_now.right, c.right - 120 - close_was.right);
+    EXPECT_LT(list_now.bottom, close_now.top);
+    // The place and size are told to the model in twips, and applied when it is shown again.
+    SendMessageW(dlg, WM_EXITSIZEMOVE, 0, 0);
+    const unsigned dpi = dpi_of(dlg);
+    EXPECT_EQ(pc.width_twips, pixels_to_twips(w.right - w.left + 120, dpi));
+    EXPECT_EQ(pc.height_twips, pixels_to_twips(w.bottom - w.top + 90, dpi));
+    pc.hide();
+    pc.left_twips = 1500;
+    pc.top_twips = 1200;
+    pc.width_twips = 7200;
+    pc.height_twips = 3600;
+    pc.show();
+    ui->refresh();
+    GetWindowRect(dlg, &w);
+    EXPECT_EQ(w.left, twips_to_pixels(1500, dpi));
+    EXPECT_EQ(w.right - w.left, twips_to_pixels(7200, dpi));
+    EXPECT_EQ(w.bottom - w.top, twips_to_pixels(3600, dpi));
+
+    // Ctrl+C in the list and the Copy button copy; Enter does nothing; Esc closes.
+    int copies = 0;
+    pc.copy.on_click = [&copies] { ++copies; };
+    SendMessageW(item("frmPathcast", IDC_PATHCAST_COPY), BM_CLICK, 0, 0);
+    BYTE keys[256] = {}, saved[256] = {};
+    GetKeyboardState(saved);
+    std::copy(saved, saved + 256, keys);
+    keys[VK_CONTROL] = 0x80;
+    SetKeyboardState(keys);
+    PostMessageW(list, WM_KEYDOWN, 'C', 0);
+    pump_for(50);
+    SetKeyboardState(saved);
+    EXPECT_EQ(copies, 2);
+    PostMessageW(list, WM_KEYDOWN, VK_RETURN, 0);
+    pump_for(50);
+    EXPECT_TRUE(IsWindowVisible(dlg));
+    PostMessageW(list, WM_KEYDOWN, VK_ESCAPE, 0);
+    pump_for(50);
+    EXPECT_FALSE(IsWindowVisible(dlg));
+    pc.show();
+    ui->refresh();
+    SendMessageW(item("frmPathcast", IDC_PATHCAST_CLOSE), BM_CLICK, 0, 0);
+    EXPECT_FALSE(pc.visible);
     EXPECT_FALSE(IsWindowVisible(dlg));
 }
 

@@ -128,6 +128,7 @@ void DialogView::create() {
     make_fonts();
     add_tooltips();
     render();
+    created();
 }
 
 DialogView::~DialogView() { destroy(); }
@@ -244,6 +245,9 @@ void DialogView::render() {
     }
     render_more();
     if (model_->left_twips != placed_left_ || model_->top_twips != placed_top_) placed_ = false;
+    if (remembers_size() &&
+        (model_->width_twips != placed_width_ || model_->height_twips != placed_height_))
+        placed_ = false;
     rendering_ = false;
 }
 
@@ -291,7 +295,7 @@ void DialogView::render_list_view(Bound& b, bool first) {
         b.items = c.items;
         b.selected_row = -2;  // rows moved under the highlight: set it again
     }
-    if (resize)
+    if (resize && fits_columns())
         for (size_t k = 0; k < c.columns.size(); ++k) {
             SendMessageW(h, LVM_SETCOLUMNWIDTH, k, MAKELPARAM(LVSCW_AUTOSIZE_USEHEADER, 0));
             // Wine sizes a column to its cells alone, cutting a longer
@@ -357,6 +361,15 @@ void DialogView::place() {
     placed_ = true;
     placed_left_ = model_->left_twips;
     placed_top_ = model_->top_twips;
+    placed_width_ = model_->width_twips;
+    placed_height_ = model_->height_twips;
+    if (remembers_size() && model_->width_twips > 0 && model_->height_twips > 0) {
+        // At the DPI the window stands at now; it is placed next.
+        const unsigned dpi = dpi_of(hwnd_);
+        SetWindowPos(hwnd_, nullptr, 0, 0, twips_to_pixels(model_->width_twips, dpi),
+                     twips_to_pixels(model_->height_twips, dpi),
+                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
     if (model_->left_twips != 0 || model_->top_twips != 0) {
         POINT probe{0, 0};
         unsigned dpi = dpi_at(probe);
@@ -574,7 +587,16 @@ INT_PTR DialogView::handle(UINT msg, WPARAM wp, LPARAM lp) {
                     // Where it stands already: not placed again.
                     placed_left_ = model_->left_twips;
                     placed_top_ = model_->top_twips;
+                    bool resized = false;
+                    if (remembers_size()) {
+                        const int w = pixels_to_twips(r.right - r.left, dpi);
+                        const int h = pixels_to_twips(r.bottom - r.top, dpi);
+                        resized = w != model_->width_twips || h != model_->height_twips;
+                        model_->width_twips = placed_width_ = w;
+                        model_->height_twips = placed_height_ = h;
+                    }
                     forward([this] { model_->moved(); });
+                    if (resized) forward([this] { model_->resized(); });
                 }
             }
             return FALSE;

@@ -36,6 +36,9 @@ public:
 
     void render();
     void show(bool visible);
+    // A key message bound for this window, before the dialog manager sees
+    // it; true when the view used it.
+    virtual bool key_message(const MSG&) { return false; }
     void topmost();
     void drag();
 
@@ -51,6 +54,14 @@ protected:
     virtual const std::vector<Binding>* menu_bindings() const { return nullptr; }
     // Where the user leaves it is told to the model (Window::moved).
     virtual bool remembers_place() const { return false; }
+    // And its size too (Window::resized); a size of its own is applied when
+    // the window is placed.
+    virtual bool remembers_size() const { return false; }
+    // List views' columns fit their cells whenever a cell's length changes;
+    // a view that sets its columns' widths itself says no.
+    virtual bool fits_columns() const { return true; }
+    // After the native window was made and first rendered.
+    virtual void created() {}
     // Esc and the template's Close button.
     virtual void on_cancel();
     // Fonts of the view's own, made again when the DPI changes.
@@ -110,7 +121,7 @@ private:
     std::vector<std::wstring> tooltip_texts_;
     bool rendering_ = false;
     bool placed_ = false;
-    int placed_left_ = 0, placed_top_ = 0;
+    int placed_left_ = 0, placed_top_ = 0, placed_width_ = 0, placed_height_ = 0;
     std::string shown_caption_;
 };
 

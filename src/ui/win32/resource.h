@@ -14,6 +14,7 @@
 #define IDD_ABOUT 107
 #define IDD_PFINFO 108
 #define IDD_STORMS 109
+#define IDD_PATHCAST 110
 
 #define IDR_MAINMENU 200
 
@@ -101,6 +102,13 @@
 #define IDC_ETA_SERVER 1219
 #define IDC_ETA_USERNAME 1220
 #define IDC_ETA_HINT 1221
+#define IDC_OPT_ETA_PATHCAST 1222
+#define IDC_OPT_ETA_CLASSIC 1223
+#define IDC_FRAME_DELAY 1224
+#define IDC_PATHCAST_MILES 1225
+#define IDC_OPT_CLOCK_12 1226
+#define IDC_OPT_CLOCK_24 1227
+#define IDC_OPT_CLOCK_UTC 1228
 
 // Small and medium ETA windows: the time labels are consecutive.
 #define IDC_ETA_LABEL_FIRST 1301  // "one"; "thirteen" is 1313
@@ -136,3 +144,8 @@
 #define IDC_STORMS_RENAME 1804
 #define IDC_STORMS_ERASE 1805
 #define IDC_STORMS_CLOSE 1806
+// Pathcast.
+#define IDC_PATHCAST_ROWS 1901
+#define IDC_PATHCAST_NOTE 1902
+#define IDC_PATHCAST_COPY 1903
+#define IDC_PATHCAST_CLOSE 1904

@@ -80,6 +80,13 @@ const std::vector<ViewDef>& view_defs() {
           {"opt_server_db", IDC_OPT_SERVER_DB},
           {"eta_server", IDC_ETA_SERVER},
           {"eta_username", IDC_ETA_USERNAME},
+          {"opt_eta_pathcast", IDC_OPT_ETA_PATHCAST},
+          {"opt_eta_classic", IDC_OPT_ETA_CLASSIC},
+          {"frame_delay", IDC_FRAME_DELAY},
+          {"pathcast_miles", IDC_PATHCAST_MILES},
+          {"opt_clock_12", IDC_OPT_CLOCK_12},
+          {"opt_clock_24", IDC_OPT_CLOCK_24},
+          {"opt_clock_utc", IDC_OPT_CLOCK_UTC},
           {"hint", IDC_ETA_HINT}}},
         {"frmCustomETA", IDD_ETA_SMALL, ViewKind::EtaBox, eta_box_bindings(8)},
         {"frmCustomETA1", IDD_ETA_MEDIUM, ViewKind::EtaBox, eta_box_bindings(13)},
@@ -105,6 +112,11 @@ const std::vector<ViewDef>& view_defs() {
           {"rename_storm", IDC_STORMS_RENAME},
           {"erase_storm", IDC_STORMS_ERASE},
           {"close", IDC_STORMS_CLOSE}}},
+        {"frmPathcast", IDD_PATHCAST, ViewKind::Pathcast,
+         {{"rows", IDC_PATHCAST_ROWS},
+          {"note", IDC_PATHCAST_NOTE},
+          {"copy", IDC_PATHCAST_COPY},
+          {"close", IDC_PATHCAST_CLOSE}}},
     };
     return defs;
 }

@@ -19,6 +19,7 @@ enum class ViewKind {
     EtaBox,   // the small and medium ETA windows: no caption, drawn colours
     EtaList,  // the classic ETA list: a resizable tool window
     Storms,   // the storm list: keys of its own in the list
+    Pathcast, // the pathcast: a resizable floating list remembering its place and size
 };
 
 struct ViewDef {

@@ -13,6 +13,7 @@
 #include "ui/win32/eta_box_view.h"
 #include "ui/win32/eta_list_view.h"
 #include "ui/win32/main_view.h"
+#include "ui/win32/pathcast_view.h"
 #include "ui/win32/storms_view.h"
 #include "ui/win32/views.h"
 
@@ -34,6 +35,8 @@ std::unique_ptr<DialogView> make_view(Win32Ui& ui, Window& w, const ViewDef& def
             return std::make_unique<EtaListView>(ui, w, def);
         case ViewKind::Storms:
             return std::make_unique<StormsView>(ui, w, def);
+        case ViewKind::Pathcast:
+            return std::make_unique<PathcastView>(ui, w, def);
         case ViewKind::Dialog:
             break;
     }
@@ -270,7 +273,8 @@ bool Win32Ui::dialog_message(MSG* msg) {
     if (!msg->hwnd) return false;
     HWND root = GetAncestor(msg->hwnd, GA_ROOT);
     for (auto& [model, view] : views_)
-        if (view->hwnd() == root) return IsDialogMessageW(root, msg) != FALSE;
+        if (view->hwnd() == root)
+            return view->key_message(*msg) || IsDialogMessageW(root, msg) != FALSE;
     return false;
 }
 
