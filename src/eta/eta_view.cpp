@@ -54,7 +54,7 @@ void FrmMain::Command2_Click() {
         lookup.cancel_request();
         return;
     }
-    if (equals_icase(trim(app.get_setting(keys::eta_style.key)), "classic")) {
+    if (app.get_setting(keys::eta_style.key) == "classic") {
         if (app.is_loaded("frmPathcast")) app.frmPathcast().close_Click();
         classic_view(storm);
     } else {

@@ -35,11 +35,14 @@ public:
     void load() override;
     void close_request() override;  // stores the marker texts, then unloads
 
+    // The stored whole number of `key` when it lies in lo..hi, else the key's
+    // default.
+    std::string stored_number(const SettingKey& key, int lo, int hi);
+
 private:
     void colour_button(const char* key);
     void display_box(Control& box, const char* key);
     // The stored whole number when it is within lo..hi, else the key's fallback.
-    std::string stored_number(const SettingKey& key, int lo, int hi);
     // At close: a box changed since the load is stored when it holds a whole
     // number within lo..hi; otherwise the user is told (`rule` says what the
     // value must be) and the key keeps its value.

@@ -16,30 +16,21 @@
 
 namespace tessaly {
 
-namespace {
-
-constexpr int kMaxFrameDelayMinutes = 30;
-constexpr int kMinPathMiles = 1, kMaxPathMiles = 50;
-
-}  // namespace
-
 void FrmMain::pathcast_view(const Storm& storm) {
     FrmNewETA& lookup = app.frmNewETA();
     Platform& pf_ = app.platform;
     Pathcast p;
     p.storm_number = storm.number;
     p.label = storm.label;
-    p.style = zones::clock_style_of(trim(app.get_setting(keys::clock_style.key)));
+    p.style = zones::clock_style_of(app.get_setting(keys::clock_style.key));
     p.pc_zone = zones::find_zone(pf_.time_zone()).value_or(zones::Zone());
-    const int delay = minutes_setting(app.get_setting(keys::frame_delay.key), 0,
-                                      kMaxFrameDelayMinutes)
-                          .value_or(0);
-    const int miles = minutes_setting(app.get_setting(keys::pathcast_miles.key), kMinPathMiles,
-                                      kMaxPathMiles)
-                          .value_or(8);
+    FrmEditETA& ed = app.frmEditETA();
+    const int delay = std::stoi(ed.stored_number(keys::frame_delay, FrmEditETA::kMinFrameDelayMinutes,
+                                                 FrmEditETA::kMaxFrameDelayMinutes));
+    const int miles = std::stoi(ed.stored_number(keys::pathcast_miles, FrmEditETA::kMinPathcastMiles,
+                                                 FrmEditETA::kMaxPathcastMiles));
     const long long min_population =
-        minutes_setting(app.get_setting(keys::pathcast_min_population.key), 0, 999'999'999)
-            .value_or(0);
+        std::stoll(ed.stored_number(keys::pathcast_min_population, 0, 999'999'999));
     const Mark& anchor = storm.anchor();
     p.track.lat = anchor.lat;
     p.track.lon = anchor.lon;
