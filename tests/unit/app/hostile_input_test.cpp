@@ -250,6 +250,13 @@ TEST_F(Hostile, HostileSettings) {
     for (auto* k : colour)
         for (auto* v : colours) trials.emplace_back(k, v);
     for (auto* v : numbers) trials.emplace_back("tag_text_edit", v);
+    // The pathcast's settings, read by a pathcast view (eta_style's own
+    // hostile values give one as well).
+    const char* pathcast[] = {"eta_style", "frame_delay", "pathcast_miles",
+                              "pathcast_min_population", "clock_style", "pathcast_width"};
+    for (auto* k : pathcast)
+        for (auto* v : {"abc", "-5", "1e308", "99999999999999999999999", " 7 "})
+            trials.emplace_back(k, v);
 
     const std::string geo = std::string(TESSALY_TESTDATA) + "/geonames/";
     for (auto& [key, value] : trials) {
@@ -260,6 +267,9 @@ TEST_F(Hostile, HostileSettings) {
         // choice (as designed): choose the viewer by hand so the session runs.
         std::string s = "setting " + key + " \"" + value + "\"\nrestart\nwait 1000\n" +
                         "click frmMain.optgr3\n";
+        if (key.find("pathcast") != std::string::npos || key == "frame_delay" ||
+            key == "clock_style")
+            s = "setting eta_style \"pathcast\"\n" + s;
         s += "desktop panel \"KTLX - GRLevel3\" \"35.65, -97.2\"\npress Q\nwait 5\n";
         s += "desktop panel \"KTLX - GRLevel3\" \"36.15, -97.1\"\nwait 5\npress Q\nwait 5\n";
         for (int i = 0; i < 8; ++i) s += "web reply \"" + geo + "ok_luther_r5_1place.xml\"\n";
