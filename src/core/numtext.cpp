@@ -164,4 +164,10 @@ double round10(std::string_view text) {
     return v == 0 ? 0.0 : v;
 }
 
+std::optional<int> twips_value(std::string_view text) {
+    std::optional<double> v = try_number(text);
+    if (!v || *v != static_cast<int>(*v) || std::abs(*v) > 1e7) return std::nullopt;
+    return static_cast<int>(*v);
+}
+
 }  // namespace tessaly

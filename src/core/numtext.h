@@ -34,4 +34,8 @@ std::optional<double> try_number(std::string_view text);
 // True when to_number would succeed.
 bool is_number(std::string_view text);
 
+// A stored window position or size in twips: a whole number any screen can
+// hold, else nullopt.
+std::optional<int> twips_value(std::string_view text);
+
 }  // namespace tessaly

@@ -2,31 +2,10 @@
 
 #include "app/app.h"
 #include "core/numtext.h"
+#include "placefile/frm_pfinfo.h"
 #include "storms/storm.h"
 
 namespace tessaly {
-
-namespace {
-
-// A stored position or size in twips, if it is a whole number on any screen.
-std::optional<int> twips_setting(const std::string& text) {
-    std::optional<double> v = try_number(text);
-    if (!v || *v != static_cast<int>(*v) || std::abs(*v) > 1e7) return std::nullopt;
-    return static_cast<int>(*v);
-}
-
-// "12,345" with the PC's thousands separator; "" unknown.
-std::string population_text(long long n, const std::string& separator) {
-    if (n < 0) return {};
-    std::string digits = std::to_string(n), out;
-    for (size_t i = 0; i < digits.size(); ++i) {
-        if (i > 0 && (digits.size() - i) % 3 == 0) out += separator;
-        out += digits[i];
-    }
-    return out;
-}
-
-}  // namespace
 
 FrmPathcast::FrmPathcast(App& a) : Window(a, "frmPathcast") {
     caption = "Pathcast";
@@ -43,7 +22,7 @@ FrmPathcast::FrmPathcast(App& a) : Window(a, "frmPathcast") {
 }
 
 void FrmPathcast::load() {
-    auto setting = [this](const SettingKey& k) { return twips_setting(app.get_setting(k.key)); };
+    auto setting = [this](const SettingKey& k) { return twips_value(app.get_setting(k.key)); };
     auto left = setting(keys::pathcast_left), top = setting(keys::pathcast_top);
     if (left && top) {
         left_twips = *left;
@@ -120,7 +99,8 @@ void FrmPathcast::render() {
             rows.items.push_back(span_of(r, *pathcast_) + '\t' +
                                  in_text(r.passage, pathcast_->view_utc) + '\t' +
                                  town_text(r.place) + '\t' + passes + '\t' +
-                                 population_text(r.place.population, sep));
+                                 (r.place.population < 0 ? std::string()
+                                                         : FrmPFinfo::group_thousands(r.place.population, sep)));
         }
         if (pathcast_->not_moving) note.text = kNotMoving;
         else if (pathcast_->rows.empty()) note.text = kNoTowns;

@@ -26,12 +26,6 @@ ClockTime clock_after(const ClockTime& t, long minutes) {
     return out;
 }
 
-// A stored position in twips, if it is a whole number on any screen.
-std::optional<int> twips_setting(const std::string& text) {
-    std::optional<double> v = try_number(text);
-    if (!v || *v != static_cast<int>(*v) || std::abs(*v) > 1e7) return std::nullopt;
-    return static_cast<int>(*v);
-}
 
 }  // namespace
 
@@ -59,8 +53,8 @@ FrmStorms::FrmStorms(App& a) : Window(a, "frmStorms") {
 }
 
 void FrmStorms::load() {
-    auto left = twips_setting(app.get_setting(keys::storms_left.key));
-    auto top = twips_setting(app.get_setting(keys::storms_top.key));
+    auto left = twips_value(app.get_setting(keys::storms_left.key));
+    auto top = twips_value(app.get_setting(keys::storms_top.key));
     if (left && top) {
         left_twips = *left;
         top_twips = *top;
