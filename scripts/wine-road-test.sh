@@ -26,7 +26,7 @@ road_expected() { # OUT-DIR SCRIPT-BODY
     mkdir -p "$out"
     {
         printf 'setting version "4.2"\nsetting hkselect "Q"\nsetting hkerase "W"\nsetting hketa "X"\n'
-        printf 'setting projection "cone"\n'
+        printf 'setting projection "cone"\nsetting eta_style "%s"\n' "${ROAD_ETA_STYLE:-classic}"
         printf '%s\n' "$body"
     } >"$out/session.sim"
     "$road_sim" --dir "$out/folder" "$out/session.sim" >"$out/session.out" 2>&1 ||
@@ -67,6 +67,37 @@ print frmCustomETA.one" || return 1
     local from="built-in places"
     [ -n "$2" ] && from="the service"
     echo "road test: small ETA window shows \"$first\" ($from)"
+}
+
+# The pathcast of the same track (the default style): its window and the
+# towns labelled on the map, the simulator's towns for the same track.
+road_pathcast() { # KEY
+    local want got
+    timeout 30 wine reg add "$1" /v eta_style /t REG_SZ /d pathcast /f >/dev/null 2>&1
+    timeout 30 wine reg delete "$1" /v eta_database /f >/dev/null 2>&1
+    xdotool key x
+    if ! road_wait_for '^window .* Pathcast: Storm [A-Z]+$' 20; then
+        road_fail "the pathcast window did not appear"; road_dump >&2; return 1
+    fi
+    ROAD_ETA_STYLE=pathcast road_expected "$work/pathcast" "$track
+clock $(date +%H:%M:%S) 24h
+press X
+wait 4000" || return 1
+    # The town names of the labels, in order.
+    labels() { LC_ALL=C sed -n 's/^Text: [^"]*"\(.*\) [0-9]*:[0-9]*[ap]", .* ;eta#[0-9]*\r*$/\1/p' "$1"; }
+    want=$(labels "$work/pathcast/folder/korvel.txt")
+    local end=$(( $(date +%s) + 10 ))
+    while [ "$(date +%s)" -lt "$end" ]; do
+        got=$(labels "$work/prog/korvel.txt")
+        [ -n "$got" ] && [ "$got" = "$want" ] && break
+        sleep 0.3
+    done
+    if [ -z "$want" ] || [ "$got" != "$want" ]; then
+        road_fail "pathcast labels \"$(echo $got)\", the simulator's \"$(echo $want)\""; return 1
+    fi
+    grep -q '^Threshold: 150 ;eta#' "$work/prog/korvel.txt" ||
+        { road_fail "the pathcast labels are not held back when zoomed out"; return 1; }
+    echo "road test: pathcast window with $(echo "$got" | grep -c '') towns labelled, as the simulator: $(echo $got)"
 }
 
 # With the track half marked: Q, W and X typed into another program (Notepad)
@@ -184,7 +215,7 @@ wine_road_test() {
     # the viewer not yet chosen, the local place source (the default) and no
     # web service at all (nothing listens on port 9).
     local key='HKCU\Software\VB and VBA Program Settings\Tessaly\Korvel3' kv
-    for kv in version=4.2 hkselect=Q hkerase=W hketa=X hkerase_storm=E projection=cone displayeta=1 displayetamed=0 displayeta2=0 \
+    for kv in version=4.2 hkselect=Q hkerase=W hketa=X hkerase_storm=E projection=cone displayeta=1 displayetamed=0 displayeta2=0 eta_style=classic \
               "eta_server=http://127.0.0.1:9/"; do
         timeout 30 wine reg add "$key" /v "${kv%%=*}" /t REG_SZ /d "${kv#*=}" /f >/dev/null 2>&1
     done
@@ -291,9 +322,16 @@ wait 20"
     fi
 
     if [ $status -eq 0 ]; then
-        # Erase: the header alone, as at start.
+        road_pathcast "$key" || status=1
+    fi
+
+    if [ $status -eq 0 ]; then
+        # Erase: the header alone, as at start, and the pathcast window gone.
         xdotool key w
         sleep 1
+        if road_dump | grep -Eq '^window .* Pathcast: Storm'; then
+            road_fail "the pathcast window stayed open after the erase key"; status=1
+        fi
         road_expected "$work/erase" "start
 wait 20" || status=1
         if [ $status -eq 0 ] && ! diff "$work/erase/folder/korvel.txt" "$work/prog/korvel.txt" >"$work/erase.diff"; then
