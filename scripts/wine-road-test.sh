@@ -4,9 +4,10 @@
 # the select key while xdotool moves the mouse over the viewer's map. The
 # placefile must then equal, line by line, what tessaly-sim writes for the
 # same two panel texts; the view-ETA key shows the small ETA window with the
-# place tessaly-sim finds, first from the built-in place index with no server
-# at all, then (with TESSALY_TEST_WEB) from the loopback GeoNames stand-in;
-# the erase key leaves the header only. Then two storms, A and B, are marked
+# place tessaly-sim finds (eta_style classic), first from the built-in place
+# index with no server at all, then (with TESSALY_TEST_WEB) from the loopback
+# GeoNames stand-in; in the default style the same key shows the pathcast
+# window and its labels; the erase key leaves the header only and closes it. Then two storms, A and B, are marked
 # and the storm-erase key, with the cursor on B's track, takes B out: the
 # placefile is A's alone again, storms.txt beside it holds one storm. Sourced by run-wine-tests.sh inside its
 # Xvfb/Wine session (DISPLAY, WINEPREFIX, TESSALY_TEST_WEB set).
@@ -39,7 +40,8 @@ road_expected() { # OUT-DIR SCRIPT-BODY
 road_eta_matches() { # OUT-DIR WEB-LINE [SETTING-LINE]
     local clock want first="" name t1 t2 d
     clock=$(date +%H:%M:%S)
-    road_expected "$1" "${3:-}
+    road_expected "$1" "setting eta_style \"classic\"
+${3:-}
 $2
 $track
 clock $clock 24h
@@ -67,6 +69,33 @@ print frmCustomETA.one" || return 1
     local from="built-in places"
     [ -n "$2" ] && from="the service"
     echo "road test: small ETA window shows \"$first\" ($from)"
+}
+
+# The track still on the map, in the pathcast style (the default) from the
+# built-in places: the view-ETA key shows the pathcast window with its towns
+# and writes their labels into the placefile, one block tagged with the
+# track's number between "Threshold: 150" and "Threshold: 999".
+road_pathcast() {
+    local pf=$work/prog/korvel.txt rows labels
+    timeout 30 wine reg delete "$key" /v eta_style /f >/dev/null 2>&1
+    timeout 30 wine reg delete "$key" /v eta_database /f >/dev/null 2>&1
+    xdotool key x
+    if ! road_wait_for '^  1901\.1 ' 20; then
+        road_fail "the pathcast window with a town did not appear"; road_dump >&2; return 1
+    fi
+    road_dump | grep -q '^window .* Pathcast: Storm A$' ||
+        { road_fail "no window captioned \"Pathcast: Storm A\""; road_dump >&2; return 1; }
+    rows=$(road_dump | grep -c '^  1901\.[0-9]* ')
+    # The block: its opening threshold, a label per row, its closing threshold.
+    labels=$(tr -d '\r' <"$pf" | LC_ALL=C awk '
+        / ;eta#[0-9]+$/ { if (n && $NF != tag) mixed = 1; tag = $NF; n++; if (n == 1) first = $0; last = $0; if ($1 == "Text:") texts++ }
+        END { if (!mixed && first ~ /^Threshold: 150 / && last ~ /^Threshold: 999 / && n == texts + 4) print texts + 0; else print "bad" }')
+    if [ "$labels" != "$rows" ]; then
+        road_fail "the pathcast lists $rows towns, the placefile's labels: $labels"
+        tr -d '\r' <"$pf" | LC_ALL=C grep ' ;eta#' >&2
+        return 1
+    fi
+    echo "road test: the view-ETA key shows the pathcast of storm A ($rows towns, as many labels on the map)"
 }
 
 # With the track half marked: Q, W and X typed into another program (Notepad)
@@ -184,8 +213,9 @@ wine_road_test() {
     # the viewer not yet chosen, the local place source (the default) and no
     # web service at all (nothing listens on port 9).
     local key='HKCU\Software\VB and VBA Program Settings\Tessaly\Korvel3' kv
+    # The classic ETA windows first (eta_style classic); the pathcast after them.
     for kv in version=4.2 hkselect=Q hkerase=W hketa=X hkerase_storm=E projection=cone displayeta=1 displayetamed=0 displayeta2=0 \
-              "eta_server=http://127.0.0.1:9/"; do
+              eta_style=classic "eta_server=http://127.0.0.1:9/"; do
         timeout 30 wine reg add "$key" /v "${kv%%=*}" /t REG_SZ /d "${kv#*=}" /f >/dev/null 2>&1
     done
     timeout 30 wine reg delete "$key" /v grtype /f >/dev/null 2>&1
@@ -291,6 +321,10 @@ wait 20"
     fi
 
     if [ $status -eq 0 ]; then
+        road_pathcast || status=1
+    fi
+
+    if [ $status -eq 0 ]; then
         # Erase: the header alone, as at start.
         xdotool key w
         sleep 1
@@ -299,8 +333,10 @@ wait 20" || status=1
         if [ $status -eq 0 ] && ! diff "$work/erase/folder/korvel.txt" "$work/prog/korvel.txt" >"$work/erase.diff"; then
             road_fail "after the erase key the placefile is not the header alone:"; head -n 20 "$work/erase.diff" >&2
             status=1
+        elif [ $status -eq 0 ] && road_dump | grep -q '^window .* Pathcast: '; then
+            road_fail "the erase key left the pathcast window open"; road_dump >&2; status=1
         elif [ $status -eq 0 ]; then
-            echo "road test: erase key leaves the header only"
+            echo "road test: erase key leaves the header only and closes the pathcast"
         fi
     fi
 
