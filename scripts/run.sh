@@ -2,10 +2,10 @@
 # The main job: builds the Windows program and runs it under Wine beside the
 # demo viewer, with the GeoNames stand-in on loopback for the ETAs.
 #   With a display (DISPLAY set): the two programs open on it; mark a storm
-#   in the demo viewer with the hotkeys (Q twice, X for ETAs, W to erase) and
+#   in the demo viewer with the hotkeys (Q twice, X for the pathcast, W to erase) and
 #   watch the projection appear. Closing Tessaly ends the demo.
 #   Without one: the same on a headless X server, with a short scripted
-#   session (choose the viewer, mark two positions, view the ETAs, two
+#   session (choose the viewer, mark two positions, view the pathcast, two
 #   more storms and the storm list, a bow echo); it prints where it left
 #   the placefiles and the screenshots.
 #   TESSALY_DEMO_DIR  where the program folder and the results go (build/demo)
@@ -57,7 +57,9 @@ Tessaly and the demo viewer are running on $DISPLAY.
   1. In Tessaly choose "GRLevel3" (the viewer is found within a second).
   2. Point at a storm in the demo viewer and press Q; point where it will be
      in an hour and press Q again: the cone appears in the viewer.
-  3. Press X for the towns on the path (ETA window), W to erase.
+  3. Press X for the pathcast: the towns in the storm's path with arrival
+     and departure, minutes to go, how close it passes and the population,
+     and their labels on the map. W erases.
   4. Mark more storms the same way: each gets a letter on the map;
      Storms > Storm List... lists them.
 Placefile: $placefile
@@ -85,12 +87,22 @@ select_at 465 290
 select_at 515 240
 echo "marked a storm: $(dump | awk '/^  100[1-4] /{printf "%s ", $2}')"
 xdotool key x
-wait_for '^  1301 [0-9]' 20 || exit 1
-echo "ETA window: $(dump | awk '/^  1301 /{sub(/^  1301 /, ""); print; exit}')"
+# The pathcast: the towns in the storm's path, one row each.
+wait_for '^  1901\.1 ' 20 || exit 1
+dump | awk '/^window .*Pathcast/{sub(/^window [-0-9]+ [-0-9]+ [-0-9]+ [-0-9]+ /, ""); print $0 ":"}
+            /^  1901\.[0-9]+ /{sub(/^  1901\.[0-9]+ /, "  "); print}'
+echo "town labels on the map: $(tr -d '\r' <"$placefile" | LC_ALL=C grep -c '^Text: .* ;eta#[0-9]*$')"
+# Below the storm and its towns, so that the picture shows both.
+pathcast=$(dump | sed -n 's/^window [-0-9]* [-0-9]* [-0-9]* [-0-9]* \(Pathcast: .*\)$/\1/p' | head -n1)
+timeout 20 wine "$bin/tests/window_probe.exe" move "$pathcast" 250 520 >/dev/null 2>&1
 sleep 1.5   # the viewer re-reads the placefile every second
 xdotool mousemove 4000 4000
 cp "$placefile" "$out/track-placefile.txt"
 import -window root -trim +repage "$out/track.png"
+# Closed (Esc): it floats above the viewer and would hide the map.
+activate "$(xdotool search --name '^Pathcast: ' | head -n1)"
+xdotool key Escape
+sleep 0.3
 
 # Two more storms: three letters on the map, and the storm list of them.
 activate "$viewer"
@@ -133,8 +145,8 @@ kill "$viewer_pid" 2>/dev/null
 cat <<EOF
 
 The demo ran on a headless X server.
-  placefile with the projection and ETA markers: $out/track-placefile.txt
-  screenshot of it in the demo viewer:           $out/track.png
+  placefile with the projection and town labels: $out/track-placefile.txt
+  screenshot of it with the pathcast window:     $out/track.png
   placefile with three labelled storms:          $out/storms-placefile.txt
   screenshot of them and the storm list:         $out/storms.png
   placefile with the bow echo:                   $out/bow-placefile.txt

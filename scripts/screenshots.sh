@@ -208,13 +208,12 @@ for dpi in $scales; do
     timeout 30 wine reg add "$key" /v eta_style /t REG_SZ /d pathcast /f >/dev/null 2>&1
     mark 465,290 515,240
     xdotool key x
-    # TODO: required once the view-ETA key opens the pathcast (until then
-    # the key shows the classic windows and there is nothing to shoot).
-    if pathcast=$(wait_rect rect_by_title '^Pathcast'); then
-        shoot pathcast "$pathcast"
-        key_in "$(xdotool search --name '^Pathcast' | head -n1)" Escape
-    else
-        echo "  no pathcast window appeared: pathcast-$pct.png not written" >&2
+    # Shot once its rows are in: a window without towns is a failure too.
+    pathcast=$(wait_rect rect_by_child '^  1901\.1 ')
+    shoot pathcast "$pathcast"
+    if [ -n "$pathcast" ]; then
+        echo "  the pathcast lists $(dump | grep -c '^  1901\.[0-9]* ') towns"
+        key_in "$(xdotool search --name '^Pathcast: ' | head -n1)" Escape
     fi
     key_in "$viewer" w
 

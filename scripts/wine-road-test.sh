@@ -4,9 +4,11 @@
 # the select key while xdotool moves the mouse over the viewer's map. The
 # placefile must then equal, line by line, what tessaly-sim writes for the
 # same two panel texts; the view-ETA key shows the small ETA window with the
-# place tessaly-sim finds, first from the built-in place index with no server
-# at all, then (with TESSALY_TEST_WEB) from the loopback GeoNames stand-in;
-# the erase key leaves the header only. Then two storms, A and B, are marked
+# place tessaly-sim finds (eta_style classic), first from the built-in place
+# index with no server at all, then (with TESSALY_TEST_WEB) from the loopback
+# GeoNames stand-in; in the default style the same key shows the pathcast
+# window and labels the towns tessaly-sim finds; the erase key leaves the
+# header only and closes the window. Then two storms, A and B, are marked
 # and the storm-erase key, with the cursor on B's track, takes B out: the
 # placefile is A's alone again, storms.txt beside it holds one storm. Sourced by run-wine-tests.sh inside its
 # Xvfb/Wine session (DISPLAY, WINEPREFIX, TESSALY_TEST_WEB set).

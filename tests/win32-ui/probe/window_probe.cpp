@@ -3,10 +3,13 @@
 //   window_probe panel TITLE INDEX   -> the panel text, or "(none)"/"(empty)"
 //   window_probe dump EXE-NAME       -> one line per visible top-level window of
 //                                       that program: "window X Y W H TITLE", then
-//                                       "  ID TEXT" per child control
+//                                       "  ID TEXT" per child control, and under a
+//                                       list view "  ID.ROW CELL | CELL ..." per row
 //   window_probe move TITLE X Y      -> moves the top-level window titled TITLE
 #include <windows.h>
+#include <commctrl.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -41,6 +44,45 @@ std::wstring exe_of(HWND h) {
     return out;
 }
 
+// A list view's rows, read through a buffer inside the list's process: its
+// messages carry pointers, which Wine does not carry across processes.
+void dump_list_rows(HWND list, int id) {
+    const int rows = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
+    HWND header = reinterpret_cast<HWND>(SendMessageW(list, LVM_GETHEADER, 0, 0));
+    const int cols = header ? std::max(1, static_cast<int>(SendMessageW(header, HDM_GETITEMCOUNT, 0, 0))) : 1;
+    if (rows <= 0) return;
+    DWORD pid = 0;
+    GetWindowThreadProcessId(list, &pid);
+    HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+    if (!process) return;
+    constexpr int kChars = 512;
+    const SIZE_T size = sizeof(LVITEMW) + kChars * sizeof(wchar_t);
+    auto* remote = static_cast<char*>(
+        VirtualAllocEx(process, nullptr, size, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE));
+    if (remote) {
+        auto* remote_text = reinterpret_cast<wchar_t*>(remote + sizeof(LVITEMW));
+        for (int r = 0; r < rows; ++r) {
+            std::string line;
+            for (int c = 0; c < cols; ++c) {
+                LVITEMW item{};
+                item.iSubItem = c;
+                item.pszText = remote_text;
+                item.cchTextMax = kChars;
+                wchar_t text[kChars] = {};
+                SIZE_T done = 0;
+                if (!WriteProcessMemory(process, remote, &item, sizeof item, &done)) break;
+                SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(r), reinterpret_cast<LPARAM>(remote));
+                ReadProcessMemory(process, remote_text, text, sizeof text - sizeof(wchar_t), &done);
+                if (c > 0) line += " | ";
+                line += tessaly::win32::narrow(text);
+            }
+            std::printf("  %d.%d %s\n", id, r + 1, line.c_str());
+        }
+        VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+    }
+    CloseHandle(process);
+}
+
 struct DumpState {
     std::wstring exe;
 };
@@ -48,6 +90,10 @@ struct DumpState {
 BOOL CALLBACK dump_child(HWND c, LPARAM) {
     if (!IsWindowVisible(c)) return TRUE;
     std::printf("  %d %s\n", GetDlgCtrlID(c), text_of(c).c_str());
+    wchar_t cls[32] = {};
+    GetClassNameW(c, cls, 32);
+    if (_wcsicmp(cls, WC_LISTVIEWW) == 0 && (GetWindowLongW(c, GWL_STYLE) & LVS_TYPEMASK) == LVS_REPORT)
+        dump_list_rows(c, GetDlgCtrlID(c));
     return TRUE;
 }
 
