@@ -5,6 +5,7 @@
 #include <benchmark/benchmark.h>
 
 #include <filesystem>
+#include <memory>
 #include <sstream>
 
 #include "app/app.h"
@@ -36,22 +37,28 @@ void BM_place_search_25km(benchmark::State& s) {
     for (auto _ : s) benchmark::DoNotOptimize(idx->search(32.8, -96.9, 25, 20));  // Dallas
 }
 
-// A track from Oklahoma City north-east at 30 knots, then the ETA view
-// again and again, the buffer put back after each.
-void BM_local_eta_view(benchmark::State& s) {
-    std::ostringstream out;
-    std::string dir = (std::filesystem::temp_directory_path() / "tessaly-bench-local-eta").string();
+// A session with a track from Oklahoma City north-east at 30 knots, in the
+// ETA style `style`, after one view (the first view loads the index).
+std::unique_ptr<Simulator> oklahoma_track(const std::string& style, std::ostringstream& out) {
+    std::string dir = (std::filesystem::temp_directory_path() / ("tessaly-bench-" + style)).string();
     std::filesystem::remove_all(dir);
-    Simulator sim(dir, "C:\\Tessaly", out);
-    sim.run(
+    auto sim = std::make_unique<Simulator>(dir, "C:\\Tessaly", out);
+    sim->run(
         "setting version \"4.2\"\nsetting hkselect \"Q\"\nsetting hkerase \"W\"\n"
-        "setting hketa \"X\"\nsetting eta_style \"classic\"\nclock 16:20:00 12h\nstart\n"
+        "setting hketa \"X\"\nsetting eta_style \"" + style + "\"\nclock 16:20:00 12h\nstart\n"
         "desktop add \"KTLX - GRLevel3\"\ndesktop panel \"KTLX - GRLevel3\" \"35.47, -97.52\"\n"
         "wait 1000\nclick frmMain.optgr3\npress Q\nwait 5\n"
         "desktop panel \"KTLX - GRLevel3\" \"35.72, -96.98\"\nwait 5\npress Q\nwait 5\n"
-        "press X\nwait 5\n",  // the first view loads the index
+        "press X\nwait 5\n",
         dir);
-    FrmMain& m = sim.app()->frmMain();
+    return sim;
+}
+
+// The classic ETA view again and again, the buffer put back after each.
+void BM_local_eta_view(benchmark::State& s) {
+    std::ostringstream out;
+    auto sim = oklahoma_track("classic", out);
+    FrmMain& m = sim->app()->frmMain();
     auto& items = m.placefile.items;
     const size_t keep = items.size();
     for (auto _ : s) {
@@ -60,7 +67,7 @@ void BM_local_eta_view(benchmark::State& s) {
         items.resize(keep);
         s.ResumeTiming();
     }
-    s.counters["arrivals"] = static_cast<double>(sim.app()->frmNewETA().List1.items.size());
+    s.counters["arrivals"] = static_cast<double>(sim->app()->frmNewETA().List1.items.size());
 }
 
 // The towns of one storm's pathcast from the built-in index: the corridor
@@ -116,18 +123,8 @@ void BM_pathcast_rows(benchmark::State& s) {
 // the labels' one placefile write included), over the same Oklahoma track.
 void BM_local_pathcast_view(benchmark::State& s) {
     std::ostringstream out;
-    std::string dir = (std::filesystem::temp_directory_path() / "tessaly-bench-pathcast").string();
-    std::filesystem::remove_all(dir);
-    Simulator sim(dir, "C:\\Tessaly", out);
-    sim.run(
-        "setting version \"4.2\"\nsetting hkselect \"Q\"\nsetting hkerase \"W\"\n"
-        "setting hketa \"X\"\nclock 16:20:00 12h\nstart\n"
-        "desktop add \"KTLX - GRLevel3\"\ndesktop panel \"KTLX - GRLevel3\" \"35.47, -97.52\"\n"
-        "wait 1000\nclick frmMain.optgr3\npress Q\nwait 5\n"
-        "desktop panel \"KTLX - GRLevel3\" \"35.72, -96.98\"\nwait 5\npress Q\nwait 5\n"
-        "press X\nwait 5\n",  // the first view loads the index
-        dir);
-    FrmMain& m = sim.app()->frmMain();
+    auto sim = oklahoma_track("pathcast", out);
+    FrmMain& m = sim->app()->frmMain();
     for (auto _ : s) m.Command2_Click();
 }
 
