@@ -12,7 +12,10 @@
 #       against the same write without the flush (bench/wine/write_probe).
 #   (g) view-ETA presses after finished tracks, answered by the built-in
 #       place index: the time from the key to the view's placefile write,
-#       after which the same handler shows the ETA window.
+#       after which the same handler shows the ETA window (classic style);
+#   (h) the same key in the pathcast style: the time from the key to the
+#       pathcast window's X window being shown, and to its labels' write;
+#   (i) idle with a pathcast window open through its minute ticks.
 # Lines starting with "wine-perf:" are the results (bench/all.sh collects them).
 # Without Tessaly.exe the viewer-only parts still run and (a), (b), (d) are
 # reported as not measured.
@@ -23,6 +26,8 @@
 #   PRESSES       select presses in (d) (default 100)
 #   HOLD_MS       how long each press holds the key down (default 100)
 #   ETA_PAIRS     tracks each followed by the view-ETA key in (g) (default 30)
+#   PATHCAST_VIEWS  tracks each followed by the view-ETA key in (h) (default 40)
+#   PATHCAST_IDLE_SECONDS  length of (i) (default 120)
 #   ERASE_EVERY   tracks between erase presses in (d) (default 0: the file
 #                 grows by a track every two presses, to ~300 kB at 100)
 #   NO_BUILD=1    use what BUILD_DIR holds
@@ -47,7 +52,7 @@ say() { echo "wine-perf: $*"; }
 cd "$root" || exit 1
 if [ "${NO_BUILD:-0}" != 1 ]; then
     cmake --preset windows -B "$build" >/dev/null || exit 1
-    targets=(demo-viewer tessaly_win32_platform)
+    targets=(demo-viewer tessaly_win32_platform tessaly_base)
     # The program's target exists once its sources are in the tree.
     cmake --build "$build" --target help 2>/dev/null | grep -q '^Tessaly:' && targets+=(Tessaly)
     cmake --build "$build" -j "$jobs" --target "${targets[@]}" >/dev/null || exit 1
@@ -60,13 +65,13 @@ work=$(mktemp -d "${TMPDIR:-/tmp}/tessaly-wine-perf.XXXXXX") || exit 1
 # The probe links the platform layer as the program does.
 x86_64-w64-mingw32-g++-posix -std=c++20 -O2 -static -I"$root/src" \
     -D_WIN32_WINNT=0x0601 -DWINVER=0x0601 -DWIN32_LEAN_AND_MEAN -DNOMINMAX \
-    "$root/bench/wine/panel_probe.cpp" "$build/libtessaly_win32_platform.a" "$build/libtessaly_core.a" \
+    "$root/bench/wine/panel_probe.cpp" "$build/libtessaly_win32_platform.a" "$build/libtessaly_core.a" "$build/libtessaly_base.a" \
     -luser32 -lgdi32 -lcomdlg32 -lwinhttp -ladvapi32 -o "$work/panel_probe.exe" || exit 1
 x86_64-w64-mingw32-g++-posix -O2 -static "$root/bench/wine/timer_probe.cpp" -luser32 \
     -o "$work/timer_probe.exe" || exit 1
 x86_64-w64-mingw32-g++-posix -std=c++20 -O2 -static -I"$root/src" \
     -D_WIN32_WINNT=0x0601 -DWINVER=0x0601 -DWIN32_LEAN_AND_MEAN -DNOMINMAX \
-    "$root/bench/wine/write_probe.cpp" "$build/libtessaly_win32_platform.a" "$build/libtessaly_core.a" \
+    "$root/bench/wine/write_probe.cpp" "$build/libtessaly_win32_platform.a" "$build/libtessaly_core.a" "$build/libtessaly_base.a" \
     -luser32 -lgdi32 -lcomdlg32 -lwinhttp -ladvapi32 -o "$work/write_probe.exe" || exit 1
 
 # --- Wine session ------------------------------------------------------------
@@ -307,10 +312,85 @@ else
     say "Tessaly.exe ended during the run"
     rc=1
 fi
+# --- (h) view-ETA key to the pathcast window, local places --------------------
+# PATHCAST_VIEWS tracks in the pathcast style (the default), each followed by
+# the view-ETA key and then the erase key, which closes the window: every view
+# opens it anew. Timed from the key going down to the window's X window being
+# mapped with its caption "Pathcast: Storm ..." (Wine maps it when the
+# program shows it, after the rows are filled), and to the placefile's
+# change (the labels, written just before the show in the same handler).
+if [ "${PATHCAST_VIEWS:-40}" -gt 0 ] && kill -0 "$tessaly_pid" 2>/dev/null; then
+    reg "$key" /v eta_style /t REG_SZ /d pathcast
+    before=$(cksum <"$placefile")
+    xdotool keydown w; sleep 0.1; xdotool keyup w
+    for _ in $(seq 50); do [ "$(cksum <"$placefile")" != "$before" ] && break; sleep 0.05; done
+    sleep 0.5
+    python3 "$root/bench/wine/presses.py" --file "$placefile" --presses $(( 2 * ${PATHCAST_VIEWS:-40} )) \
+        --hold-ms "${HOLD_MS:-100}" --erase-every 1 --eta x --window "Pathcast: " \
+        --area "$(( vx + 20 )),$(( vy + 40 )),$(( vx + vw - 20 )),$(( vy + vh - 60 ))" "${avoid[@]}" \
+        >"$work/pathcast-presses.log" 2>&1
+    line=$(grep '^summary' "$work/pathcast-presses.log")
+    if [ -n "$line" ]; then
+        p95=$(field win_p95_ms "$line")
+        say "view-ETA key to pathcast window shown (local places): $(field win_count "$line") views" \
+            "($(field views_with_labels "$line") with town labels, median $(field labels_median "$line") labels)," \
+            "median $(field win_median_ms "$line") ms, p95 ${p95} ms, max $(field win_max_ms "$line") ms;" \
+            "to the labels' placefile write: median $(field eta_median_ms "$line") ms, p95 $(field eta_p95_ms "$line") ms;" \
+            "target p95 <= 50 ms: $(awk -v p="$p95" 'BEGIN{print (p <= 50 ? "met" : "NOT met")}') (load $(load))"
+    else
+        say "pathcast view: driver failed: $(tail -n3 "$work/pathcast-presses.log")"
+    fi
+fi
+
+# --- (i) idle with a pathcast window open ------------------------------------
+# One finished track and its pathcast left open: its one-minute tick updates
+# the rows and drops passed towns. PATHCAST_IDLE_SECONDS (default 120: two
+# ticks) against (a) and the bare timer. (Keys pressed by hand right after
+# the erase key may leave the track half marked, whose live motion costs
+# several per cent: presses.py waits for each press's write.)
+if [ "${PATHCAST_IDLE_SECONDS:-120}" -gt 0 ] && kill -0 "$tessaly_pid" 2>/dev/null; then
+    # One track and its view, as in (h), without the erase after it.
+    xdotool windowfocus --sync "$vwin" 2>/dev/null || xdotool windowfocus "$vwin"
+    xdotool mousemove $(( vx + vw / 2 )) $(( vy + vh / 2 )) click 1
+    sleep 0.3
+    before=$(cksum <"$placefile")
+    xdotool keydown w; sleep 0.1; xdotool keyup w
+    for _ in $(seq 50); do [ "$(cksum <"$placefile")" != "$before" ] && break; sleep 0.05; done
+    sleep 0.5
+    python3 "$root/bench/wine/presses.py" --file "$placefile" --presses 2 --hold-ms "${HOLD_MS:-100}" \
+        --erase-every 0 --eta x --window "Pathcast: " \
+        --area "$(( vx + 20 )),$(( vy + 40 )),$(( vx + vw - 20 )),$(( vy + vh - 60 ))" "${avoid[@]}" \
+        >"$work/pathcast-idle.log" 2>&1
+    grep -v '^summary' "$work/pathcast-idle.log" | sed 's/^/  /'
+    sleep 1
+    pc=$(xdotool search --onlyvisible --name '^Pathcast: ' | head -n1)
+    if [ -z "$pc" ]; then
+        say "idle with a pathcast: the pathcast window did not appear; not measured"
+    else
+        labels=$(tr -d '\r' <"$placefile" | LC_ALL=C grep -c '^Text: .* ;eta#[0-9]*$')
+        xdotool mousemove 1279 1023
+        sleep 2
+        p_s=${PATHCAST_IDLE_SECONDS:-120}
+        sample ti "$tessaly_pid"; sample wi "$ws"
+        sleep "$p_s"
+        t_i=$(share ti "$tessaly_pid"); w_i=$(share wi "$ws")
+        open=no; xdotool search --onlyvisible --name '^Pathcast: ' >/dev/null && open=yes
+        net_i=$(awk -v t="$t_i" -v w="$w_i" -v b="$ws_base" 'BEGIN{printf "%.2f", t + w - b}')
+        say "idle ${p_s} s with a pathcast window open (${labels} towns; $(( p_s / 60 )) minute ticks; still open: $open):" \
+            "Tessaly.exe ${t_i} % + wineserver ${w_i} % of a core (viewer alone: ${ws_base} %); net ${net_i} %," \
+            "$(awk -v a="$net_i" -v f="$floor" 'BEGIN{printf "%.1f", (f > 0 ? a / f : 0)}') x the bare timer, idle (a) ${net_a} %;" \
+            "target <= 0.5 %: $(awk -v n="$net_i" 'BEGIN{print (n <= 0.5 ? "met" : "NOT met")}') (load $(load))"
+    fi
+fi
+
 # --- (g) view-ETA key to the ETA window, local places -------------------------
 # ETA_PAIRS tracks, each followed by the view-ETA key, answered by the
-# built-in place index (the default source; no server is configured).
+# built-in place index (the default source; no server is configured), in the
+# classic style (the ETA windows). After (h) and (i): a classic window once
+# shown keeps its 10 ms raise timer after it is hidden (only its own close
+# stops it), which would be counted in (i).
 if [ "${ETA_PAIRS:-30}" -gt 0 ] && kill -0 "$tessaly_pid" 2>/dev/null; then
+    reg "$key" /v eta_style /t REG_SZ /d classic
     before=$(cksum <"$placefile")
     xdotool keydown w; sleep 0.1; xdotool keyup w
     for _ in $(seq 50); do [ "$(cksum <"$placefile")" != "$before" ] && break; sleep 0.05; done

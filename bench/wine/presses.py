@@ -89,6 +89,80 @@ class Watch:
                 seen = t
 
 
+class XWindows:
+    """Whether a top-level X window whose name starts with a prefix is mapped,
+    asked of the X server directly (libX11 through ctypes): no process start
+    per look, so a poll costs a few round trips to the server."""
+
+    class Attrs(ctypes.Structure):
+        _fields_ = [("x", ctypes.c_int), ("y", ctypes.c_int), ("width", ctypes.c_int),
+                    ("height", ctypes.c_int), ("border_width", ctypes.c_int), ("depth", ctypes.c_int),
+                    ("visual", ctypes.c_void_p), ("root", ctypes.c_ulong), ("c_class", ctypes.c_int),
+                    ("bit_gravity", ctypes.c_int), ("win_gravity", ctypes.c_int),
+                    ("backing_store", ctypes.c_int), ("backing_planes", ctypes.c_ulong),
+                    ("backing_pixel", ctypes.c_ulong), ("save_under", ctypes.c_int),
+                    ("colormap", ctypes.c_ulong), ("map_installed", ctypes.c_int),
+                    ("map_state", ctypes.c_int), ("all_event_masks", ctypes.c_long),
+                    ("your_event_mask", ctypes.c_long), ("do_not_propagate_mask", ctypes.c_long),
+                    ("override_redirect", ctypes.c_int), ("screen", ctypes.c_void_p)]
+
+    IS_VIEWABLE = 2
+
+    def __init__(self, prefix):
+        self.prefix = prefix.encode()
+        x = ctypes.CDLL(ctypes.util.find_library("X11") or "libX11.so.6")
+        x.XOpenDisplay.restype = ctypes.c_void_p
+        x.XOpenDisplay.argtypes = [ctypes.c_char_p]
+        x.XDefaultRootWindow.restype = ctypes.c_ulong
+        x.XDefaultRootWindow.argtypes = [ctypes.c_void_p]
+        x.XQueryTree.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.POINTER(ctypes.c_ulong),
+                                 ctypes.POINTER(ctypes.c_ulong), ctypes.POINTER(ctypes.POINTER(ctypes.c_ulong)),
+                                 ctypes.POINTER(ctypes.c_uint)]
+        x.XFetchName.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.POINTER(ctypes.c_char_p)]
+        x.XGetWindowAttributes.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.POINTER(self.Attrs)]
+        x.XFree.argtypes = [ctypes.c_void_p]
+        self.x = x
+        self.dpy = x.XOpenDisplay(None)
+        if not self.dpy:
+            raise RuntimeError("no X display")
+        self.root = x.XDefaultRootWindow(self.dpy)
+        self.known = None  # the window once found: Wine keeps it while hidden
+
+    def _name(self, w):
+        name = ctypes.c_char_p()
+        if not self.x.XFetchName(self.dpy, w, ctypes.byref(name)) or not name.value:
+            return b""
+        v = name.value
+        self.x.XFree(name)
+        return v
+
+    def _viewable(self, w):
+        a = self.Attrs()
+        return self.x.XGetWindowAttributes(self.dpy, w, ctypes.byref(a)) and a.map_state == self.IS_VIEWABLE
+
+    def shown(self):
+        """True when the window is mapped and carries the prefix in its name."""
+        if self.known is not None:
+            if self._viewable(self.known) and self._name(self.known).startswith(self.prefix):
+                return True
+        r, p, n = ctypes.c_ulong(), ctypes.c_ulong(), ctypes.c_uint()
+        kids = ctypes.POINTER(ctypes.c_ulong)()
+        if not self.x.XQueryTree(self.dpy, self.root, ctypes.byref(r), ctypes.byref(p), ctypes.byref(kids),
+                                 ctypes.byref(n)):
+            return False
+        found = False
+        try:
+            for i in range(n.value):
+                w = kids[i]
+                if self._name(w).startswith(self.prefix) and self._viewable(w):
+                    self.known, found = w, True
+                    break
+        finally:
+            if kids:
+                self.x.XFree(kids)
+        return found
+
+
 class Xdo:
     """One xdotool reading commands from a pipe: a command goes out when it is
     written, without the ~15 ms start-up of a new xdotool for each."""
@@ -126,6 +200,11 @@ def main():
     ap.add_argument("--hold-ms", type=float, default=100)
     ap.add_argument("--timeout", type=float, default=2.0)
     ap.add_argument("--eta", default="", help="view-ETA key pressed after every finished track, timed apart")
+    ap.add_argument("--window", default="",
+                    help="with --eta: time each view to a mapped X window whose name starts with this "
+                         "(e.g. 'Pathcast: '), as well as to the placefile's change")
+    ap.add_argument("--label-tag", default=" ;eta#",
+                    help="with --window: the placefile's label lines end with this and a number")
     a = ap.parse_args()
 
     x0, y0, x1, y1 = map(int, a.area.split(","))
@@ -144,7 +223,58 @@ def main():
     w = Watch(a.file)
     xdo = Xdo()
     lat, erase_lat, eta_lat = [], [], []
+    win_lat, win_labels = [], []
     missed = 0
+    already_open = 0
+    xw = XWindows(a.window) if a.window else None
+
+    def view(key, x, y, i):
+        """A view press timed to its window's showing (and to the file's change)."""
+        nonlocal missed, already_open
+        xdo("mousemove", str(x), str(y))
+        time.sleep(0.12 + 0.011 * (i % 7))
+        if w.mode == "inotify":
+            w.drain()
+        before = w.content()
+        if xw.shown():
+            already_open += 1
+        t0 = time.monotonic()
+        xdo("keydown", key)
+        released = False
+        t_win = t_file = None
+        deadline = t0 + a.timeout
+        while time.monotonic() < deadline and (t_win is None or t_file is None):
+            now = time.monotonic()
+            if not released and now >= t0 + a.hold_ms / 1000.0:
+                xdo("keyup", key)
+                released = True
+            if t_win is None and xw.shown():
+                t_win = time.monotonic()
+            if t_file is None:
+                if w.mode == "inotify":
+                    r, _, _ = select.select([w.fd], [], [], 0)
+                    changed = bool(r) and w.drain() and w.content() != before
+                else:
+                    changed = w.content() != before
+                if changed:
+                    t_file = time.monotonic()
+            time.sleep(0.001)
+        if not released:
+            xdo("keyup", key)
+        body = (w.content() or b"").decode("latin-1")
+        labels = sum(1 for line in body.splitlines()
+                     if line.startswith("Text:") and a.label_tag in line)
+        if t_win is None:
+            missed += 1
+            print(f"view {i}: no window within {a.timeout:.1f} s", flush=True)
+            return
+        win_lat.append((t_win - t0) * 1000)
+        win_labels.append(labels)
+        if t_file is not None:
+            eta_lat.append((t_file - t0) * 1000)
+        file_ms = f"{(t_file - t0) * 1000:.1f} ms" if t_file is not None else "unchanged"
+        print(f"view {i}: window {(t_win - t0) * 1000:.1f} ms, placefile {file_ms}, {labels} labels", flush=True)
+        time.sleep(0.05)
 
     def press(key, x, y, kind, i):
         nonlocal missed
@@ -182,7 +312,10 @@ def main():
             if a.eta:
                 # The ETA view writes the placefile once, just before it shows
                 # the ETA window in the same handler.
-                press(a.eta, sx + 60, sy + 25, "eta", k)
+                if xw:
+                    view(a.eta, sx + 60, sy + 25, k)
+                else:
+                    press(a.eta, sx + 60, sy + 25, "eta", k)
         if a.erase_every and (k + 1) % a.erase_every == 0 and n < a.presses:
             press(a.erase, sx + 30, sy + 12, "erase", k)
 
@@ -195,7 +328,11 @@ def main():
           f"erase_p95_ms {pct(erase_lat, 95):.1f} last20_median_ms {pct(lat[-20:], 50):.1f} "
           f"last20_p95_ms {pct(lat[-20:], 95):.1f} eta_count {len(eta_lat)} "
           f"eta_median_ms {pct(eta_lat, 50):.1f} eta_p95_ms {pct(eta_lat, 95):.1f} "
-          f"eta_max_ms {max(eta_lat) if eta_lat else nan:.1f} final_bytes {len(w.content() or b'')} watch {w.mode}",
+          f"eta_max_ms {max(eta_lat) if eta_lat else nan:.1f} "
+          f"win_count {len(win_lat)} win_median_ms {pct(win_lat, 50):.1f} win_p95_ms {pct(win_lat, 95):.1f} "
+          f"win_max_ms {max(win_lat) if win_lat else nan:.1f} win_already_open {already_open} "
+          f"views_with_labels {sum(1 for n in win_labels if n > 0)} labels_median {pct(win_labels, 50):.0f} "
+          f"final_bytes {len(w.content() or b'')} watch {w.mode}",
           flush=True)
     return 0 if seen == a.presses else 1
 
