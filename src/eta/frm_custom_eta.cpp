@@ -34,7 +34,15 @@ void FrmCustomETABox::load() {
     }
 }
 
-void FrmCustomETABox::Timer1_Timer() { app.ui.make_topmost(*this); }
+// A window hidden by an erase or another view stops raising itself (it
+// would cost a core's few percent for the rest of the run under Wine).
+void FrmCustomETABox::Timer1_Timer() {
+    if (!visible) {
+        Timer1.enabled = false;
+        return;
+    }
+    app.ui.make_topmost(*this);
+}
 
 void FrmCustomETABox::mouse_down(int button) {
     if (button == 1) app.ui.start_drag(*this);
@@ -66,7 +74,13 @@ void FrmCustomETA2::close_request() {
     hide();
 }
 
-void FrmCustomETA2::Timer1_Timer() { app.ui.make_topmost(*this); }
+void FrmCustomETA2::Timer1_Timer() {
+    if (!visible) {
+        Timer1.enabled = false;
+        return;
+    }
+    app.ui.make_topmost(*this);
+}
 
 void FrmCustomETA2::List1_Click() {
     // Focus moves to the hidden field; nothing else to do in the model.

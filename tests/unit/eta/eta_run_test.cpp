@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "app/app.h"
+#include "eta/frm_custom_eta.h"
 #include "online/frm_new_eta.h"
 #include "platform/sim/simulator.h"
 #include "sim_fixture.h"
@@ -170,4 +171,17 @@ TEST_F(Run, AViewWritesThePlacefileOnceAndEachPlaceOnce) {
     for (auto& l : m.placefile.items) objects += l.rfind("Object:  ", 0) == 0;
     EXPECT_GT(objects, 0u);
     EXPECT_EQ(objects, app().frmNewETA().List1.items.size());  // one marker, one entry each
+}
+
+// A small ETA window hidden by a pathcast view (or an erase) stops raising
+// itself at its next tick; shown again, it raises itself again.
+TEST_F(Run, AHiddenEtaWindowStopsItsTimer) {
+    FrmCustomETA& w = app().frmCustomETA();
+    w.show();
+    w.Timer1.enabled = true;
+    script("wait 50\n");
+    EXPECT_TRUE(w.Timer1.enabled);
+    app().frmMain().forget_classic_eta_windows();
+    script("wait 50\n");
+    EXPECT_FALSE(w.Timer1.enabled);
 }
