@@ -86,7 +86,7 @@ clock $(date +%H:%M:%S) 24h
 press X
 wait 4000" || return 1
     # The town names of the labels, in order.
-    labels() { LC_ALL=C sed -n 's/^Text: [^"]*"\(.*\) [0-9]*:[0-9]*[ap]", .* ;eta#[0-9]*\r*$/\1/p' "$1"; }
+    labels() { LC_ALL=C sed -n 's/^Text: [^"]*"\(.*\) \([0-9]*:[0-9]*[ap]\|now\)", .* ;eta#[0-9]*\r*$/\1/p' "$1"; }
     want=$(labels "$work/pathcast/folder/korvel.txt")
     local end=$(( $(date +%s) + 10 ))
     while [ "$(date +%s)" -lt "$end" ]; do

@@ -82,7 +82,7 @@ void FrmPathcast::minute_Timer_Timer() {
         minute_Timer.enabled = false;
         return;
     }
-    if (drop_passed(*pathcast_, app.platform.utc_seconds()))
+    if (advance_to(*pathcast_, app.platform.utc_seconds()))
         app.frmMain().write_pathcast_labels(*pathcast_);
     render();
 }

@@ -34,7 +34,7 @@ public:
     void copy_Click();
     void close_Click();
     // Updates "in N min", turns arrived rows to "now" and drops towns the
-    // storm has left (and their map labels, in one placefile write).
+    // storm has left; the map labels follow, in one placefile write.
     void minute_Timer_Timer();
 
 private:

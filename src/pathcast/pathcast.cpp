@@ -17,12 +17,15 @@ void sort_rows(std::vector<PathcastRow>& rows) {
     });
 }
 
-bool drop_passed(Pathcast& p, std::int64_t now_utc) {
+bool advance_to(Pathcast& p, std::int64_t now_utc) {
+    const std::int64_t was = pathcast::minute_of(p.view_utc), minute = pathcast::minute_of(now_utc);
     p.view_utc = now_utc;
-    const std::int64_t minute = pathcast::minute_of(now_utc);
     const size_t before = p.rows.size();
     std::erase_if(p.rows, [&](const PathcastRow& r) { return r.passage.departure < minute; });
-    return p.rows.size() != before;
+    bool reached = false;
+    for (const PathcastRow& r : p.rows)
+        reached = reached || (r.passage.arrival > was && r.passage.arrival <= minute);
+    return reached || p.rows.size() != before;
 }
 
 std::string town_text(const PathcastPlace& p) {
@@ -98,8 +101,12 @@ std::vector<std::string> label_lines(const Pathcast& p, std::string_view rgb,
     lines.push_back(pf::text_color(rgb, "100") + T);
     lines.push_back(pf::font(font_size) + T);
     for (const PathcastRow& r : p.rows) {
+        // A town the storm has reached says so rather than showing a past time.
         const std::string label =
-            r.place.name + " " + zones::short_time_text(r.passage.arrival, r.zone, p.style);
+            r.place.name + " " +
+            (arrived(r.passage, p.view_utc)
+                 ? std::string("now")
+                 : zones::short_time_text(r.passage.arrival, r.zone, p.style));
         const std::string hover =
             span_of(r, p) + "  " + town_text(r.place) + "  " + passes_text(r.passage);
         lines.push_back(pf::text({r.place.lat, r.place.lon}, quoted(label) + ", " + quoted(hover)) +

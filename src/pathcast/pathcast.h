@@ -45,8 +45,9 @@ inline constexpr const char* kNoTowns = "No towns in the path.";
 
 // Sorts by arrival, then name.
 void sort_rows(std::vector<PathcastRow>& rows);
-// At a later `now_utc`: rows whose departure has passed go. True when any went.
-bool drop_passed(Pathcast& p, std::int64_t now_utc);
+// At a later `now_utc`: rows whose departure has passed go. True when the
+// map labels change with it: a row went, or the storm reached a town.
+bool advance_to(Pathcast& p, std::int64_t now_utc);
 
 // "Nicoma Park, OK" for a US place with a state code, else the name.
 std::string town_text(const PathcastPlace& p);
