@@ -85,6 +85,8 @@ public:
     std::string placefile_path();
     void write_placefile();
     void remove_eta();
+    // Takes every line with track `track`'s ETA tag out of the buffer.
+    void remove_eta_lines(const std::string& track);
     void copy_placefile_path();
     void compiler();
 

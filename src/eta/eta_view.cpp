@@ -129,7 +129,7 @@ void FrmMain::classic_view(const Storm& storm) {
         lines.push_back(T);
         lines.push_back(pf::object(storm.start) + T);
         lines.push_back(pf::text_color("200 200 200", "100") + T);
-        lines.push_back(pf::font(stored_text(app.frmEditETA().eta_fontsize.text)) + T);
+        lines.push_back(pf::font(app.frmEditETA().marker_font_size()) + T);
         lines.push_back(pf::object_text(" . ," + lookup.hover.text) + T);
         lines.push_back(pf::kEnd + T);
     });

@@ -8,7 +8,9 @@
 #include "core/text.h"
 #include "dialogs/frm_dialogs.h"
 #include "eta/frm_custom_eta.h"
+#include "placefile/format.h"
 #include "tracking/motion.h"
+#include "zones/zones.h"
 
 namespace tessaly {
 
@@ -214,24 +216,30 @@ void FrmEditETA::load() {
     const bool classic = app.get_setting(keys::eta_style.key) == "classic";
     opt_eta_classic.checked = classic;
     opt_eta_pathcast.checked = !classic;
-    const std::string clock = app.get_setting(keys::clock_style.key);
-    opt_clock_24.checked = clock == "24";
-    opt_clock_utc.checked = clock == "utc";
+    const zones::ClockStyle clock = zones::clock_style_of(app.get_setting(keys::clock_style.key));
+    opt_clock_24.checked = clock == zones::ClockStyle::twenty_four;
+    opt_clock_utc.checked = clock == zones::ClockStyle::utc;
     opt_clock_12.checked = !opt_clock_24.checked && !opt_clock_utc.checked;
-    frame_delay_loaded_ =
-        stored_number(keys::frame_delay, kMinFrameDelayMinutes, kMaxFrameDelayMinutes);
-    pathcast_miles_loaded_ =
-        stored_number(keys::pathcast_miles, kMinPathcastMiles, kMaxPathcastMiles);
+    frame_delay_loaded_ = std::to_string(
+        stored_number(keys::frame_delay, kMinFrameDelayMinutes, kMaxFrameDelayMinutes));
+    pathcast_miles_loaded_ = std::to_string(
+        stored_number(keys::pathcast_miles, kMinPathcastMiles, kMaxPathcastMiles));
     frame_delay.set_text(frame_delay_loaded_);
     pathcast_miles.set_text(pathcast_miles_loaded_);
     loading_ = false;
     changed();
 }
 
-std::string FrmEditETA::stored_number(const SettingKey& key, int lo, int hi) {
-    auto v = minutes_setting(app.get_setting(key.key), lo, hi);
-    return v ? std::to_string(*v) : key.fallback;
+int FrmEditETA::stored_number(const SettingKey& key, int lo, int hi) {
+    if (auto v = minutes_setting(app.get_setting(key.key), lo, hi)) return *v;
+    return *minutes_setting(key.fallback, lo, hi);
 }
+
+std::string FrmEditETA::marker_rgb() const {
+    return replace_all_icase(stored_text(eta_rgb.text), ",", " ");
+}
+
+std::string FrmEditETA::marker_font_size() const { return stored_text(eta_fontsize.text); }
 
 void FrmEditETA::store_number(const Control& box, const std::string& loaded, const SettingKey& key,
                               int lo, int hi, const char* rule) {

@@ -37,7 +37,10 @@ public:
 
     // The stored whole number of `key` when it lies in lo..hi, else the key's
     // default.
-    std::string stored_number(const SettingKey& key, int lo, int hi);
+    int stored_number(const SettingKey& key, int lo, int hi);
+    // The town markers' colour ("R G B") and font size, fit for a placefile line.
+    std::string marker_rgb() const;
+    std::string marker_font_size() const;
 
 private:
     void colour_button(const char* key);

@@ -305,10 +305,10 @@ void FrmNewETA::read_records(const std::vector<PlaceRecord>& records) {
                 auto& lines = main.placefile.items;
                 lines.push_back(pf::place_object(a.at) + T);
                 lines.push_back(
-                    pf::text_color(replace_all_icase(stored_text(ed.eta_rgb.text), ",", " "),
+                    pf::text_color(ed.marker_rgb(),
                                    "100") +
                     T);
-                lines.push_back(pf::font(stored_text(ed.eta_fontsize.text)) + T);
+                lines.push_back(pf::font(ed.marker_font_size()) + T);
                 if (ed.showcity.checked) lines.push_back(pf::object_text(a.name + ", " + shown) + T);
                 if (ed.showtime.checked) lines.push_back(pf::object_text(shown + ", " + a.name) + T);
                 if (!ed.showcity.checked && !ed.showtime.checked)

@@ -93,14 +93,13 @@ void FrmPathcast::render() {
     if (pathcast_) {
         const std::string sep = app.platform.thousands_separator();
         for (const PathcastRow& r : pathcast_->rows) {
-            const std::string passes =
-                r.passage.passes_over ? "over"
-                                      : std::to_string(r.passage.miles) + " mi " + r.passage.side;
+            const std::string people =
+                r.place.population < 0 ? std::string()
+                                       : FrmPFinfo::group_thousands(r.place.population, sep);
             rows.items.push_back(span_of(r, *pathcast_) + '\t' +
                                  in_text(r.passage, pathcast_->view_utc) + '\t' +
-                                 town_text(r.place) + '\t' + passes + '\t' +
-                                 (r.place.population < 0 ? std::string()
-                                                         : FrmPFinfo::group_thousands(r.place.population, sep)));
+                                 town_text(r.place) + '\t' + passes_cell(r.passage) + '\t' +
+                                 people);
         }
         if (pathcast_->not_moving) note.text = kNotMoving;
         else if (pathcast_->rows.empty()) note.text = kNoTowns;

@@ -33,10 +33,12 @@ std::string town_text(const PathcastPlace& p) {
     return p.name;
 }
 
-std::string passes_text(const pathcast::Passage& p) {
-    if (p.passes_over) return "passes over";
-    return "passes " + std::to_string(p.miles) + " mi " + p.side;
+std::string passes_cell(const pathcast::Passage& p) {
+    if (p.passes_over) return "over";
+    return std::to_string(p.miles) + " mi " + p.side;
 }
+
+std::string passes_text(const pathcast::Passage& p) { return "passes " + passes_cell(p); }
 
 namespace {
 

@@ -51,6 +51,8 @@ bool advance_to(Pathcast& p, std::int64_t now_utc);
 
 // "Nicoma Park, OK" for a US place with a state code, else the name.
 std::string town_text(const PathcastPlace& p);
+// "over" or "3 mi NW" (the window's column).
+std::string passes_cell(const pathcast::Passage& p);
 // "passes over" or "passes 3 mi NW".
 std::string passes_text(const pathcast::Passage& p);
 // "now" or "in 12 min" at `now_utc` (whole minutes of the clock).

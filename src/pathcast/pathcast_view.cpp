@@ -4,15 +4,11 @@
 
 #include "app/app.h"
 #include "core/failure.h"
-#include "core/numtext.h"
-#include "core/text.h"
 #include "eta/frm_edit_eta.h"
 #include "online/frm_new_eta.h"
 #include "pathcast/frm_pathcast.h"
 #include "pathcast/pathcast_rows.h"
-#include "placefile/format.h"
 #include "places/local_places.h"
-#include "tracking/motion.h"
 
 namespace tessaly {
 
@@ -25,12 +21,12 @@ void FrmMain::pathcast_view(const Storm& storm) {
     p.style = zones::clock_style_of(app.get_setting(keys::clock_style.key));
     p.pc_zone = zones::find_zone(pf_.time_zone()).value_or(zones::Zone());
     FrmEditETA& ed = app.frmEditETA();
-    const int delay = std::stoi(ed.stored_number(keys::frame_delay, FrmEditETA::kMinFrameDelayMinutes,
-                                                 FrmEditETA::kMaxFrameDelayMinutes));
-    const int miles = std::stoi(ed.stored_number(keys::pathcast_miles, FrmEditETA::kMinPathcastMiles,
-                                                 FrmEditETA::kMaxPathcastMiles));
+    const int delay = ed.stored_number(keys::frame_delay, FrmEditETA::kMinFrameDelayMinutes,
+                                       FrmEditETA::kMaxFrameDelayMinutes);
+    const int miles = ed.stored_number(keys::pathcast_miles, FrmEditETA::kMinPathcastMiles,
+                                       FrmEditETA::kMaxPathcastMiles);
     const long long min_population =
-        std::stoll(ed.stored_number(keys::pathcast_min_population, 0, 999'999'999));
+        ed.stored_number(keys::pathcast_min_population, 0, 999'999'999);
     const Mark& anchor = storm.anchor();
     p.track.lat = anchor.lat;
     p.track.lon = anchor.lon;
@@ -94,13 +90,9 @@ void FrmMain::pathcast_view(const Storm& storm) {
 }
 
 void FrmMain::write_pathcast_labels(const Pathcast& p) {
-    const std::string tag = pf::eta_tag(std::to_string(p.storm_number));
-    placefile_groups.remove_if(placefile.items,
-                               [&](const std::string& l) { return ends_with(l, tag); });
+    remove_eta_lines(std::to_string(p.storm_number));
     FrmEditETA& ed = app.frmEditETA();
-    const std::vector<std::string> lines =
-        label_lines(p, replace_all_icase(stored_text(ed.eta_rgb.text), ",", " "),
-                    stored_text(ed.eta_fontsize.text));
+    const std::vector<std::string> lines = label_lines(p, ed.marker_rgb(), ed.marker_font_size());
     placefile.items.insert(placefile.items.end(), lines.begin(), lines.end());
     app.write_list_to_file(placefile_path(), placefile.items);
 }

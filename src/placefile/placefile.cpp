@@ -24,13 +24,15 @@ void FrmMain::write_placefile() {
 }
 
 void FrmMain::remove_eta() {
+    skip_on_failure([&] { remove_eta_lines(tracker.text); });
+}
+
+void FrmMain::remove_eta_lines(const std::string& track) {
     // The tag is matched at the end of the line, so that the lines of track 1
     // are not mistaken for those of tracks 10 to 19.
-    skip_on_failure([&] {
-        const std::string tag = pf::eta_tag(tracker.text);
-        placefile_groups.remove_if(placefile.items,
-                                   [&](const std::string& l) { return ends_with(l, tag); });
-    });
+    const std::string tag = pf::eta_tag(track);
+    placefile_groups.remove_if(placefile.items,
+                               [&](const std::string& l) { return ends_with(l, tag); });
 }
 
 void FrmMain::copy_placefile_path() { app.platform.set_clipboard_text(placefile_path()); }

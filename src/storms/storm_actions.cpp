@@ -65,9 +65,7 @@ void FrmMain::remove_storm_lines(int number) {
     for (LineGroups::Id id : placefile_groups.ids(LinePurpose::track))
         if (const LineGroups::Group* g = placefile_groups.find(id); g && g->track == number)
             placefile_groups.remove(id, placefile.items);
-    const std::string tag_text = pf::eta_tag(std::to_string(number));
-    placefile_groups.remove_if(placefile.items,
-                               [&](const std::string& line) { return ends_with(line, tag_text); });
+    remove_eta_lines(std::to_string(number));
     if (eta_windows_track == std::to_string(number)) forget_eta_windows();
 }
 
