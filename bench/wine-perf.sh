@@ -272,11 +272,16 @@ else
         "net of the idle figures ${net_b} %; target <= 5 %:" \
         "$(awk -v n="$net_b" 'BEGIN{print (n <= 5 ? "met" : "NOT met")}') (load $(load))"
 fi
-# Erase: the presses start from an empty track.
-before=$(cksum <"$placefile")
-xdotool keydown w; sleep 0.1; xdotool keyup w
-for _ in $(seq 50); do [ "$(cksum <"$placefile")" != "$before" ] && break; sleep 0.05; done
-sleep 0.5
+# The erase key, then a moment after the placefile changed: the presses
+# that follow start from an empty track.
+erase_and_settle() {
+    local before
+    before=$(cksum <"$placefile")
+    xdotool keydown w; sleep 0.1; xdotool keyup w
+    for _ in $(seq 50); do [ "$(cksum <"$placefile")" != "$before" ] && break; sleep 0.05; done
+    sleep 0.5
+}
+erase_and_settle
 
 # --- (d) key to placefile --------------------------------------------------
 # The keys go to the viewer, as a spotter's do; a click brings it in front.
@@ -321,10 +326,7 @@ fi
 # change (the labels, written just before the show in the same handler).
 if [ "${PATHCAST_VIEWS:-40}" -gt 0 ] && kill -0 "$tessaly_pid" 2>/dev/null; then
     reg "$key" /v eta_style /t REG_SZ /d pathcast
-    before=$(cksum <"$placefile")
-    xdotool keydown w; sleep 0.1; xdotool keyup w
-    for _ in $(seq 50); do [ "$(cksum <"$placefile")" != "$before" ] && break; sleep 0.05; done
-    sleep 0.5
+    erase_and_settle
     python3 "$root/bench/wine/presses.py" --file "$placefile" --presses $(( 2 * ${PATHCAST_VIEWS:-40} )) \
         --hold-ms "${HOLD_MS:-100}" --erase-every 1 --eta x --window "Pathcast: " \
         --area "$(( vx + 20 )),$(( vy + 40 )),$(( vx + vw - 20 )),$(( vy + vh - 60 ))" "${avoid[@]}" \
@@ -353,10 +355,7 @@ if [ "${PATHCAST_IDLE_SECONDS:-120}" -gt 0 ] && kill -0 "$tessaly_pid" 2>/dev/nu
     xdotool windowfocus --sync "$vwin" 2>/dev/null || xdotool windowfocus "$vwin"
     xdotool mousemove $(( vx + vw / 2 )) $(( vy + vh / 2 )) click 1
     sleep 0.3
-    before=$(cksum <"$placefile")
-    xdotool keydown w; sleep 0.1; xdotool keyup w
-    for _ in $(seq 50); do [ "$(cksum <"$placefile")" != "$before" ] && break; sleep 0.05; done
-    sleep 0.5
+    erase_and_settle
     python3 "$root/bench/wine/presses.py" --file "$placefile" --presses 2 --hold-ms "${HOLD_MS:-100}" \
         --erase-every 0 --eta x --window "Pathcast: " \
         --area "$(( vx + 20 )),$(( vy + 40 )),$(( vx + vw - 20 )),$(( vy + vh - 60 ))" "${avoid[@]}" \
@@ -386,15 +385,11 @@ fi
 # --- (g) view-ETA key to the ETA window, local places -------------------------
 # ETA_PAIRS tracks, each followed by the view-ETA key, answered by the
 # built-in place index (the default source; no server is configured), in the
-# classic style (the ETA windows). After (h) and (i): a classic window once
-# shown keeps its 10 ms raise timer after it is hidden (only its own close
-# stops it), which would be counted in (i).
+# classic style (the ETA windows). After (h) and (i), as when it was found
+# that a hidden classic window kept its 10 ms raise timer (since mended).
 if [ "${ETA_PAIRS:-30}" -gt 0 ] && kill -0 "$tessaly_pid" 2>/dev/null; then
     reg "$key" /v eta_style /t REG_SZ /d classic
-    before=$(cksum <"$placefile")
-    xdotool keydown w; sleep 0.1; xdotool keyup w
-    for _ in $(seq 50); do [ "$(cksum <"$placefile")" != "$before" ] && break; sleep 0.05; done
-    sleep 0.5
+    erase_and_settle
     python3 "$root/bench/wine/presses.py" --file "$placefile" --presses $(( 2 * ${ETA_PAIRS:-30} )) \
         --hold-ms "${HOLD_MS:-100}" --erase-every 10 --eta x \
         --area "$(( vx + 20 )),$(( vy + 40 )),$(( vx + vw - 20 )),$(( vy + vh - 60 ))" "${avoid[@]}" \
