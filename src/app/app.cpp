@@ -10,6 +10,7 @@
 #include "placefile/frm_pfinfo.h"
 #include "pathcast/frm_pathcast.h"
 #include "storms/frm_storms.h"
+#include "watched/frm_watched.h"
 
 namespace tessaly {
 
@@ -116,12 +117,18 @@ std::string App::setting_or_first_start(const SettingKey& k) {
     return v;
 }
 
-bool App::write_list_to_file(const std::string& path, const std::vector<std::string>& lines) {
+bool App::write_list_to_file(const std::string& path, const std::vector<std::string>& buffer) {
+    // The watched places' labels go with every write of the placefile,
+    // after the buffer (they belong to no storm).
+    const std::vector<std::string>& tail = main_->watched_lines;
+    const bool with_tail = !tail.empty() && path == main_->placefile_path();
     std::string text;
     size_t total = 0;
-    for (const auto& l : lines) total += l.size() + 2;
+    for (const auto& l : buffer) total += l.size() + 2;
+    if (with_tail)
+        for (const auto& l : tail) total += l.size() + 2;
     text.reserve(total);
-    for (const auto& l : lines) {
+    auto add = [&](const std::string& l) {
         // Outside text (a status-bar panel, a stored setting) may hold line
         // breaks; each buffer line must stay one placefile line.
         if (l.find_first_of("\r\n") == std::string::npos) {
@@ -130,7 +137,10 @@ bool App::write_list_to_file(const std::string& path, const std::vector<std::str
             for (char c : l) text += (c == '\r' || c == '\n') ? ' ' : c;
         }
         text += "\r\n";
-    }
+    };
+    for (const auto& l : buffer) add(l);
+    if (with_tail)
+        for (const auto& l : tail) add(l);
     auto err = platform.replace_file(path, platform.to_codepage(text));
     if (err) {
         platform.message_box(kMessageTitle, "Error: BuildPF Module : " + *err, false);

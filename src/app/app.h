@@ -29,7 +29,8 @@ namespace tessaly {
     X(FrmBowEcho, frmBowEcho)                                                                   \
     X(FrmNewETA, frmNewETA)                                                                     \
     X(FrmStorms, frmStorms)                                                                     \
-    X(FrmPathcast, frmPathcast)
+    X(FrmPathcast, frmPathcast)                                                                 \
+    X(FrmWatched, frmWatched)
 
 #define TESSALY_DECLARE_CLASS(type, name) class type;
 TESSALY_WINDOWS(TESSALY_DECLARE_CLASS)
@@ -75,7 +76,8 @@ public:
     void message(const std::string& text) { platform.message_box(kMessageTitle, text, false); }
     void beep() { platform.beep(); }
 
-    // Writes the lines to the placefile path, CR LF, in the system code page.
+    // Writes the lines to the placefile path, CR LF, in the system code page
+    // (the placefile with the watched places' labels after them).
     // On failure shows "Error: BuildPF Module : " + description and returns false.
     bool write_list_to_file(const std::string& path, const std::vector<std::string>& lines);
 

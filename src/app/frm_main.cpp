@@ -10,6 +10,7 @@
 #include "placefile/frm_pfinfo.h"
 #include "dialogs/frm_dialogs.h"
 #include "storms/frm_storms.h"
+#include "watched/frm_watched.h"
 #include "tracking/motion.h"
 
 namespace tessaly {
@@ -88,6 +89,8 @@ void FrmMain::init_controls() {
     add("mnu_storms_list", mnu_storms_list, K::Menu, "Storm List...");
     add("mnu_storms_next", mnu_storms_next, K::Menu, "Next Storm");
     add("mnu_storms_erase", mnu_storms_erase, K::Menu, "Erase Storm");
+    add("mnu_storms_watched", mnu_storms_watched, K::Menu, "Watched Places...");
+    add("alert_banner", alert_banner, K::Label).visible = false;
 
     // Option buttons exclude each other.
     optgr3.on_click = [this] { choose_viewer("gr3"); };
@@ -113,6 +116,8 @@ void FrmMain::init_controls() {
     mnu_projection_undo.on_click = [this] { undo_last_mark(); };
     mnu_storms_list.on_click = [this] { app.frmStorms().open(); };
     mnu_storms_next.on_click = [this] { next_storm(); };
+    mnu_storms_watched.on_click = [this] { app.frmWatched().open(); };
+    alert_banner.on_click = [this] { alert_banner_Click(); };
     mnu_storms_erase.on_click = [this] {
         if (!storms.selected()) {
             app.beep();
@@ -135,6 +140,9 @@ void FrmMain::init_controls() {
     add_timer(find_keys, "find_keys", 5, false).tick = [this] { find_keys_Timer(); };
     find_keys.key_driven = true;
     add_timer(find_distance, "find_distance", 1, false).tick = [this] { find_distance_Timer(); };
+    add_timer(alert_Timer, "alert_Timer", kAlertIntervalMs, false).tick = [this] {
+        check_alerts();
+    };
     find_distance.min_period_ms = 16;  // a screen refresh: the status bar is read no faster
 }
 
@@ -151,6 +159,8 @@ void FrmMain::Form_Load() {
     // A step of its own: a stored value the load stops at must not turn
     // frames mode off. Nothing is written for missing keys.
     skip_on_failure([&] { load_mark_settings(); });
+    // Before the storms: a storm restored on its way to a watched place warns.
+    skip_on_failure([&] { load_watched(); });
     skip_on_failure([&] { restore_storms(); });
 
     try {
@@ -188,6 +198,7 @@ void FrmMain::Form_Activate() { app.ui.make_topmost(*this); }
 
 void FrmMain::Form_Unload() {
     if (app.ended()) return;
+    watched_lines.clear();  // the viewer is left with nothing of Tessaly's
     skip_on_failure([&] { write_placefile(); });
     app.end_program();
 }

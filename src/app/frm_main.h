@@ -13,6 +13,7 @@
 #include "placefile/line_groups.h"
 #include "places/place_source.h"
 #include "storms/storm.h"
+#include "watched/watched.h"
 
 namespace tessaly {
 
@@ -53,7 +54,11 @@ public:
     Control mnu_projection_edit, mnu_projection_fan, mnu_projection_cone, mnu_projection_wedge,
         mnubowecho, mnu_eta_edit, mnu_eta_view, mnu_placefile_clear, mnu_placefile_info,
         mnu_help_guide, mnu_help_about, mnu_projection_undo;
-    Control mnu_storms_list, mnu_storms_next, mnu_storms_erase;
+    Control mnu_storms_list, mnu_storms_next, mnu_storms_erase, mnu_storms_watched;
+    // Below the link status: the alerts of watched places not yet
+    // acknowledged, one per line, hidden while there are none. A click
+    // acknowledges them all.
+    Control alert_banner;
     // How the two marks are read: one hour apart (the default), or the same
     // cell on two radar frames `frame_minutes` apart. The label beside the
     // speed row shows "N min" while frames mode is on.
@@ -61,6 +66,9 @@ public:
     int frame_minutes = 10;
 
     Timer find_gr, find_keys, find_distance;
+    // Tests the watched places every minute while there are places and storms.
+    Timer alert_Timer;
+    static constexpr int kAlertIntervalMs = 60000;
 
     // ETA run state: the eight points S..P (index 0 = P, then 1/2, 3/4, 1/4,
     // 1/8, 3/8, 5/8, 7/8, in the order they are computed).
@@ -93,7 +101,9 @@ public:
     // --- viewer link (viewer/) ---
     void find_gr_Timer();
     int wndenum_proc(const std::string& title);
-    void Read_StatusBar();
+    // Reads the cursor position from the viewer into cursor_lat/lon; false
+    // (the fields as they were) when no position could be read.
+    bool Read_StatusBar();
 
     // --- tracking (tracking/) ---
     void find_keys_Timer();
@@ -188,6 +198,30 @@ public:
     void remove_storm_lines(int number);
     void undo_erase();
 
+    // --- watched places (watched/) ---
+    std::vector<WatchedPlace> watched;
+    AlertBook alerts;
+    // What the last alert sound did ("" before the first), for the log.
+    std::string alert_sound_result;
+    std::string watched_path();
+    // At start: watched.txt read (a bad line skipped with one message).
+    void load_watched();
+    // After every change of the places: saved with the durable replace,
+    // labels rewritten, alerts tested.
+    void watched_changed();
+    // False with a message when the name or position cannot be used.
+    bool add_watched(const std::string& name, const std::string& lat, const std::string& lon);
+    bool rename_watched(int id, const std::string& name);
+    void remove_watched(int id);
+    // The watch key: the place under the cursor, named in the input dialog.
+    void watch_cursor();
+    // Tests every storm against every watched place now: new warnings show
+    // in the banner, sound, flash, and the map and the storm list follow.
+    void check_alerts();
+    void alert_banner_Click();
+    // The labels written after the buffer at every write of the placefile.
+    std::vector<std::string> watched_lines;
+
     // --- ETA (eta/) ---
     void Command2_Click();
     // The run for the storm the next view serves.
@@ -214,6 +248,9 @@ private:
     void init_controls();
     void classic_view(const Storm& storm);
     bool storms_save_failed_ = false;  // the message is shown once until a save works
+    bool watched_save_failed_ = false;
+    int watched_serial_ = 0;           // the last watched place's id
+    bool alerts_flashing_ = false;     // the taskbar button flashes
 };
 
 }  // namespace tessaly

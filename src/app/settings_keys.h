@@ -31,6 +31,8 @@ inline constexpr SettingKey hkundo{"hkundo", nullptr, nullptr, nullptr};  // emp
 // (within 10 nm); selects the next storm.
 inline constexpr SettingKey hkerase_storm{"hkerase_storm", nullptr, nullptr, nullptr};
 inline constexpr SettingKey hknext_storm{"hknext_storm", nullptr, nullptr, nullptr};
+// Empty: no key. Adds the place under the cursor to the watched places.
+inline constexpr SettingKey hkwatch{"hkwatch", nullptr, nullptr, nullptr};
 // "1": the hotkeys act whichever program is in front; missing or "0": only
 // while the viewer or Tessaly is.
 inline constexpr SettingKey hotkeys_everywhere{"hotkeys_everywhere", nullptr, "0", nullptr};
@@ -110,6 +112,14 @@ inline constexpr SettingKey pathcast_left{"pathcast_left", nullptr, nullptr, nul
 inline constexpr SettingKey pathcast_top{"pathcast_top", nullptr, nullptr, nullptr};
 inline constexpr SettingKey pathcast_width{"pathcast_width", nullptr, nullptr, nullptr};
 inline constexpr SettingKey pathcast_height{"pathcast_height", nullptr, nullptr, nullptr};
+
+// Watched places: a storm whose path reaches one within alert_minutes
+// (5..180) warns; "0" keeps the warning silent (missing = "1").
+inline constexpr SettingKey alert_minutes{"alert_minutes", nullptr, "30", "30"};
+inline constexpr SettingKey alert_sound{"alert_sound", nullptr, "1", nullptr};
+// Where the watched places window was last left, in twips.
+inline constexpr SettingKey watched_left{"watched_left", nullptr, nullptr, nullptr};
+inline constexpr SettingKey watched_top{"watched_top", nullptr, nullptr, nullptr};
 
 // Where the storm list was last left, in twips from the screen's top left;
 // missing: it opens beside the main window.

@@ -89,6 +89,10 @@ public:
     virtual void start_drag(Window& w) = 0;          // system move as if the caption were grabbed
     virtual void model_changed(Window& w) = 0;       // fields changed: re-render
     virtual void program_ended() = 0;
+    // A new warning shows in w: its taskbar button flashes until
+    // alerts_acknowledged (the simulator prints it as an event).
+    virtual void alert(Window& w, const std::string& text) = 0;
+    virtual void alerts_acknowledged(Window& w) = 0;
 };
 
 class Window {

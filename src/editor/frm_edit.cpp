@@ -31,6 +31,7 @@ FrmEdit::FrmEdit(App& a) : Window(a, "frmEdit") {
     add("hkundo", hkundo, K::Text);
     add("hkerase_storm", hkerase_storm, K::Text);
     add("hknext_storm", hknext_storm, K::Text);
+    add("hkwatch", hkwatch, K::Text);
     add("hotkeys_everywhere", hotkeys_everywhere, K::Check, "Hotkeys work in every program");
     add("focus", focus, K::Text).visible = false;
     add("Frame1", Frame1, K::Frame, "Projection Appearance");
@@ -64,6 +65,7 @@ FrmEdit::FrmEdit(App& a) : Window(a, "frmEdit") {
     hotkey_field(hkundo, "hkundo");
     hotkey_field(hkerase_storm, keys::hkerase_storm.key);
     hotkey_field(hknext_storm, keys::hknext_storm.key);
+    hotkey_field(hkwatch, keys::hkwatch.key);
     hotkeys_everywhere.on_click = [this] {
         app.save_setting(keys::hotkeys_everywhere.key, hotkeys_everywhere.checked ? "1" : "0");
     };
@@ -148,6 +150,7 @@ void FrmEdit::read_registry() {
     hkundo.set_text(app.get_setting("hkundo"));
     hkerase_storm.set_text(app.get_setting(keys::hkerase_storm.key));
     hknext_storm.set_text(app.get_setting(keys::hknext_storm.key));
+    hkwatch.set_text(app.get_setting(keys::hkwatch.key));
     m.changed();
 }
 

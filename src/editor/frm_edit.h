@@ -19,7 +19,7 @@ public:
     Control hkselect, hkerase, hketa;
     Control hkundo;  // optional; empty (the default) never fires
     // Optional as well: erase the storm under the cursor, select the next storm.
-    Control hkerase_storm, hknext_storm;
+    Control hkerase_storm, hknext_storm, hkwatch;
     Control hotkeys_everywhere;  // checked: the hotkeys act whichever program is in front
     Control focus;
     Control Frame1, Frame2, Frame3, notice;

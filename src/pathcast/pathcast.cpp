@@ -10,6 +10,19 @@
 
 namespace tessaly {
 
+pathcast::Track track_of(const Storm& s, int frame_delay_minutes, int half_width_miles) {
+    const Mark& anchor = s.anchor();
+    pathcast::Track t;
+    t.lat = anchor.lat;
+    t.lon = anchor.lon;
+    t.bearing_deg = s.bearing_deg;
+    t.speed_kt = s.speed_kt;
+    t.anchor_utc = anchor.utc - frame_delay_minutes * 60LL;
+    t.projection_minutes = s.projection_minutes;
+    t.radius_nm = half_width_miles * pathcast::kNmPerStatuteMile;
+    return t;
+}
+
 void sort_rows(std::vector<PathcastRow>& rows) {
     std::stable_sort(rows.begin(), rows.end(), [](const PathcastRow& a, const PathcastRow& b) {
         if (a.passage.arrival != b.passage.arrival) return a.passage.arrival < b.passage.arrival;
@@ -83,17 +96,6 @@ std::string clipboard_text(const Storm& s, const Pathcast& p) {
 
 namespace tessaly {
 
-namespace {
-
-// Outside text inside a quoted Text field: one line, no comment, no quote.
-std::string quoted(std::string_view s) {
-    std::string t = place_name_text(s);
-    std::replace(t.begin(), t.end(), '"', '\'');
-    return "\"" + t + "\"";
-}
-
-}  // namespace
-
 std::vector<std::string> label_lines(const Pathcast& p, std::string_view rgb,
                                      std::string_view font_size) {
     std::vector<std::string> lines;
@@ -111,7 +113,7 @@ std::vector<std::string> label_lines(const Pathcast& p, std::string_view rgb,
                  : zones::short_time_text(r.passage.arrival, r.zone, p.style));
         const std::string hover =
             span_of(r, p) + "  " + town_text(r.place) + "  " + passes_text(r.passage);
-        lines.push_back(pf::text({r.place.lat, r.place.lon}, quoted(label) + ", " + quoted(hover)) +
+        lines.push_back(pf::text({r.place.lat, r.place.lon}, pf::quoted(label) + ", " + pf::quoted(hover)) +
                         T);
     }
     lines.push_back(std::string(pf::kThresholdAll) + T);

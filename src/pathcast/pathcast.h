@@ -43,6 +43,10 @@ struct Pathcast {
 inline constexpr const char* kNotMoving = "The storm is not moving, so there are no arrival times.";
 inline constexpr const char* kNoTowns = "No towns in the path.";
 
+// The storm as the pathcast reads it: at its anchor `frame_delay_minutes`
+// before the press, on a path `half_width_miles` wide on each side.
+pathcast::Track track_of(const Storm& s, int frame_delay_minutes, int half_width_miles);
+
 // Sorts by arrival, then name.
 void sort_rows(std::vector<PathcastRow>& rows);
 // At a later `now_utc`: rows whose departure has passed go. True when the

@@ -34,6 +34,11 @@ PathcastPlace from_index(const PlaceIndex::Place& pl) {
 
 }  // namespace
 
+std::string_view zone_near(const PlaceIndex& index, double lat_deg, double lon_deg) {
+    const auto near = index.search(lat_deg, lon_deg, kZoneSearchKm, 1);
+    return near.empty() ? std::string_view() : index.places()[near[0].index].entry.timezone;
+}
+
 void PathcastRows::add_corridor() {
     const pathcast::Box box = pathcast::corridor_box(p_.track);
     for (std::uint32_t i : index_.latitude_band(box.lat_min, box.lat_max))

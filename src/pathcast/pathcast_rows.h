@@ -13,6 +13,10 @@
 
 namespace tessaly {
 
+// The time zone of the nearest index place within 50 km of a place from
+// outside the index; "" when there is none (the PC's then).
+std::string_view zone_near(const PlaceIndex& index, double lat_deg, double lon_deg);
+
 class PathcastRows {
 public:
     // Rows go into `p` (its track, view time and PC zone set); index places

@@ -27,14 +27,7 @@ void FrmMain::pathcast_view(const Storm& storm) {
                                        FrmEditETA::kMaxPathcastMiles);
     const long long min_population =
         ed.stored_number(keys::pathcast_min_population, 0, 999'999'999);
-    const Mark& anchor = storm.anchor();
-    p.track.lat = anchor.lat;
-    p.track.lon = anchor.lon;
-    p.track.bearing_deg = storm.bearing_deg;
-    p.track.speed_kt = storm.speed_kt;
-    p.track.anchor_utc = anchor.utc - delay * 60LL;
-    p.track.projection_minutes = storm.projection_minutes;
-    p.track.radius_nm = miles * pathcast::kNmPerStatuteMile;
+    p.track = track_of(storm, delay, miles);
     p.view_utc = pf_.utc_seconds();
     p.not_moving = !(storm.speed_kt > 0);
 

@@ -1,5 +1,7 @@
 #include "placefile/format.h"
 
+#include <algorithm>
+
 #include "app/app.h"
 #include "core/text.h"
 
@@ -38,8 +40,14 @@ std::string icon(const Pt& p, std::string_view angle, int index, bool trailing_s
                 trailing_separator ? ", " : ""});
 }
 
-std::string text(const Pt& p, std::string_view label) {
-    return cat({"Text: ", p.line(), ", 1, ", label});
+std::string text(const Pt& p, std::string_view label, int font_slot) {
+    return cat({"Text: ", p.line(), ", ", std::to_string(font_slot), ", ", label});
+}
+
+std::string quoted(std::string_view s) {
+    std::string t = place_name_text(s);
+    std::replace(t.begin(), t.end(), '"', '\'');
+    return "\"" + t + "\"";
 }
 
 std::string object_text(std::string_view label) { return cat({"Text:  0, 0, 1, ", label}); }
@@ -48,7 +56,9 @@ std::string object(const Pt& p) { return "Object: " + p.line(); }
 
 std::string place_object(const Pt& p) { return "Object:  " + p.line(); }
 
-std::string font(std::string_view size) { return cat({"Font: 1, ", size, ", 1, Segoe UI"}); }
+std::string font(std::string_view size, int slot) {
+    return cat({"Font: ", std::to_string(slot), ", ", size, ", 1, Segoe UI"});
+}
 
 }  // namespace pf
 

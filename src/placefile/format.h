@@ -41,16 +41,19 @@ std::string polygon_first_vertex(const Pt& p, std::string_view rgb, std::string_
 std::string line_start(std::string_view width, bool open_label);
 // "Icon: lat, lon, <angle>, 1, <index>" with a closing ", " unless told otherwise.
 std::string icon(const Pt& p, std::string_view angle, int index, bool trailing_separator = true);
-// "Text: lat, lon, 1, <label>".
-std::string text(const Pt& p, std::string_view label);
+// "Text: lat, lon, <font>, <label>".
+std::string text(const Pt& p, std::string_view label, int font_slot = 1);
+// Outside text (a place name, a hover text) as a quoted Text field: one
+// line, no comment, a quote becomes an apostrophe.
+std::string quoted(std::string_view s);
 // "Text:  0, 0, 1, <label>": text at its Object's position.
 std::string object_text(std::string_view label);
 // "Object: lat, lon".
 std::string object(const Pt& p);
 // "Object:  lat, lon": the place markers' form, two blanks.
 std::string place_object(const Pt& p);
-// "Font: 1, <size>, 1, Segoe UI".
-std::string font(std::string_view size);
+// "Font: <slot>, <size>, 1, Segoe UI".
+std::string font(std::string_view size, int slot = 1);
 
 }  // namespace pf
 

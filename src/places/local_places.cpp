@@ -54,6 +54,32 @@ std::vector<std::string> text_lines(std::string_view text) {
 
 }  // namespace
 
+void read_place_lines(std::string_view text, const std::string& path,
+                      std::vector<CustomPlace>& places, std::string& problem) {
+    std::vector<std::string> lines = text_lines(text);
+    for (std::size_t n = 0; n < lines.size(); ++n) {
+        const std::string& line = lines[n];
+        if (line.empty() || line[0] == '#') continue;
+        std::vector<std::string> f = split(line, ',');
+        std::optional<double> lat, lon;
+        std::string name;
+        if (f.size() >= 3) {
+            name = trim(f[0]);
+            f[1] = trim(f[1]);
+            f[2] = trim(f[2]);
+            lat = degrees(f[1], 90);
+            lon = degrees(f[2], 180);
+        }
+        if (!lat || !lon || name.empty() || character_count(name) > kMaxCustomNameCharacters) {
+            if (problem.empty())
+                problem = "Line " + std::to_string(n + 1) + " of " + path +
+                          " is not a place (name,latitude,longitude) and was skipped.";
+            continue;
+        }
+        places.push_back(CustomPlace{*lat, *lon, name, f[1], f[2]});
+    }
+}
+
 CustomPlaces read_custom_places(
     const std::string& site_title, const std::string& folder,
     const std::function<std::optional<std::string>(const std::string&)>& read,
@@ -88,29 +114,7 @@ CustomPlaces read_custom_places(
                 if (r.problem.empty()) r.problem = "The city file " + path + " cannot be read.";
                 continue;
             }
-            std::vector<std::string> lines = text_lines(*text);
-            for (std::size_t n = 0; n < lines.size(); ++n) {
-                const std::string& line = lines[n];
-                if (line.empty() || line[0] == '#') continue;
-                std::vector<std::string> f = split(line, ',');
-                std::optional<double> lat, lon;
-                std::string name;
-                if (f.size() >= 3) {
-                    name = trim(f[0]);
-                    f[1] = trim(f[1]);
-                    f[2] = trim(f[2]);
-                    lat = degrees(f[1], 90);
-                    lon = degrees(f[2], 180);
-                }
-                if (!lat || !lon || name.empty() ||
-                    character_count(name) > kMaxCustomNameCharacters) {
-                    if (r.problem.empty())
-                        r.problem = "Line " + std::to_string(n + 1) + " of " + path +
-                                    " is not a place (name,latitude,longitude) and was skipped.";
-                    continue;
-                }
-                r.places.push_back(CustomPlace{*lat, *lon, name, f[1], f[2]});
-            }
+            read_place_lines(*text, path, r.places, r.problem);
         }
     } catch (const std::bad_alloc&) {
         r = CustomPlaces{};

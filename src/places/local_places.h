@@ -7,6 +7,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "places/place_index.h"
@@ -38,6 +39,13 @@ CustomPlaces read_custom_places(
     const std::string& site_title, const std::string& folder,
     const std::function<std::optional<std::string>(const std::string&)>& read,
     const std::function<bool(const std::string&)>& exists = {});
+
+// The places of one file's text, name,latitude,longitude per line: a UTF-8
+// byte-order mark dropped, CR LF, LF and CR end lines, fields trimmed, blank
+// lines and # comments skipped. A bad line is skipped; the first one is
+// named (by `path` and number) in `problem` unless it already holds one.
+void read_place_lines(std::string_view text, const std::string& path,
+                      std::vector<CustomPlace>& places, std::string& problem);
 
 // Longest custom place name, in characters.
 inline constexpr std::size_t kMaxCustomNameCharacters = 100;

@@ -104,6 +104,10 @@ public:
     // running tick may be entered again: that is how a hotkey stops a wait.
     virtual void message_box(const std::string& title, const std::string& text, bool critical) = 0;
     virtual void beep() = 0;
+    // Starts the sound file (a WAV) without waiting for it; when it cannot
+    // be played, the system's exclamation sound instead. Returns why the
+    // file was not played, nullopt when it was.
+    virtual std::optional<std::string> play_sound(const std::string& path) = 0;
     // 0x00BBGGRR, or nullopt when the user cancels.
     virtual std::optional<std::uint32_t> choose_color() = 0;
 

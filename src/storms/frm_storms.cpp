@@ -112,7 +112,13 @@ void FrmStorms::refresh() {
     const long long now = app.platform.utc_seconds();
     storm_list.items.clear();
     storm_list.items.reserve(storms.size());
-    for (const Storm& s : storms.all()) storm_list.items.push_back(row_text(s, now));
+    const AlertBook& alerts = app.frmMain().alerts;
+    for (const Storm& s : storms.all()) {
+        std::string row = row_text(s, now);
+        // A storm whose path reaches a watched place is marked beside its label.
+        if (alerts.storm_alerted(s.number)) row.insert(s.label.size(), " !");
+        storm_list.items.push_back(std::move(row));
+    }
     storm_list.selected_row = storms.index_of(highlighted_);
     enable_buttons(storm_list.selected_row >= 0);
     changed();

@@ -259,6 +259,7 @@ void FrmMain::view_storm_etas(int number) {
 
 void FrmMain::storms_changed() {
     save_storms();
+    check_alerts();
     if (app.is_loaded("frmStorms")) app.frmStorms().refresh();
     changed();
 }

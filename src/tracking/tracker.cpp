@@ -101,6 +101,8 @@ void FrmMain::find_keys_Timer() {
 
             if (is(&FrmEdit::hknext_storm)) next_storm();
 
+            if (is(&FrmEdit::hkwatch)) watch_cursor();
+
             if (is(&FrmEdit::hkselect)) {
                 if (!optgr3.checked && !optgr2.checked && !optgrae.checked) {
                     status.text = "You must select a version of GRLevelX";

@@ -19,18 +19,19 @@ std::pair<std::string, std::string> parse_position(const std::string& t) {
     return {lat, lon};
 }
 
-void FrmMain::Read_StatusBar() {
+bool FrmMain::Read_StatusBar() {
     const std::string* title = nullptr;
     if (optgr3.checked) title = &GR3.text;
     if (optgr2.checked) title = &GR2.text;
     if (optgrae.checked) title = &GRAE.text;
-    if (!title) return;
+    if (!title) return false;
     PanelRead r = app.platform.read_panel(*title, 4);
-    if (r.status != PanelStatus::Text) return;
+    if (r.status != PanelStatus::Text) return false;
     auto [lat, lon] = parse_position(r.text);
     // The texts go into placefile lines as they are, so they must not end one early.
     cursor_lat.text = placefile_text(lat);
     cursor_lon.text = placefile_text(lon);
+    return true;
 }
 
 }  // namespace tessaly

@@ -129,6 +129,11 @@ void SimPlatform::message_box(const std::string& title, const std::string& text,
     if (message_box_open) message_box_open();
 }
 
+std::optional<std::string> SimPlatform::play_sound(const std::string&) {
+    if (emit) emit("sound");
+    return std::nullopt;
+}
+
 void SimPlatform::beep() {
     if (emit) emit("beep");
 }

@@ -109,6 +109,7 @@ public:
     bool set_clipboard_text(const std::string& text) override;
     void message_box(const std::string& title, const std::string& text, bool critical) override;
     void beep() override;
+    std::optional<std::string> play_sound(const std::string& path) override;
     std::optional<std::uint32_t> choose_color() override;
     ClockTime local_time() override;
     std::int64_t utc_seconds() override;

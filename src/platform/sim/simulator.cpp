@@ -117,6 +117,7 @@ void Simulator::emit(const std::string& line) { out_ << line << '\n'; }
 void Simulator::visibility_changed(Window& w) { emit((w.visible ? "show " : "hide ") + w.name); }
 void Simulator::start_drag(Window& w) { emit("drag " + w.name); }
 void Simulator::program_ended() { emit("exit"); }
+void Simulator::alert(Window&, const std::string& text) { emit("alert " + sim_quote(text)); }
 
 void Simulator::start_program() {
     std::error_code ec;

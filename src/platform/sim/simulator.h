@@ -39,6 +39,8 @@ public:
     void start_drag(Window& w) override;
     void model_changed(Window&) override {}
     void program_ended() override;
+    void alert(Window&, const std::string& text) override;
+    void alerts_acknowledged(Window&) override {}
 
 private:
     void start_program();

@@ -317,6 +317,11 @@ void Win32Platform::message_box(const std::string& title, const std::string& tex
 
 void Win32Platform::beep() { MessageBeep(MB_OK); }
 
+std::optional<std::string> Win32Platform::play_sound(const std::string&) {
+    MessageBeep(MB_ICONEXCLAMATION);
+    return std::string("not built yet");
+}
+
 std::optional<std::uint32_t> Win32Platform::choose_color() {
     COLORREF custom[16] = {};  // sixteen black custom colours
     CHOOSECOLORW cc{};

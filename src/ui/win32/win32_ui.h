@@ -78,6 +78,8 @@ public:
     void start_drag(Window& w) override;
     void model_changed(Window& w) override;
     void program_ended() override;
+    void alert(Window&, const std::string&) override {}
+    void alerts_acknowledged(Window&) override {}
 
 private:
     static LRESULT CALLBACK timer_proc(HWND, UINT, WPARAM, LPARAM);

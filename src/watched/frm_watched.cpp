@@ -1,0 +1,106 @@
+#include "watched/frm_watched.h"
+
+#include "app/app.h"
+#include "core/numtext.h"
+#include "core/text.h"
+#include "dialogs/frm_dialogs.h"
+
+namespace tessaly {
+
+FrmWatched::FrmWatched(App& a) : Window(a, "frmWatched") {
+    caption = "Watched Places";
+    using K = ControlKind;
+    add("places", places, K::List).columns = {"Name", "Latitude", "Longitude"};
+    add("name_label", name_label, K::Label, "Name:");
+    add("new_name", new_name, K::Text);
+    add("position_label", position_label, K::Label, "Latitude, longitude:");
+    add("new_position", new_position, K::Text);
+    add("add_place", add_place, K::Button, "Add");
+    add("remove_place", remove_place, K::Button, "Remove");
+    add("rename_place", rename_place, K::Button, "Rename...");
+    add("close", close, K::Button, "Close");
+    places.on_dblclick = [this] { rename_place_Click(); };
+    add_place.on_click = [this] { add_place_Click(); };
+    remove_place.on_click = [this] { remove_place_Click(); };
+    rename_place.on_click = [this] { rename_place_Click(); };
+    close.on_click = [this] { close_request(); };
+}
+
+void FrmWatched::load() {
+    auto left = twips_value(app.get_setting(keys::watched_left.key));
+    auto top = twips_value(app.get_setting(keys::watched_top.key));
+    if (left && top) {
+        left_twips = *left;
+        top_twips = *top;
+    } else {
+        left_twips = 6400;
+        top_twips = 3700;
+    }
+    refresh();
+}
+
+void FrmWatched::close_request() { hide(); }
+
+void FrmWatched::moved() {
+    app.save_setting(keys::watched_left.key, std::to_string(left_twips));
+    app.save_setting(keys::watched_top.key, std::to_string(top_twips));
+}
+
+void FrmWatched::open() {
+    refresh();
+    show();
+}
+
+void FrmWatched::refresh() {
+    const std::vector<WatchedPlace>& all = app.frmMain().watched;
+    const int row = places.selected_row;
+    places.items.clear();
+    for (const WatchedPlace& w : all)
+        places.items.push_back(w.place.name + '\t' + w.place.lat + '\t' + w.place.lon);
+    places.selected_row = row < static_cast<int>(all.size()) ? row : static_cast<int>(all.size()) - 1;
+    remove_place.enabled = rename_place.enabled = !all.empty();
+    changed();
+}
+
+void FrmWatched::add_place_Click() {
+    const auto at = parse_typed_position(new_position.text);
+    if (!at) {
+        app.message("Type the position as a latitude and a longitude in degrees, such as "
+                    "35.47, -97.52.");
+        return;
+    }
+    if (!app.frmMain().add_watched(new_name.text, at->first, at->second)) return;
+    new_name.text.clear();
+    new_position.text.clear();
+    places.selected_row = static_cast<int>(app.frmMain().watched.size()) - 1;
+    refresh();
+}
+
+void FrmWatched::remove_place_Click() {
+    const std::vector<WatchedPlace>& all = app.frmMain().watched;
+    const int row = places.selected_row;
+    if (row < 0 || row >= static_cast<int>(all.size())) {
+        app.beep();
+        return;
+    }
+    app.frmMain().remove_watched(all[static_cast<size_t>(row)].id);
+    refresh();
+}
+
+void FrmWatched::rename_place_Click() {
+    const std::vector<WatchedPlace>& all = app.frmMain().watched;
+    const int row = places.selected_row;
+    if (row < 0 || row >= static_cast<int>(all.size())) {
+        app.beep();
+        return;
+    }
+    const WatchedPlace& w = all[static_cast<size_t>(row)];
+    App& a = app;
+    const int id = w.id;
+    a.frmInput().ask_text(" Rename Watched Place", w.place.name, [&a, id](const std::string& text) {
+        a.frmMain().rename_watched(id, text);
+        if (a.is_loaded("frmWatched")) a.frmWatched().refresh();
+    });
+}
+
+}  // namespace tessaly

@@ -1,0 +1,31 @@
+#pragma once
+// The watched places window: the list of places Tessaly warns about, with
+// add (a name and "lat, lon" typed), remove and rename.
+#include "app/window.h"
+
+namespace tessaly {
+
+class FrmWatched : public Window {
+public:
+    explicit FrmWatched(App& app);
+
+    // One row per place: name, latitude, longitude (tabs between, under
+    // places.columns), in the file's order.
+    Control places;
+    Control name_label, new_name, position_label, new_position;
+    Control add_place, remove_place, rename_place, close;
+
+    void load() override;
+    void close_request() override;
+    void moved() override;
+    // Shows the window with its rows current.
+    void open();
+    // Rebuilds the rows from the main window's watched places.
+    void refresh();
+
+    void add_place_Click();
+    void remove_place_Click();
+    void rename_place_Click();
+};
+
+}  // namespace tessaly
