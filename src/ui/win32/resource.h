@@ -15,6 +15,7 @@
 #define IDD_PFINFO 108
 #define IDD_STORMS 109
 #define IDD_PATHCAST 110
+#define IDD_WATCHED 111
 
 #define IDR_MAINMENU 200
 
@@ -36,6 +37,7 @@
 #define IDM_STORMS_LIST 351
 #define IDM_STORMS_NEXT 352
 #define IDM_STORMS_ERASE 353
+#define IDM_STORMS_WATCHED 354
 
 // Main window.
 #define IDC_START_LAT 1001
@@ -55,6 +57,8 @@
 #define IDC_KTS_LABEL 1020
 #define IDC_MPH_LABEL 1021
 #define IDC_AZ_LABEL 1022
+// The watched places' alerts, below the link status.
+#define IDC_ALERT_BANNER 1031
 
 // Projection editor.
 #define IDC_POLYC 1101
@@ -79,6 +83,7 @@
 #define IDC_HOTKEYS_EVERYWHERE 1132
 #define IDC_HKERASE_STORM 1133
 #define IDC_HKNEXT_STORM 1134
+#define IDC_HKWATCH 1135
 
 // ETA editor.
 #define IDC_DISPLAYETA 1201
@@ -149,3 +154,13 @@
 #define IDC_PATHCAST_NOTE 1902
 #define IDC_PATHCAST_COPY 1903
 #define IDC_PATHCAST_CLOSE 1904
+// Watched places.
+#define IDC_WATCHED_PLACES 2001
+#define IDC_WATCHED_NAME_LABEL 2002
+#define IDC_WATCHED_NAME 2003
+#define IDC_WATCHED_POSITION_LABEL 2004
+#define IDC_WATCHED_POSITION 2005
+#define IDC_WATCHED_ADD 2006
+#define IDC_WATCHED_REMOVE 2007
+#define IDC_WATCHED_RENAME 2008
+#define IDC_WATCHED_CLOSE 2009
