@@ -49,6 +49,8 @@ void FrmMain::pathcast_view(const Storm& storm) {
             for (const CustomPlace& c : local.custom().places)
                 rows.add_other_place(c.name, c.lat, c.lon, true);
         }
+        for (const WatchedPlace& w : watched)
+            rows.add_other_place(w.place.name, w.place.lat, w.place.lon, true);
         sort_rows(p.rows);
     }
     // The run's message boxes let the keys act: a storm undone or erased
