@@ -12,6 +12,7 @@
 #include "editor/frm_edit.h"
 #include "eta/frm_edit_eta.h"
 #include "online/frm_new_eta.h"
+#include "watched/watched.h"
 #include "sim_fixture.h"
 
 using namespace tessaly;
@@ -33,7 +34,9 @@ struct Hostile : SimTest {
     void expect_file_mirrors_buffer() {
         check::FileLines f = check::split_crlf(disk());
         EXPECT_EQ(f.why, "");
-        EXPECT_EQ(f.lines.size(), app().frmMain().placefile.items.size());
+        // The watched places' labels follow the buffer.
+        EXPECT_EQ(f.lines.size(), app().frmMain().placefile.items.size() +
+                                      app().frmMain().watched_lines.size());
         EXPECT_EQ(check::validate(disk()), "");
     }
     void panel(const std::string& text) {
@@ -257,6 +260,9 @@ TEST_F(Hostile, HostileSettings) {
     for (auto* k : pathcast)
         for (auto* v : {"abc", "-5", "1e308", "99999999999999999999999", " 7 "})
             trials.emplace_back(k, v);
+    // The watched places' settings, read by the alert test of a place in the path.
+    for (auto* k : {"alert_minutes", "alert_sound"})
+        for (auto* v : numbers) trials.emplace_back(k, v);
 
     const std::string geo = std::string(TESSALY_TESTDATA) + "/geonames/";
     for (auto& [key, value] : trials) {
@@ -270,6 +276,7 @@ TEST_F(Hostile, HostileSettings) {
         if (key.find("pathcast") != std::string::npos || key == "frame_delay" ||
             key == "clock_style")
             s = "setting eta_style \"pathcast\"\n" + s;
+        if (key.rfind("alert_", 0) == 0) s = "file \"watched.txt\" \"Home,35.9,-97.15\"\n" + s;
         s += "desktop panel \"KTLX - GRLevel3\" \"35.65, -97.2\"\npress Q\nwait 5\n";
         s += "desktop panel \"KTLX - GRLevel3\" \"36.15, -97.1\"\nwait 5\npress Q\nwait 5\n";
         for (int i = 0; i < 8; ++i) s += "web reply \"" + geo + "ok_luther_r5_1place.xml\"\n";
@@ -391,4 +398,35 @@ TEST_F(Hostile, EchoedValuesAndHotkeys) {
     EXPECT_EQ(app().get_setting("hkundo"), "z");
     EXPECT_EQ(app().get_setting("hketa"), "");
     EXPECT_EQ(app().get_setting("hkselect"), "Q");
+}
+
+// watched.txt as an editor or a damaged disk may leave it: control bytes, a
+// name too long, numbers out of range, lines ended by CR alone, a name twice,
+// a file over the cap. The good places are used, one message at most tells
+// of the rest, and every label stays one placefile line.
+TEST_F(Hostile, WatchedFiles) {
+    const std::string home = "Home,35.9,-97.15\r";
+    const struct {
+        std::string bytes;
+        size_t places;
+    } cases[] = {
+        {home + std::string("\0\x01\xff;\"\n", 6) + "x,nan,1\n", 1},
+        {home + std::string(101, 'N') + ",35,-97\r" + "a;b \"c\",1e400,-97\nShelter; \"2\",35.8,-97.2",
+         2},
+        {std::string(kWatchedFileMaxBytes + 1, '#'), 0},
+        {"\xEF\xBB\xBF" + home + "\n" + home, 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.bytes.substr(0, 40));
+        boot_with_viewer();
+        std::ofstream(dir + "/watched.txt", std::ios::binary) << c.bytes;
+        const size_t before = messages();
+        script("restart\nwait 1000\nclick frmMain.optgr3\n"
+               "desktop panel \"KTLX - GRLevel3\" \"35.65, -97.2\"\npress Q\nwait 5\n"
+               "desktop panel \"KTLX - GRLevel3\" \"36.15, -97.1\"\nwait 5\npress Q\nwait 5\n");
+        ASSERT_FALSE(app().ended());
+        EXPECT_LE(messages() - before, 1u);
+        EXPECT_EQ(app().frmMain().watched.size(), c.places);
+        expect_file_mirrors_buffer();
+    }
 }
