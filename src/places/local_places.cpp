@@ -19,15 +19,6 @@ constexpr std::size_t kMaxRows = 20;  // as the service's maxRows
 constexpr std::size_t kMaxIndexFileBytes = 512u * 1024 * 1024;
 constexpr std::size_t kMaxCityFileBytes = 16u * 1024 * 1024;
 
-std::optional<double> degrees(const std::string& t, double limit) {
-    double v = 0;
-    auto [end, ec] = std::from_chars(t.data(), t.data() + t.size(), v);
-    if (t.empty() || ec != std::errc() || end != t.data() + t.size() || !std::isfinite(v) ||
-        std::fabs(v) > limit)
-        return std::nullopt;
-    return v;
-}
-
 std::shared_ptr<const PlaceIndex> builtin_index() {
     static const std::shared_ptr<const PlaceIndex> idx = [] {
         auto d = PlaceIndex::decode(builtin_place_index_bytes());
@@ -54,6 +45,15 @@ std::vector<std::string> text_lines(std::string_view text) {
 
 }  // namespace
 
+std::optional<double> place_degrees(std::string_view t, double limit) {
+    double v = 0;
+    auto [end, ec] = std::from_chars(t.data(), t.data() + t.size(), v);
+    if (t.empty() || ec != std::errc() || end != t.data() + t.size() || !std::isfinite(v) ||
+        std::fabs(v) > limit)
+        return std::nullopt;
+    return v;
+}
+
 void read_place_lines(std::string_view text, const std::string& path,
                       std::vector<CustomPlace>& places, std::string& problem) {
     std::vector<std::string> lines = text_lines(text);
@@ -67,8 +67,8 @@ void read_place_lines(std::string_view text, const std::string& path,
             name = trim(f[0]);
             f[1] = trim(f[1]);
             f[2] = trim(f[2]);
-            lat = degrees(f[1], 90);
-            lon = degrees(f[2], 180);
+            lat = place_degrees(f[1], 90);
+            lon = place_degrees(f[2], 180);
         }
         if (!lat || !lon || name.empty() || character_count(name) > kMaxCustomNameCharacters) {
             if (problem.empty())
@@ -197,7 +197,7 @@ std::vector<PlaceRecord> LocalPlaces::search(double lat, double lon, double radi
 int LocalPlaces::start(const PlaceQuery& q) {
     int id = next_id_++;
     index();
-    auto lat = degrees(trim(q.lat), 90), lon = degrees(trim(q.lon), 180);
+    auto lat = place_degrees(trim(q.lat), 90), lon = place_degrees(trim(q.lon), 180);
     std::optional<double> radius;
     {
         double v = 0;

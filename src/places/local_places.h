@@ -40,6 +40,10 @@ CustomPlaces read_custom_places(
     const std::function<std::optional<std::string>(const std::string&)>& read,
     const std::function<bool(const std::string&)>& exists = {});
 
+// A latitude or longitude as the user's files write it: a plain decimal
+// number within +-limit degrees; nullopt for anything else.
+std::optional<double> place_degrees(std::string_view text, double limit);
+
 // The places of one file's text, name,latitude,longitude per line: a UTF-8
 // byte-order mark dropped, CR LF, LF and CR end lines, fields trimmed, blank
 // lines and # comments skipped. A bad line is skipped; the first one is

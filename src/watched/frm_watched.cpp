@@ -76,28 +76,29 @@ void FrmWatched::add_place_Click() {
     refresh();
 }
 
-void FrmWatched::remove_place_Click() {
+const WatchedPlace* FrmWatched::highlighted() {
     const std::vector<WatchedPlace>& all = app.frmMain().watched;
     const int row = places.selected_row;
     if (row < 0 || row >= static_cast<int>(all.size())) {
         app.beep();
-        return;
+        return nullptr;
     }
-    app.frmMain().remove_watched(all[static_cast<size_t>(row)].id);
-    refresh();
+    return &all[static_cast<size_t>(row)];
+}
+
+void FrmWatched::remove_place_Click() {
+    if (const WatchedPlace* w = highlighted()) {
+        app.frmMain().remove_watched(w->id);
+        refresh();
+    }
 }
 
 void FrmWatched::rename_place_Click() {
-    const std::vector<WatchedPlace>& all = app.frmMain().watched;
-    const int row = places.selected_row;
-    if (row < 0 || row >= static_cast<int>(all.size())) {
-        app.beep();
-        return;
-    }
-    const WatchedPlace& w = all[static_cast<size_t>(row)];
+    const WatchedPlace* w = highlighted();
+    if (!w) return;
     App& a = app;
-    const int id = w.id;
-    a.frmInput().ask_text(" Rename Watched Place", w.place.name, [&a, id](const std::string& text) {
+    const int id = w->id;
+    a.frmInput().ask_text(" Rename Watched Place", w->place.name, [&a, id](const std::string& text) {
         a.frmMain().rename_watched(id, text);
         if (a.is_loaded("frmWatched")) a.frmWatched().refresh();
     });

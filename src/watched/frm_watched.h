@@ -2,6 +2,7 @@
 // The watched places window: the list of places Tessaly warns about, with
 // add (a name and "lat, lon" typed), remove and rename.
 #include "app/window.h"
+#include "watched/watched.h"
 
 namespace tessaly {
 
@@ -26,6 +27,10 @@ public:
     void add_place_Click();
     void remove_place_Click();
     void rename_place_Click();
+
+private:
+    // The place in the highlighted row; nullptr (and a beep) for none.
+    const WatchedPlace* highlighted();
 };
 
 }  // namespace tessaly

@@ -1,8 +1,6 @@
 #include "watched/watched.h"
 
 #include <algorithm>
-#include <charconv>
-#include <cmath>
 
 #include "core/text.h"
 #include "pathcast/pathcast.h"
@@ -12,15 +10,6 @@
 namespace tessaly {
 
 namespace {
-
-std::optional<double> degrees(std::string_view t, double limit) {
-    double v = 0;
-    auto [end, ec] = std::from_chars(t.data(), t.data() + t.size(), v);
-    if (t.empty() || ec != std::errc() || end != t.data() + t.size() || !std::isfinite(v) ||
-        std::fabs(v) > limit)
-        return std::nullopt;
-    return v;
-}
 
 // A font slot of their own, so the other labels keep their size.
 constexpr int kWatchedFontSlot = 2;
@@ -62,7 +51,7 @@ std::optional<std::pair<std::string, std::string>> parse_typed_position(std::str
     if (cut == std::string::npos) return std::nullopt;
     std::string lat = trim(std::string_view(t).substr(0, cut));
     std::string lon = trim(std::string_view(t).substr(cut + 1));
-    if (!degrees(lat, 90) || !degrees(lon, 180)) return std::nullopt;
+    if (!place_degrees(lat, 90) || !place_degrees(lon, 180)) return std::nullopt;
     return std::make_pair(lat, lon);
 }
 
