@@ -11,6 +11,7 @@ namespace tessaly {
 
 class App;
 class Window;
+struct SettingKey;
 
 enum class ControlKind { Text, Label, Check, Option, Menu, Button, List, Image, Frame };
 
@@ -126,6 +127,10 @@ public:
     std::vector<Timer*>& timers() { return timers_; }
     // Tells the view that fields changed.
     void changed();
+    // Where the user last left the window, from two stored twips values;
+    // false (the place unchanged) when they are not both stored and usable.
+    bool restore_place(const SettingKey& left, const SettingKey& top);
+    void save_place(const SettingKey& left, const SettingKey& top);
 
 protected:
     Control& add(const std::string& control_name, Control& c, ControlKind kind,

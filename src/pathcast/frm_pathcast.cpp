@@ -22,12 +22,8 @@ FrmPathcast::FrmPathcast(App& a) : Window(a, "frmPathcast") {
 }
 
 void FrmPathcast::load() {
+    restore_place(keys::pathcast_left, keys::pathcast_top);
     auto setting = [this](const SettingKey& k) { return twips_value(app.get_setting(k.key)); };
-    auto left = setting(keys::pathcast_left), top = setting(keys::pathcast_top);
-    if (left && top) {
-        left_twips = *left;
-        top_twips = *top;
-    }
     auto width = setting(keys::pathcast_width), height = setting(keys::pathcast_height);
     if (width && height && *width > 0 && *height > 0) {
         width_twips = *width;
@@ -38,8 +34,7 @@ void FrmPathcast::load() {
 void FrmPathcast::close_request() { close_Click(); }
 
 void FrmPathcast::moved() {
-    app.save_setting(keys::pathcast_left.key, std::to_string(left_twips));
-    app.save_setting(keys::pathcast_top.key, std::to_string(top_twips));
+    save_place(keys::pathcast_left, keys::pathcast_top);
 }
 
 void FrmPathcast::resized() {

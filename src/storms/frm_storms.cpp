@@ -5,7 +5,6 @@
 #include <optional>
 
 #include "app/app.h"
-#include "core/numtext.h"
 #include "dialogs/frm_dialogs.h"
 #include "storms/storm.h"
 
@@ -53,12 +52,7 @@ FrmStorms::FrmStorms(App& a) : Window(a, "frmStorms") {
 }
 
 void FrmStorms::load() {
-    auto left = twips_value(app.get_setting(keys::storms_left.key));
-    auto top = twips_value(app.get_setting(keys::storms_top.key));
-    if (left && top) {
-        left_twips = *left;
-        top_twips = *top;
-    }
+    restore_place(keys::storms_left, keys::storms_top);
     refresh();
 }
 
@@ -74,8 +68,7 @@ void FrmStorms::close_request() {
 }
 
 void FrmStorms::moved() {
-    app.save_setting(keys::storms_left.key, std::to_string(left_twips));
-    app.save_setting(keys::storms_top.key, std::to_string(top_twips));
+    save_place(keys::storms_left, keys::storms_top);
 }
 
 std::string FrmStorms::row_text(const Storm& s, long long now_utc) {

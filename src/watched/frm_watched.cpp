@@ -1,7 +1,6 @@
 #include "watched/frm_watched.h"
 
 #include "app/app.h"
-#include "core/numtext.h"
 #include "core/text.h"
 #include "dialogs/frm_dialogs.h"
 
@@ -27,12 +26,7 @@ FrmWatched::FrmWatched(App& a) : Window(a, "frmWatched") {
 }
 
 void FrmWatched::load() {
-    auto left = twips_value(app.get_setting(keys::watched_left.key));
-    auto top = twips_value(app.get_setting(keys::watched_top.key));
-    if (left && top) {
-        left_twips = *left;
-        top_twips = *top;
-    } else {
+    if (!restore_place(keys::watched_left, keys::watched_top)) {
         left_twips = 6400;
         top_twips = 3700;
     }
@@ -42,8 +36,7 @@ void FrmWatched::load() {
 void FrmWatched::close_request() { hide(); }
 
 void FrmWatched::moved() {
-    app.save_setting(keys::watched_left.key, std::to_string(left_twips));
-    app.save_setting(keys::watched_top.key, std::to_string(top_twips));
+    save_place(keys::watched_left, keys::watched_top);
 }
 
 void FrmWatched::open() {
