@@ -31,7 +31,7 @@ start=$(date +%s)
 echo "=== build"
 scripts/setup-native.sh || exit 1
 if ! { cmake --preset native -B "$native" >/dev/null &&
-       cmake --build "$native" -j "$jobs" --target core_bench scaling_bench storms_bench unit_tests >/dev/null; }; then
+       cmake --build "$native" -j "$jobs" --target core_bench scaling_bench storms_bench watched_bench unit_tests >/dev/null; }; then
     echo "native build failed"; exit 1
 fi
 # wine-perf.sh installs the cross toolchain and Wine when missing, then builds.
@@ -40,6 +40,7 @@ echo "builds: $(( $(date +%s) - start )) s"
 
 step core "$native/bench/core_bench" --benchmark_min_time=0.2
 step storms "$native/bench/storms_bench" --benchmark_min_time=0.2
+step watched "$native/bench/watched_bench" --benchmark_min_time=0.2
 step eta-latency env BUILD_DIR="$native" bench/eta-latency.sh
 step scaling env BUILD_DIR="$native" bench/scaling.sh
 step wine-perf env BUILD_DIR="$windows" NO_BUILD=1 bench/wine-perf.sh
@@ -64,6 +65,12 @@ awk '/^BM_[a-z_]+\/[0-9]+ / {
                   "(target <= 10000), restore %.0f us (restart %.0f us less %.0f us; target <= 50000)\n",
                   t["BM_erase_storm/100"], t["BM_storm_list_refresh/100"],
                   t["BM_restart/100"] - t["BM_restart/0"], t["BM_restart/100"], t["BM_restart/0"] }' "$out/storms.txt"
+# Watched places: 20 places against 20 moving storms, one minute tick.
+awk '/^BM_watched_(check|alert_tick) / {
+        us = $4 / ($5 == "ns" ? 1000 : $5 == "ms" ? 0.001 : 1); t[$1] = us }
+     END { if (!("BM_watched_check" in t)) { print "watched: no figures"; exit }
+           printf "watched: 20 places x 20 storms: alert test %.0f us CPU (target <= 200), " \
+                  "whole minute tick %.0f us\n", t["BM_watched_check"], t["BM_watched_alert_tick"] }' "$out/watched.txt"
 grep -h '^scaling:' "$out/scaling.txt" || echo "scaling: no figures"
 grep -h '^wine-perf:' "$out/wine-perf.txt" || echo "wine-perf: no figures"
 echo "total: $(( $(date +%s) - start )) s"

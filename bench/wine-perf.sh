@@ -15,7 +15,10 @@
 #       after which the same handler shows the ETA window (classic style);
 #   (h) the same key in the pathcast style: the time from the key to the
 #       pathcast window's X window being shown, and to its labels' write;
-#   (i) idle with a pathcast window open through its minute ticks.
+#   (i) idle with a pathcast window open through its minute ticks;
+#   (j) idle with 20 watched places and a few storms whose paths reach some
+#       of them, through the minute alert ticks (after a restart that reads
+#       watched.txt and restores the storms).
 # Lines starting with "wine-perf:" are the results (bench/all.sh collects them).
 # Without Tessaly.exe the viewer-only parts still run and (a), (b), (d) are
 # reported as not measured.
@@ -28,6 +31,7 @@
 #   ETA_PAIRS     tracks each followed by the view-ETA key in (g) (default 30)
 #   PATHCAST_VIEWS  tracks each followed by the view-ETA key in (h) (default 40)
 #   PATHCAST_IDLE_SECONDS  length of (i) (default 120)
+#   WATCHED_IDLE_SECONDS   length of (j) (default 120)
 #   ERASE_EVERY   tracks between erase presses in (d) (default 0: the file
 #                 grows by a track every two presses, to ~300 kB at 100)
 #   NO_BUILD=1    use what BUILD_DIR holds
@@ -402,6 +406,65 @@ if [ "${ETA_PAIRS:-30}" -gt 0 ] && kill -0 "$tessaly_pid" 2>/dev/null; then
             "target p95 <= 100 ms: $(awk -v p="$p95" 'BEGIN{print (p <= 100 ? "met" : "NOT met")}') (load $(load))"
     else
         say "view-ETA key: driver failed: $(tail -n3 "$work/eta-presses.log")"
+    fi
+fi
+
+# --- (j) idle with 20 watched places ------------------------------------------
+# Four storms marked, then the program closed and watched.txt written with
+# five places along each storm's track (from storms.txt: 40 to 100 % of the
+# way from its first mark to its second), and started again: it restores the
+# storms, reads the places and tests them every minute; an alert's label
+# (its hover text counts the minutes) is rewritten at each tick. Against (a)
+# and the bare timer of this run.
+if [ "${WATCHED_IDLE_SECONDS:-120}" -gt 0 ] && kill -0 "$tessaly_pid" 2>/dev/null; then
+    xdotool windowfocus --sync "$vwin" 2>/dev/null || xdotool windowfocus "$vwin"
+    xdotool mousemove $(( vx + vw / 2 )) $(( vy + vh / 2 )) click 1
+    sleep 0.3
+    erase_and_settle
+    python3 "$root/bench/wine/presses.py" --file "$placefile" --presses 8 --hold-ms "${HOLD_MS:-100}" \
+        --erase-every 0 \
+        --area "$(( vx + 20 )),$(( vy + 40 )),$(( vx + vw - 20 )),$(( vy + vh - 60 ))" "${avoid[@]}" \
+        >"$work/watched-presses.log" 2>&1
+    sleep 1
+    # Closed as a user closes it; storms.txt is saved at every change anyway.
+    main_win=$(xdotool search --onlyvisible --name '^Tessaly$' | head -n1)
+    if [ -n "$main_win" ]; then
+        xdotool mousemove --window "$main_win" 60 6 click 1; sleep 0.4; xdotool key alt+F4
+    fi
+    timeout 20 tail --pid="$tessaly_pid" -f /dev/null || kill "$tessaly_pid" 2>/dev/null
+    wait "$tessaly_pid" 2>/dev/null
+    tr -d '\r' <"$app/storms.txt" | awk '
+        $1 == "storm" { n++ } $1 == "first_lat" { a[n] = $2 } $1 == "first_lon" { b[n] = $2 }
+        $1 == "second_lat" { c[n] = $2 } $1 == "second_lon" { d[n] = $2 }
+        END { print "# Tessaly watched places: name,latitude,longitude\r"
+              for (i = 1; i <= n; i++) for (k = 0; k < 5; k++) {
+                  f = 0.4 + 0.15 * k; p++
+                  printf "W%d,%.4f,%.4f\r\n", p, a[i] + f * (c[i] - a[i]), b[i] + f * (d[i] - b[i]) } }' \
+        >"$app/watched.txt"
+    places=$(grep -c '^W' "$app/watched.txt")
+    (cd "$app" && exec wine "$app/Tessaly.exe") >"$work/tessaly-watched.log" 2>&1 &
+    tessaly_pid=$!
+    for _ in $(seq 300); do tr -d '\r' <"$placefile" 2>/dev/null | grep -q '^Font: 2, ' && break; sleep 0.1; done
+    sleep 3
+    if ! kill -0 "$tessaly_pid" 2>/dev/null || ! tr -d '\r' <"$placefile" | grep -q '^Font: 2, '; then
+        say "idle with watched places: Tessaly.exe did not come back with their labels; not measured"
+    else
+        xdotool mousemove 1279 1023
+        sleep 2
+        w_s=${WATCHED_IDLE_SECONDS:-120}
+        sample tj "$tessaly_pid"; sample wj "$ws"
+        sleep "$w_s"
+        t_j=$(share tj "$tessaly_pid"); w_j=$(share wj "$ws")
+        storms=$(tr -d '\r' <"$app/storms.txt" | grep -c '^storm ')
+        red=$(tr -d '\r' <"$placefile" | grep -c '^Text: .*, 2, "! ')
+        net_j=$(awk -v t="$t_j" -v w="$w_j" -v b="$ws_base" 'BEGIN{printf "%.2f", t + w - b}')
+        say "idle ${w_s} s with ${places} watched places and ${storms} storms (${red} places alerted;" \
+            "$(( w_s / 60 )) minute ticks): Tessaly.exe ${t_j} % + wineserver ${w_j} % of a core" \
+            "(viewer alone: ${ws_base} %); net ${net_j} %," \
+            "$(awk -v a="$net_j" -v f="$floor" 'BEGIN{printf "%.1f", (f > 0 ? a / f : 0)}') x the bare timer;" \
+            "idle (a) without places ${net_a} %, difference" \
+            "$(awk -v a="$net_j" -v b="$net_a" 'BEGIN{printf "%+.2f", a - b}') points;" \
+            "target <= 0.5 %: $(awk -v n="$net_j" 'BEGIN{print (n <= 0.5 ? "met" : "NOT met")}') (load $(load))"
     fi
 fi
 

@@ -4,6 +4,8 @@
 # (default docs/screenshots), and at the first scaling pictures of the map:
 # each projection shape (shape-*.png), a storm marked on two radar frames
 # (mark-hour.png, mark-frames.png) and three labelled storms (storms-map.png).
+# Last, at each scaling, the main window with a watched place's alert in its
+# banner beside the watched places window (watched-alert-*.png).
 # Uses the Windows build in BUILD_DIR (default build/windows) and the native
 # tessaly-sim only through the road test's helpers. Exits non-zero when a
 # window did not appear.
@@ -73,10 +75,35 @@ key_in() { # WINDOW-ID KEYS...
 }
 
 key='HKCU\Software\VB and VBA Program Settings\Tessaly\Korvel3'
+# Stores a setting and reads it back until it holds: once in CI the ETA
+# style read by the next view was not the one just added.
+reg_set() { # NAME VALUE
+    local _
+    for _ in 1 2 3 4 5; do
+        timeout 30 wine reg add "$key" /v "$1" /t REG_SZ /d "$2" /f >/dev/null 2>&1
+        timeout 30 wine reg query "$key" /v "$1" 2>/dev/null | tr -d '\r' |
+            awk -v n="$1" -v v="$2" '$1 == n && $2 == "REG_SZ" { sub(/^ *[^ ]+ +REG_SZ +/, ""); ok = ($0 == v) }
+                                     END { exit !ok }' && return 0
+        sleep 0.5
+    done
+    echo "screenshots: the setting $1 does not keep \"$2\"" >&2
+    missing=$((missing + 1))
+    return 1
+}
 # A picture of the viewer's map: viewer-window coordinates X1 Y1 X2 Y2.
 map_shot() { # NAME X1 Y1 X2 Y2
-    local X Y WINDOW SCREEN WIDTH HEIGHT
-    eval "$(xdotool getwindowgeometry --shell "$viewer")"
+    local X="" Y="" WINDOW SCREEN WIDTH HEIGHT geometry _
+    # Under load xdotool has come back with nothing once; asked again.
+    for _ in 1 2 3 4 5; do
+        geometry=$(xdotool getwindowgeometry --shell "$viewer" 2>/dev/null)
+        case $geometry in *X=*Y=*) eval "$geometry"; break ;; esac
+        sleep 0.5
+    done
+    if [ -z "$X" ] || [ -z "$Y" ]; then
+        echo "screenshots: $1: no geometry for the demo viewer's window ($viewer)" >&2
+        missing=$((missing + 1))
+        return 1
+    fi
     import -window root -crop "$(( $4 - $2 ))x$(( $5 - $3 ))+$(( X + $2 ))+$(( Y + $3 ))" +repage "$out/$1.png" &&
         echo "  $out/$1.png"
 }
@@ -99,6 +126,50 @@ start_tessaly() {
 stop_tessaly() {
     key_in "$main" alt+F4
     timeout 20 tail --pid="$tessaly_pid" -f /dev/null
+}
+# The viewer's position text under viewer-window point X Y, without blanks.
+position_at() { # X Y
+    xdotool mousemove --window "$viewer" "$1" "$2"
+    sleep 0.4
+    timeout 20 wine "$bin/tests/window_probe.exe" panel "KTLX - GRLevel3" 4 2>/dev/null | tr -d '\r '
+}
+# Two watched places in watched.txt, Home near the middle of a storm's track
+# then marked (about 40 knots: it reaches Home in some 20 minutes): its
+# alert shows in the main window's banner (1031). The
+# watched places window is opened from the Storms menu and put beside the
+# main window; one picture of both.
+watched_shot() {
+    local home shelter mx my mw mh wx wy ww wh
+    home=$(position_at 283 443)
+    shelter=$(position_at 200 330)
+    stop_tessaly
+    printf '# Tessaly watched places: name,latitude,longitude\r\nHome,%s\r\nShelter,%s\r\n' \
+        "$home" "$shelter" >"$prog/watched.txt"
+    # Marks read as now and in an hour, whatever the pass set before.
+    timeout 30 wine reg delete "$key" /v mark_mode /f >/dev/null 2>&1
+    timeout 30 wine reg delete "$key" /v mark_minutes /f >/dev/null 2>&1
+    start_tessaly
+    mark 150,560 400,310
+    if ! wait_rect rect_by_child '^  1031 Storm ' >/dev/null; then
+        echo "screenshots: no alert banner (1031) for Home at $home" >&2
+        missing=$((missing + 1))
+    fi
+    key_in "$main" alt+s w
+    read -r wx wy ww wh <<<"$(wait_rect rect_by_title '^Watched Places$')"
+    read -r mx my mw mh <<<"$(rect_by_title '^Tessaly$')"
+    if [ -z "${wh:-}" ] || [ -z "${mh:-}" ]; then
+        shoot watched-alert ""
+        return
+    fi
+    timeout 20 wine "$bin/tests/window_probe.exe" move "Watched Places" $(( mx + mw + 8 )) "$my" >/dev/null 2>&1
+    sleep 1
+    read -r wx wy ww wh <<<"$(rect_by_title '^Watched Places$')"
+    echo "  the watched places window lists $(dump | grep -c '^  2001\.[0-9]* ') places"
+    local ux=$(( mx < wx ? mx : wx )) uy=$(( my < wy ? my : wy ))
+    local ur=$(( mx + mw > wx + ww ? mx + mw : wx + ww )) ub=$(( my + mh > wy + wh ? my + mh : wy + wh ))
+    shoot watched-alert "$ux $uy $(( ur - ux )) $(( ub - uy ))"
+    key_in "$(xdotool search --name '^Watched Places$' | head -n1)" Escape
+    key_in "$viewer" w
 }
 
 first_dpi=${scales%% *}
@@ -135,7 +206,7 @@ for dpi in $scales; do
     # in the classic style (the ETA windows); the pathcast comes at the end.
     timeout 30 wine reg add "$key" /v eta_server /t REG_SZ /d "${TESSALY_TEST_WEB:-http://127.0.0.1:9}/" /f \
         >/dev/null 2>&1
-    timeout 30 wine reg add "$key" /v eta_style /t REG_SZ /d classic /f >/dev/null 2>&1
+    reg_set eta_style classic
     mark 465,290 515,240
     xdotool key x
     small=$(wait_rect rect_by_child '^  1308 ' '^  1309 ')
@@ -205,7 +276,7 @@ for dpi in $scales; do
     key_in "$viewer" w
 
     # The pathcast of a storm crossing the towns north-east of the radar.
-    timeout 30 wine reg add "$key" /v eta_style /t REG_SZ /d pathcast /f >/dev/null 2>&1
+    reg_set eta_style pathcast
     mark 465,290 515,240
     xdotool key x
     # Shot once its rows are in: a window without towns is a failure too.
@@ -244,6 +315,7 @@ for dpi in $scales; do
         map_shot mark-frames 340 300 600 560
         key_in "$viewer" w
     fi
+    watched_shot
 
     stop_tessaly
     timeout 20 wineserver -k 2>/dev/null

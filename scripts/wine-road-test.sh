@@ -10,8 +10,13 @@
 # window and labels the towns tessaly-sim finds; the erase key leaves the
 # header only and closes the window. Then two storms, A and B, are marked
 # and the storm-erase key, with the cursor on B's track, takes B out: the
-# placefile is A's alone again, storms.txt beside it holds one storm. Sourced by run-wine-tests.sh inside its
-# Xvfb/Wine session (DISPLAY, WINEPREFIX, TESSALY_TEST_WEB set).
+# placefile is A's alone again, storms.txt beside it holds one storm. Last,
+# the watch key names the place under the cursor "Home" in the input dialog
+# and a storm is marked whose path reaches Home in about 20 minutes: the
+# alert banner, watched.txt and the red "! Home" label on the map are the
+# simulator's for the same panel texts, and a click on the banner hides it.
+# Sourced by run-wine-tests.sh inside its Xvfb/Wine session (DISPLAY,
+# WINEPREFIX, TESSALY_TEST_WEB set).
 #   wine_road_test WINDOWS-BUILD-DIR NATIVE-TESSALY-SIM   -> 0 on success
 
 road_fail() { echo "road test: $*" >&2; return 1; }
@@ -20,6 +25,8 @@ road_dump() { wine_dump "$road_bin"; }
 road_wait_for() { wine_wait_for "$road_bin" "$@"; }
 
 road_panel() { timeout 20 wine "$road_bin/tests/window_probe.exe" panel "KTLX - GRLevel3" 4 2>/dev/null | tr -d '\r'; }
+# "X Y W H VISIBLE" of control ID in the top-level window titled TITLE.
+road_rect() { timeout 20 wine "$road_bin/tests/control_probe.exe" rect "$1" "$2" 2>/dev/null | tr -d '\r'; }
 
 # The same session in the simulator: SETTINGS... then the script's body.
 road_expected() { # OUT-DIR SCRIPT-BODY
@@ -201,23 +208,164 @@ road_erase_storm() {
     echo "road test: the storm-erase key takes B out, A stays (placefile and storms.txt)"
 }
 
+# An alert text as "LABEL|MINUTE-OF-DAY|ZONE|N|PASSES" ("" when it is not
+# "Storm L reaches Home at H:MM AM ZONE (in N min), passes ...").
+road_alert_parts() {
+    LC_ALL=C sed -nE 's/^Storm (.+) reaches Home at ([0-9]{1,2}):([0-9]{2}) (AM|PM) ([A-Za-z0-9+-]+) \(in ([0-9]+) min\), (passes .+)$/\1 \2 \3 \4 \5 \6|\7/p' <<<"$1" |
+        awk '{split($0, a, "|"); split(a[1], f, " ");
+              m = (f[2] % 12) * 60 + f[3] + (f[4] == "PM" ? 720 : 0);
+              printf "%s|%d|%s|%d|%s\n", f[1], m, f[5], f[6], a[2]}'
+}
+
+# The same alert but for the label and the minute the two runs' clocks may
+# differ by: same zone and passage, time and minutes to go within one.
+road_alert_matches() { # REAL SIMULATOR
+    local a b
+    a=$(road_alert_parts "$1"); b=$(road_alert_parts "$2")
+    [ -n "$a" ] && [ -n "$b" ] || return 1
+    awk -F'|' -v a="$a" -v b="$b" 'BEGIN{split(a, x, "|"); split(b, y, "|");
+        d = (x[2] - y[2] + 1440) % 1440; n = x[4] - y[4];
+        exit !(x[3] == y[3] && x[5] == y[5] && (d <= 1 || d >= 1439) && n >= -1 && n <= 1)}'
+}
+
+# The watch key with the cursor on a spot of the map, "Home" typed into the
+# input dialog, then a storm marked whose path reaches Home about 20 minutes
+# after its first mark. The simulator plays the same panel texts.
+road_watch() {
+    local pf=$work/prog/korvel.txt panel_home panel_1 panel_2 clock_w t1 gap_ms rect x y w h v
+    local real sim_alert label banner="" i
+    # Everything erased first: the storm marked here is the only one. Home
+    # lies a little off the middle of its track, which the storm (about 40
+    # knots) reaches in some 20 minutes with the path 8 miles wide.
+    xdotool mousemove --window "$viewer" 398 378 click 1
+    sleep 0.4
+    xdotool key w
+    sleep 1
+    panel_home=$(road_panel)
+    xdotool key h
+    if ! road_wait_for '^window .* Name of the Watched Place$' 10; then
+        road_fail "the watch key showed no input dialog"; road_dump >&2; return 1
+    fi
+    read -r x y w h v <<<"$(road_rect " Name of the Watched Place" 1501)"
+    [ -n "${h:-}" ] || { road_fail "the input dialog has no text field 1501"; return 1; }
+    xdotool mousemove $(( x + w / 2 )) $(( y + h / 2 )) click 1
+    sleep 0.3
+    # H and E are hotkeys here: typed into Tessaly's own text field they are text.
+    xdotool type --delay 120 Home
+    local typed=""
+    for i in $(seq 15); do
+        typed=$(timeout 20 wine "$road_bin/tests/control_probe.exe" text " Name of the Watched Place" 1501 2>/dev/null | tr -d '\r')
+        [ "$typed" = Home ] && break
+        sleep 0.3
+    done
+    [ "$typed" = Home ] || { road_fail "the input dialog's field reads \"$typed\", not Home"; return 1; }
+    xdotool key Return
+    for i in $(seq 30); do
+        grep -q '^Home,' "$work/prog/watched.txt" 2>/dev/null && ! road_dump | grep -q 'Name of the Watched Place$' && break
+        sleep 0.3
+    done
+
+    xdotool mousemove --window "$viewer" 260 500 click 1
+    sleep 0.4
+    panel_1=$(road_panel)
+    clock_w=$(date -u '+%F %T'); t1=$(date +%s%N)
+    xdotool key q
+    sleep 0.6
+    xdotool mousemove --window "$viewer" 520 240
+    sleep 0.4
+    panel_2=$(road_panel)
+    gap_ms=$(( ($(date +%s%N) - t1) / 1000000 ))
+    xdotool key q
+    sleep 1.2
+
+    road_expected "$work/watch" "setting hkwatch \"H\"
+start
+desktop add \"KTLX - GRLevel3\"
+desktop panel \"KTLX - GRLevel3\" \"$panel_home\"
+wait 1000
+click frmMain.optgr3
+press H
+wait 20
+type frmInput.INP \"Home\"
+click frmInput.cmd_save
+wait 20
+desktop panel \"KTLX - GRLevel3\" \"$panel_1\"
+clock $clock_w 12h Etc/UTC
+press Q
+wait $gap_ms
+desktop panel \"KTLX - GRLevel3\" \"$panel_2\"
+press Q
+wait 20" || return 1
+    sim_alert=$(sed -n 's/^alert "\(.*\)"$/\1/p' "$work/watch/session.out" | head -n1)
+    [ -n "$sim_alert" ] || { road_fail "the simulator gave no alert for \"$panel_1\" -> \"$panel_2\" and Home at \"$panel_home\""; return 1; }
+
+    if ! diff "$work/watch/folder/watched.txt" "$work/prog/watched.txt" >"$work/watched.diff" 2>&1; then
+        road_fail "watched.txt is not the simulator's:"; cat "$work/watched.diff" >&2; return 1
+    fi
+    # The map: Home's label red with "! " and the alert as its hover text.
+    for i in $(seq 20); do
+        real=$(tr -d '\r' <"$pf" | LC_ALL=C sed -n 's/^Text: .*, 2, "! Home", "\(.*\)"$/\1/p')
+        [ -n "$real" ] && break
+        sleep 0.3
+    done
+    if [ -z "$real" ] || ! road_alert_matches "$real" "$sim_alert"; then
+        road_fail "Home's map label says \"${real:-(no red label)}\", the simulator's alert \"$sim_alert\""; return 1
+    fi
+    # The labels after the buffer as the simulator writes them, the label
+    # and the minute aside.
+    label=$(road_alert_parts "$real" | cut -d'|' -f1)
+    tail_of() { tr -d '\r' <"$1" | LC_ALL=C sed -n '/^Font: 2, /,$p' | LC_ALL=C sed 's/, "Storm [^"]*"$/, "ALERT"/'; }
+    if ! diff <(tail_of "$work/watch/folder/korvel.txt") <(tail_of "$pf") >"$work/labels.diff"; then
+        road_fail "the watched places' labels differ from the simulator's:"; cat "$work/labels.diff" >&2; return 1
+    fi
+    echo "road test: watch key and input dialog saved $(tr -d '\r' <"$work/prog/watched.txt" | grep '^Home,'); storm $label's path reaches it:" \
+         "map label \"! Home\" in red, \"$real\" (the simulator: \"$sim_alert\")"
+
+    # The banner: the same text, shown until clicked.
+    for i in $(seq 30); do
+        banner=$(road_dump | sed -n 's/^  1031 //p' | head -n1)
+        [ -n "$banner" ] && break
+        sleep 0.3
+    done
+    if [ "$banner" != "$real" ]; then
+        road_fail "the alert banner (1031) reads \"${banner:-(not shown)}\", the map label \"$real\""; return 1
+    fi
+    read -r x y w h v <<<"$(road_rect Tessaly 1031)"
+    xdotool mousemove $(( x + w / 2 )) $(( y + h / 2 )) click 1
+    for i in $(seq 20); do
+        road_dump | grep -q '^  1031 ' || break
+        sleep 0.3
+    done
+    if road_dump | grep -q '^  1031 '; then
+        road_fail "the alert banner stayed after a click on it"; return 1
+    fi
+    echo "road test: alert banner \"$banner\", hidden by a click"
+    # The sound: Wine may have no audio device, and the result is not shown.
+    if [ -f "$work/prog/alert.wav" ]; then
+        grep -i 'alert\.wav\|sound' "$work/tessaly.log" 2>/dev/null | tr -d '\r' | head -n2 | sed 's/^/road test: sound: /'
+    else
+        echo "road test: no alert.wav beside Tessaly.exe (the exclamation sound stands in)"
+    fi
+}
+
 wine_road_test() {
     road_bin=$1 road_sim=$2
     local work status=0 viewer_pid tessaly_pid start track="" clock_a=""
     start=$(date +%s)
-    for f in Tessaly.exe stormtrack.png tests/window_probe.exe tools/demo-viewer/demo-viewer.exe; do
+    for f in Tessaly.exe stormtrack.png tests/window_probe.exe tests/control_probe.exe tools/demo-viewer/demo-viewer.exe; do
         [ -f "$road_bin/$f" ] || { road_fail "missing $road_bin/$f"; return 1; }
     done
     [ -x "$road_sim" ] || { road_fail "missing $road_sim"; return 1; }
     work=$(mktemp -d "${TMPDIR:-/tmp}/road.XXXXXX") || return 1
     mkdir "$work/prog"
     cp "$road_bin/Tessaly.exe" "$road_bin/stormtrack.png" "$work/prog/"
+    [ -f "$road_bin/alert.wav" ] && cp "$road_bin/alert.wav" "$work/prog/"
 
     # Settings as a spotter who has run Tessaly before would have them, with
     # the viewer not yet chosen, the local place source (the default) and no
     # web service at all (nothing listens on port 9).
     local key='HKCU\Software\VB and VBA Program Settings\Tessaly\Korvel3' kv
-    for kv in version=4.2 hkselect=Q hkerase=W hketa=X hkerase_storm=E projection=cone displayeta=1 displayetamed=0 displayeta2=0 eta_style=classic \
+    for kv in version=4.2 hkselect=Q hkerase=W hketa=X hkerase_storm=E hkwatch=H projection=cone displayeta=1 displayetamed=0 displayeta2=0 eta_style=classic \
               "eta_server=http://127.0.0.1:9/"; do
         timeout 30 wine reg add "$key" /v "${kv%%=*}" /t REG_SZ /d "${kv#*=}" /f >/dev/null 2>&1
     done
@@ -346,6 +494,9 @@ wait 20" || status=1
 
     if [ $status -eq 0 ]; then
         road_erase_storm || status=1
+    fi
+    if [ $status -eq 0 ]; then
+        road_watch || status=1
     fi
 
     # Closing the main window ends the program and leaves the header.

@@ -16,7 +16,12 @@
 // it where it was; no ETA tag may name a track number the counter has not
 // reached (the next track would share it); every storm the program knows
 // has exactly one finished track, its label line once in the file, and no
-// two storms share a label. At every restart the restored placefile must be
+// two storms share a label. Watched places (a few from watched.txt, more
+// added by the watch key, and removed and renamed in their window, with
+// hostile names and positions) are tested against the storms at every change
+// and minute tick: their labels must follow the buffer in every write, and
+// after a change watched.txt must hold the places as they are. At every
+// restart the restored placefile must be
 // the one before it without what is not restored (ETA lines, bow echoes,
 // marks of an unfinished track, tracks older than restore_hours). After
 // every failed write the old file must still be there. The bow echo tool
@@ -49,6 +54,7 @@
 #include "eta/frm_edit_eta.h"
 #include "storms/frm_storms.h"
 #include "storms/storms_file.h"
+#include "dialogs/frm_dialogs.h"
 #include "tracking/motion.h"
 
 using namespace tessaly;
@@ -233,8 +239,20 @@ int main(int argc, char** argv) {
         ++writes;
         check::FileLines f = check::split_crlf(bytes);
         if (!f.why.empty()) violation("write " + std::to_string(writes) + ": " + f.why);
-        if (sim.app() && f.lines.size() != sim.app()->frmMain().placefile.items.size())
-            violation("write " + std::to_string(writes) + ": line count differs from the buffer");
+        if (sim.app()) {
+            // The watched places' labels follow the buffer.
+            const FrmMain& m = sim.app()->frmMain();
+            const size_t buffer = m.placefile.items.size();
+            if (f.lines.size() != buffer + m.watched_lines.size())
+                violation("write " + std::to_string(writes) + ": line count differs from the buffer");
+            else
+                for (size_t k = 0; k < m.watched_lines.size(); ++k)
+                    if (f.lines[buffer + k] != on_disk(m.watched_lines[k])) {
+                        violation("write " + std::to_string(writes) + ": watched label " +
+                                  std::to_string(k) + " differs");
+                        break;
+                    }
+        }
         if (slurp(placefile) != bytes) violation("write " + std::to_string(writes) + ": disk differs");
         ParsedPlacefile parsed = parse_placefile(bytes);
         problems += static_cast<long>(parsed.problems.size());
@@ -392,11 +410,18 @@ int main(int argc, char** argv) {
         }
     };
 
+    // Six watched places across the area the cursor roams, and a damaged line
+    // the first start skips.
+    {
+        std::ofstream f(dir + "/watched.txt", std::ios::binary);
+        f << "# watched\r\nHome,34.0,-98.0\r\nShelter,34.0,-96.0\r\nbroken line\r\n"
+             "School,35.0,-97.0\r\nFarm,36.0,-98.0\r\nChurch,36.0,-96.0\r\nTower,35.5,-97.5\r\n";
+    }
     // The views start with the service's replies; the setting changes switch
     // between the service and the local places.
     run("setting version \"4.2\"\nsetting eta_database \"server\"\nsetting grtype \"gr3\"\n"
         "setting hkselect \"Q\"\nsetting hkerase \"W\"\nsetting hketa \"X\"\nsetting hkundo \"U\"\n"
-        "setting hkerase_storm \"E\"\nsetting hknext_storm \"N\"\n"
+        "setting hkerase_storm \"E\"\nsetting hknext_storm \"N\"\nsetting hkwatch \"H\"\n"
         "clock 11:50:00 12h\nstart");
     run(std::string("desktop add \"") + titles[0] + "\"");
     run("wait 1000");
@@ -506,6 +531,78 @@ int main(int argc, char** argv) {
             done["storm action failed"]++;
         }
     };
+    // Watched places added (by the watch key or the window's fields), removed
+    // and renamed. After a change made while the disk works, watched.txt
+    // must read back as the places are.
+    const std::vector<std::string> place_names = {
+        "Home", "home", "", " ", "a,b", "#x", std::string(101, 'n'), std::string(100, 'n'),
+        "Q\"x", "\xC3\x89t\xC3\xA9", "\xE2\x98\x85", "Line\r\nBreak", "Text:", "\xFF\xFE", ";eta#1"};
+    const std::vector<std::string> place_positions = {
+        "35.2, -97.1", "35.2 -97.1", "  34.0 ,  -96.5  ", "91, 0", "0, 181", "nan, 1", "", "35.2",
+        "1e308, 1", "35.1, -97.2, 1200 ft", "-0, -0"};
+    long watched_checked = 0;
+    size_t max_watched = 0;
+    auto watched_action = [&] {
+        if (!sim.app() || sim.app()->ended()) return;
+        App* const started = sim.app();
+        FrmMain& m = started->frmMain();
+        auto places_of = [](const std::vector<WatchedPlace>& v) {
+            std::vector<std::string> rows;
+            for (const WatchedPlace& w : v) rows.push_back(w.place.name + "," + w.place.lat + "," + w.place.lon);
+            return rows;
+        };
+        const std::vector<std::string> before = places_of(m.watched);
+        const std::string name =
+            chance(700) ? "P" + std::to_string(pick(40)) : place_names[pick(place_names.size())];
+        const int k = static_cast<int>(rng() % 100);
+        if (m.watched.size() > 16 || (k >= 50 && !m.watched.empty())) {
+            run("click frmMain.mnu_storms_watched");
+            run("select frmWatched.places " + std::to_string(pick(m.watched.size())));
+            if (k < 75) {
+                run("click frmWatched.remove_place");
+                done["watched remove"]++;
+            } else {
+                run("click frmWatched.rename_place");
+                run("type frmInput.INP " + sim_quote(name));
+                run("click frmInput.cmd_save");
+                done["watched rename"]++;
+            }
+        } else if (k < 25) {
+            // The watch key at the cursor; the dialog is sometimes left open.
+            press('H');
+            if (sim.app() != started) return;
+            if (chance(800) && started->is_loaded("frmInput") && started->frmInput().visible) {
+                run("type frmInput.INP " + sim_quote(name));
+                run("click frmInput.cmd_save");
+            }
+            done["watch key"]++;
+        } else {
+            std::string at = place_positions[pick(place_positions.size())];
+            if (chance(700)) {
+                char b[64];
+                std::snprintf(b, sizeof b, "%.4f, %.4f", 33 + (rng() % 40000) / 10000.0,
+                              -99 + (rng() % 40000) / 10000.0);
+                at = b;
+            }
+            run("click frmMain.mnu_storms_watched");
+            run("type frmWatched.new_name " + sim_quote(name));
+            run("type frmWatched.new_position " + sim_quote(at));
+            run("click frmWatched.add_place");
+            done["watched add"]++;
+        }
+        if (chance(500)) run("close frmWatched");
+        if (sim.app() != started || started->ended()) return;
+        max_watched = std::max(max_watched, m.watched.size());
+        const std::vector<std::string> after = places_of(m.watched);
+        if (after == before || p.disk_fault != SimPlatform::DiskFault::None) return;
+        ++watched_checked;
+        WatchedRead saved = read_watched(slurp(dir + "/" + kWatchedFileName), kWatchedFileName);
+        std::vector<std::string> on_file;
+        for (const CustomPlace& c : saved.places) on_file.push_back(c.name + "," + c.lat + "," + c.lon);
+        if (on_file != after || !saved.problem.empty())
+            violation("watched.txt holds " + std::to_string(on_file.size()) + " places, the window " +
+                      std::to_string(after.size()) + (saved.problem.empty() ? "" : ": " + saved.problem));
+    };
     long fault_until = -1, sample_every = std::max(1L, events / 10);
     std::vector<std::pair<long, long>> rss;  // (event, kB)
     auto t0 = std::chrono::steady_clock::now();
@@ -532,8 +629,8 @@ int main(int argc, char** argv) {
             sim.advance(1 + static_cast<long long>(pick(20)));
             done["wait"]++;
         } else if (r < 400) {
-            const char* timers[] = {"find_keys", "find_distance", "find_gr"};
-            run(std::string("tick ") + timers[pick(3)] + " " + std::to_string(1 + pick(5)));
+            const char* timers[] = {"find_keys", "find_distance", "find_gr", "frmMain.alert_Timer"};
+            run(std::string("tick ") + timers[pick(4)] + " " + std::to_string(1 + pick(5)));
             done["tick"]++;
         } else if (r < 570) {
             std::string text;
@@ -555,7 +652,7 @@ int main(int argc, char** argv) {
             if (trace) std::cerr << "key " << code << " answers " << p.web_answers.size() << "\n";
             sim.advance(5);
             done["key"]++;
-        } else if (r < 860) {
+        } else if (r < 855) {
             if (p.web_answers.size() < 24) {
                 SimPlatform::WebAnswer a;
                 int k = static_cast<int>(rng() % 100);
@@ -570,6 +667,8 @@ int main(int argc, char** argv) {
                 p.web_answers.push_back(std::move(a));
             }
             done["reply"]++;
+        } else if (r < 860) {
+            watched_action();
         } else if (r < 900) {
             storm_action();
             storms_unchecked = true;
@@ -708,6 +807,8 @@ int main(int argc, char** argv) {
               << " restored placefiles compared (" << restarts_storms << " with storms), "
               << restarts_settings << " not (a drawing setting changed since), " << restarts_stale
               << " not (storms.txt not saved under a disk fault)"
+              << "\n  watched places: " << max_watched << " at most; " << watched_checked
+              << " changes saved and read back"
               << "\n  memory (kB resident):";
     for (auto& [ev, kb] : rss) std::cout << " " << ev << ":" << kb;
     std::cout << "\n  peak resident " << ru.ru_maxrss << " kB\n";
