@@ -84,7 +84,8 @@ add_library(tessaly_win32_ui STATIC
   ${TESSALY_UI_DIR}/eta_box_view.cpp
   ${TESSALY_UI_DIR}/eta_list_view.cpp
   ${TESSALY_UI_DIR}/storms_view.cpp
-  ${TESSALY_UI_DIR}/pathcast_view.cpp)
+  ${TESSALY_UI_DIR}/pathcast_view.cpp
+  ${TESSALY_UI_DIR}/watched_view.cpp)
 target_include_directories(tessaly_win32_ui PUBLIC ${CMAKE_BINARY_DIR}/generated)
 target_link_libraries(tessaly_win32_ui PUBLIC tessaly_win32_platform comctl32 gdi32 user32)
 # windres resolves the icon and manifest paths against its include path.
