@@ -610,6 +610,20 @@ TEST_F(ViewsTest, AnAlertShowsInARedBannerThatGrowsTheMainWindowUntilClicked) {
     m.check_alerts();
     ui->refresh();
     EXPECT_FALSE(IsWindowVisible(banner));
+
+    // An alert while the window is minimized shows once it is restored.
+    ShowWindow(main, SW_MINIMIZE);
+    ASSERT_TRUE(IsIconic(main));
+    m.alert_banner.text = one_line;
+    m.alert_banner.visible = true;
+    m.changed();
+    ShowWindow(main, SW_RESTORE);
+    GetWindowRect(main, &now);
+    GetClientRect(main, &client);
+    GetWindowRect(banner, &b);
+    MapWindowPoints(nullptr, main, reinterpret_cast<POINT*>(&b), 2);
+    EXPECT_GT(now.bottom - now.top, was.bottom - was.top);
+    EXPECT_LE(b.bottom, client.bottom);
 }
 
 TEST_F(ViewsTest, TimersRunFromSetTimerAndTheirEffectsAreRendered) {

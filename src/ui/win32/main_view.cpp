@@ -51,6 +51,11 @@ void MainView::render_more() {
 void MainView::layout_banner() {
     HWND banner = GetDlgItem(hwnd_, IDC_ALERT_BANNER);
     if (!banner || !model_) return;
+    // A minimized window has no client area to measure: laid out when restored.
+    if (IsIconic(hwnd_)) {
+        banner_laid_out_ = false;
+        return;
+    }
     const Control& c = main_.alert_banner;
     banner_shown_ = c.visible && !c.text.empty();
     banner_text_ = c.text;
@@ -115,6 +120,9 @@ INT_PTR MainView::handle(UINT msg, WPARAM wp, LPARAM lp) {
                 SetBkColor(dc, kBannerBack);
                 return reinterpret_cast<INT_PTR>(banner_brush_);
             }
+            return FALSE;
+        case WM_SIZE:
+            if (wp != SIZE_MINIMIZED && !banner_laid_out_) layout_banner();
             return FALSE;
         case WM_DPICHANGED: {
             // The template's height and the text's are new: the banner is laid out again.
