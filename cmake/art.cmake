@@ -1,6 +1,7 @@
 # The artwork: assets/stormtrack.png (the placefile's icon file) and the
-# program icon src/ui/win32/res/tessaly.ico are drawn by scripts/make-art.py
-# and kept in the tree, so a build needs no Python. This file
+# program icon src/ui/win32/res/tessaly.ico are drawn by scripts/make-art.py,
+# the alert sound assets/alert.wav is made by scripts/make-alert-sound.py;
+# all are kept in the tree, so a build needs no Python. This file
 #  - included by the top CMakeLists.txt: adds the ctest test art_reproducible
 #    (native builds), which draws the artwork afresh into the build tree and
 #    fails unless it matches the committed files byte for byte, and a target
@@ -9,13 +10,15 @@
 #    the test itself.
 
 if(CMAKE_SCRIPT_MODE_FILE)
-  set(art_files assets/stormtrack.png src/ui/win32/res/tessaly.ico)
+  set(art_files assets/stormtrack.png src/ui/win32/res/tessaly.ico assets/alert.wav)
   file(REMOVE_RECURSE "${OUT_DIR}")
-  execute_process(COMMAND "${PYTHON}" "${SOURCE_DIR}/scripts/make-art.py" --root "${OUT_DIR}"
-                  RESULT_VARIABLE rc)
-  if(NOT rc EQUAL 0)
-    message(FATAL_ERROR "make-art.py failed: ${rc}")
-  endif()
+  foreach(script make-art.py make-alert-sound.py)
+    execute_process(COMMAND "${PYTHON}" "${SOURCE_DIR}/scripts/${script}" --root "${OUT_DIR}"
+                    RESULT_VARIABLE rc OUTPUT_QUIET)
+    if(NOT rc EQUAL 0)
+      message(FATAL_ERROR "${script} failed: ${rc}")
+    endif()
+  endforeach()
   set(bad "")
   foreach(f ${art_files})
     execute_process(COMMAND "${CMAKE_COMMAND}" -E compare_files "${SOURCE_DIR}/${f}" "${OUT_DIR}/${f}"
@@ -26,7 +29,7 @@ if(CMAKE_SCRIPT_MODE_FILE)
   endforeach()
   if(bad)
     message(FATAL_ERROR "drawn artwork differs from the committed files: ${bad} "
-                        "(fresh copies in ${OUT_DIR}; run scripts/make-art.py and review them)")
+                        "(fresh copies in ${OUT_DIR}; run scripts/make-art.py or make-alert-sound.py and review them)")
   endif()
   message(STATUS "artwork matches: ${art_files}")
   return()

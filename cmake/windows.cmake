@@ -28,7 +28,7 @@ target_compile_definitions(tessaly_win32_platform PUBLIC
   _WIN32_WINNT=0x0601 WINVER=0x0601 WIN32_LEAN_AND_MEAN NOMINMAX)
 find_package(Threads REQUIRED)
 target_link_libraries(tessaly_win32_platform PUBLIC
-  tessaly_core user32 gdi32 comdlg32 shell32 winhttp advapi32 Threads::Threads)
+  tessaly_core user32 gdi32 comdlg32 shell32 winhttp advapi32 winmm Threads::Threads)
 
 if(TESSALY_TESTS)
   # Win32 helpers only the tests need (they create windows and timers).
@@ -59,6 +59,10 @@ if(TESSALY_TESTS)
   target_link_libraries(win32_tests PRIVATE tessaly_win32_fixture GTest::gtest)
   set_target_properties(win32_tests PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
   add_dependencies(win32_tests demo-viewer)
+  # The alert sound, beside the test program as beside Tessaly.exe.
+  add_custom_command(TARGET win32_tests POST_BUILD
+    COMMAND ${CMAKE_COMMAND} -E copy_if_different ${CMAKE_SOURCE_DIR}/assets/alert.wav
+            ${CMAKE_BINARY_DIR}/tests/alert.wav)
   # Counts the key presses xdotool types into its window (scripts/wine-key-test.sh).
   add_executable(key_probe ${CMAKE_SOURCE_DIR}/tests/win32/key_probe.cpp)
   target_link_libraries(key_probe PRIVATE tessaly_win32_fixture)
@@ -80,7 +84,8 @@ add_library(tessaly_win32_ui STATIC
   ${TESSALY_UI_DIR}/eta_box_view.cpp
   ${TESSALY_UI_DIR}/eta_list_view.cpp
   ${TESSALY_UI_DIR}/storms_view.cpp
-  ${TESSALY_UI_DIR}/pathcast_view.cpp)
+  ${TESSALY_UI_DIR}/pathcast_view.cpp
+  ${TESSALY_UI_DIR}/watched_view.cpp)
 target_include_directories(tessaly_win32_ui PUBLIC ${CMAKE_BINARY_DIR}/generated)
 target_link_libraries(tessaly_win32_ui PUBLIC tessaly_win32_platform comctl32 gdi32 user32)
 # windres resolves the icon and manifest paths against its include path.
@@ -92,11 +97,17 @@ target_compile_options(Tessaly PRIVATE $<$<COMPILE_LANGUAGE:RC>:${TESSALY_RC_FLA
 target_link_options(Tessaly PRIVATE -municode)
 target_link_libraries(Tessaly PRIVATE tessaly_win32_ui)
 set_target_properties(Tessaly PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
-# The icon file the placefile header names must sit beside the program.
+# The icon file the placefile header names must sit beside the program, and
+# the sound the watched places' alerts play.
 if(EXISTS ${CMAKE_SOURCE_DIR}/assets/stormtrack.png)
   add_custom_command(TARGET Tessaly POST_BUILD
     COMMAND ${CMAKE_COMMAND} -E copy_if_different ${CMAKE_SOURCE_DIR}/assets/stormtrack.png
             ${CMAKE_BINARY_DIR}/stormtrack.png)
+endif()
+if(EXISTS ${CMAKE_SOURCE_DIR}/assets/alert.wav)
+  add_custom_command(TARGET Tessaly POST_BUILD
+    COMMAND ${CMAKE_COMMAND} -E copy_if_different ${CMAKE_SOURCE_DIR}/assets/alert.wav
+            ${CMAKE_BINARY_DIR}/alert.wav)
 endif()
 
 if(TESSALY_TESTS)

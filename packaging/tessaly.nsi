@@ -12,7 +12,7 @@ SetCompressor /SOLID lzma
   !error "VERSION is not defined (-DVERSION=x.y.z)"
 !endif
 !ifndef STAGE
-  !error "STAGE is not defined (-DSTAGE=folder holding Tessaly.exe, stormtrack.png, README.txt, tessaly-places.exe)"
+  !error "STAGE is not defined (-DSTAGE=folder holding Tessaly.exe, stormtrack.png, alert.wav, README.txt, tessaly-places.exe)"
 !endif
 !ifndef OUTFILE
   !define OUTFILE "Tessaly-${VERSION}-win64-setup.exe"
@@ -62,6 +62,7 @@ Section "Tessaly" SecMain
   SetOutPath "$INSTDIR"
   File "${STAGE}/Tessaly.exe"
   File "${STAGE}/stormtrack.png"
+  File "${STAGE}/alert.wav"
   File "${STAGE}/README.txt"
   File "${STAGE}/tessaly-places.exe"
   WriteUninstaller "$INSTDIR\uninstall.exe"
@@ -85,6 +86,7 @@ Section "Uninstall"
   ; the folder goes only if nothing else is left in it.
   Delete "$INSTDIR\Tessaly.exe"
   Delete "$INSTDIR\stormtrack.png"
+  Delete "$INSTDIR\alert.wav"
   Delete "$INSTDIR\README.txt"
   Delete "$INSTDIR\tessaly-places.exe"
   Delete "$INSTDIR\korvel.txt"

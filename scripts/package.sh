@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The Windows release: from a built windows tree makes
-#   dist/Tessaly-<version>-win64.zip        Tessaly.exe, stormtrack.png, README.txt,
-#                                            tessaly-places.exe
+#   dist/Tessaly-<version>-win64.zip        Tessaly.exe, stormtrack.png, alert.wav,
+#                                            README.txt, tessaly-places.exe
 #                                            (README.txt: docs/user-guide.md as plain text)
 #   dist/Tessaly-<version>-win64-setup.exe  per-user NSIS installer (packaging/tessaly.nsi)
 # The version is the one in CMakeLists.txt's project() line.
@@ -66,7 +66,7 @@ pe=$(od -An -tu4 -j60 -N4 "$exe" | tr -d ' ')
 if [ "$(head -c2 "$exe")" != MZ ] || [ "$(od -An -tx1 -j$((pe + 4)) -N2 "$exe" | tr -d ' ')" != 6486 ]; then
     echo "package: $exe is not a 64-bit Windows executable" >&2; exit 1
 fi
-for f in assets/stormtrack.png docs/user-guide.md packaging/guide-text.lua packaging/tessaly.nsi "$places_tool"; do
+for f in assets/stormtrack.png assets/alert.wav docs/user-guide.md packaging/guide-text.lua packaging/tessaly.nsi "$places_tool"; do
     [ -f "$f" ] || { echo "package: missing $f" >&2; exit 1; }
 done
 
@@ -83,6 +83,7 @@ else
     cp "$places_tool" "$stage/tessaly-places.exe"
 fi
 cp assets/stormtrack.png "$stage/stormtrack.png"
+cp assets/alert.wav "$stage/alert.wav"
 # The whole user guide as plain text, CR LF so that every Windows editor
 # shows the lines, with a byte-order mark so that Notepad reads it as UTF-8.
 printf '\xEF\xBB\xBF' >"$stage/README.txt"
@@ -96,7 +97,7 @@ zipfile="$dist/$name.zip"
 rm -f "$zipfile"
 # -X: no Unix owners or extra time fields; UTC and fixed times: the same
 # inputs give the same zip.
-(cd "$stage" && TZ=UTC zip -X -q -9 "$zipfile" Tessaly.exe stormtrack.png README.txt tessaly-places.exe)
+(cd "$stage" && TZ=UTC zip -X -q -9 "$zipfile" Tessaly.exe stormtrack.png alert.wav README.txt tessaly-places.exe)
 
 # --- installer ---------------------------------------------------------------
 setup="$dist/$name-setup.exe"

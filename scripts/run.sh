@@ -22,7 +22,7 @@ bin=$root/build/windows
 
 rm -rf "$out"
 mkdir -p "$out/Tessaly" || exit 1
-cp "$bin/Tessaly.exe" "$bin/stormtrack.png" "$out/Tessaly/" || exit 1
+cp "$bin/Tessaly.exe" "$bin/stormtrack.png" "$bin/alert.wav" "$out/Tessaly/" || exit 1
 
 interactive=0
 [ -n "${DISPLAY:-}" ] && interactive=1

@@ -55,11 +55,11 @@ wine_installer_test() {
     }
     inst_winvar() { timeout 60 wine cmd /c echo "%$1%" 2>/dev/null | tr -d '\r' | tail -n1; }
 
-    # The zip holds exactly the four files, README.txt the whole guide.
+    # The zip holds exactly the five files, README.txt the whole guide.
     if [ -n "$zipfile" ]; then
         local names
         names=$(unzip -Z1 "$zipfile" 2>/dev/null | sort | tr '\n' ' ')
-        [ "$names" = "$(printf '%s\n' README.txt Tessaly.exe stormtrack.png tessaly-places.exe | sort | tr '\n' ' ')" ] ||
+        [ "$names" = "$(printf '%s\n' README.txt Tessaly.exe stormtrack.png alert.wav tessaly-places.exe | sort | tr '\n' ' ')" ] ||
             inst_fail "zip holds '$names'"
         local readme
         readme=$(mktemp "${TMPDIR:-/tmp}/readme.XXXXXX")
@@ -94,7 +94,7 @@ wine_installer_test() {
     echo "installer test: install took $(awk "BEGIN{printf \"%.1f\", $(date +%s.%N) - $t}") s, exit $rc"
     [ "$rc" -eq 0 ] || inst_fail "setup exited $rc"
     local f
-    for f in Tessaly.exe stormtrack.png README.txt tessaly-places.exe uninstall.exe; do
+    for f in Tessaly.exe stormtrack.png alert.wav README.txt tessaly-places.exe uninstall.exe; do
         [ -f "$inst/$f" ] || inst_fail "not installed: $inst/$f"
     done
     if [ -n "$zipfile" ] && [ -f "$inst/Tessaly.exe" ]; then
@@ -134,7 +134,7 @@ wine_installer_test() {
         sleep 0.1
     done
     echo "installer test: uninstall took $(awk "BEGIN{printf \"%.1f\", $(date +%s.%N) - $t}") s"
-    for f in Tessaly.exe stormtrack.png README.txt tessaly-places.exe korvel.txt uninstall.exe; do
+    for f in Tessaly.exe stormtrack.png alert.wav README.txt tessaly-places.exe korvel.txt uninstall.exe; do
         [ ! -e "$inst/$f" ] || inst_fail "left after uninstall: $inst/$f"
     done
     [ ! -e "$inst" ] || inst_fail "program folder left after uninstall: $inst"

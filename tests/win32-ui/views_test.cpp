@@ -9,9 +9,11 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <iterator>
 #include <memory>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "app/app.h"
 #include "editor/frm_edit.h"
@@ -22,9 +24,11 @@
 #include "platform/win32/win32_text.h"
 #include "storms/frm_storms.h"
 #include "ui/win32/dpi.h"
+#include "ui/win32/main_view.h"
 #include "ui/win32/resource.h"
 #include "ui/win32/views.h"
 #include "ui/win32/win32_ui.h"
+#include "watched/frm_watched.h"
 
 namespace tessaly::ui {
 namespace {
@@ -132,7 +136,8 @@ TEST_F(ViewsTest, MainMenuIsTheProgramsMenuBarAndEveryItemHasAHandler) {
         {L"Projection",
          {L"Edit", L"-", L"Mark One Hour", L"Mark Two Frames...", L"-", L"Fan", L"Cone", L"Wedge",
           L"Bow", L"-", L"Undo Last Mark"}},
-        {L"Storms", {L"Storm List...", L"-", L"Next Storm", L"Erase Storm"}},
+        {L"Storms",
+         {L"Storm List...", L"-", L"Next Storm", L"Erase Storm", L"-", L"Watched Places..."}},
         {L"ETA", {L"Edit", L"-", L"View"}},
         {L"Placefile", {L"Copy", L"-", L"Info"}},
         {L"Help", {L"User Guide", L"-", L"About"}},
@@ -436,6 +441,191 @@ TEST_F(ViewsTest, PathcastFloatsResizesAndForwardsItsKeysAndButtons) {
     EXPECT_FALSE(IsWindowVisible(dlg));
 }
 
+// Text of a report list view's cell.
+std::wstring cell_of(HWND list, int row, int column) {
+    wchar_t buf[128] = {};
+    LVITEMW it{};
+    it.iSubItem = column;
+    it.pszText = buf;
+    it.cchTextMax = 128;
+    SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&it));
+    return buf;
+}
+
+TEST_F(ViewsTest, WatchedPlacesAreAddedByTheFieldsAndRenamedAndRemovedByTheListsKeys) {
+    start();
+    std::vector<std::string> boxes;
+    platform->emit = [&boxes](const std::string& e) {
+        if (e.rfind("msgbox", 0) == 0) boxes.push_back(e);
+    };
+    HWND main = ui->hwnd_of("frmMain");
+    SendMessageW(main, WM_COMMAND, MAKEWPARAM(IDM_STORMS_WATCHED, 0), 0);
+    HWND dlg = ui->hwnd_of("frmWatched");
+    ASSERT_NE(dlg, nullptr);
+    EXPECT_TRUE(IsWindowVisible(dlg));
+    EXPECT_EQ(text_of(dlg), L"Watched Places");
+    EXPECT_EQ(GetWindow(dlg, GW_OWNER), main);
+    EXPECT_TRUE(GetWindowLongW(dlg, GWL_EXSTYLE) & WS_EX_TOPMOST);
+    HWND list = item("frmWatched", IDC_WATCHED_PLACES);
+    HWND header = reinterpret_cast<HWND>(SendMessageW(list, LVM_GETHEADER, 0, 0));
+    ASSERT_EQ(SendMessageW(header, HDM_GETITEMCOUNT, 0, 0), 3);
+    const wchar_t* titles[] = {L"Name", L"Latitude", L"Longitude"};
+    for (int k = 0; k < 3; ++k) {
+        wchar_t buf[32] = {};
+        HDITEMW hd{};
+        hd.mask = HDI_TEXT;
+        hd.pszText = buf;
+        hd.cchTextMax = 32;
+        SendMessageW(header, HDM_GETITEMW, static_cast<WPARAM>(k), reinterpret_cast<LPARAM>(&hd));
+        EXPECT_STREQ(buf, titles[k]);
+    }
+
+    // Enter in the position field adds the place; the fields empty.
+    HWND name = item("frmWatched", IDC_WATCHED_NAME), position = item("frmWatched", IDC_WATCHED_POSITION);
+    SetWindowTextW(name, L"Home");
+    SetWindowTextW(position, L"35.47, -97.52");
+    SetFocus(position);
+    PostMessageW(position, WM_KEYDOWN, VK_RETURN, 0);
+    pump_for(50);
+    ASSERT_EQ(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0), 1);
+    EXPECT_EQ(cell_of(list, 0, 0), L"Home");
+    EXPECT_EQ(cell_of(list, 0, 1), L"35.47");
+    EXPECT_EQ(cell_of(list, 0, 2), L"-97.52");
+    EXPECT_EQ(text_of(name), L"");
+    EXPECT_EQ(text_of(position), L"");
+    EXPECT_TRUE(boxes.empty());
+
+    // A position that is no position: the model's message, nothing added,
+    // the typing kept for mending.
+    SetWindowTextW(name, L"Shelter");
+    SetWindowTextW(position, L"north of town");
+    SendMessageW(item("frmWatched", IDC_WATCHED_ADD), BM_CLICK, 0, 0);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_NE(boxes[0].find("latitude and a longitude"), std::string::npos) << boxes[0];
+    EXPECT_EQ(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0), 1);
+    EXPECT_EQ(text_of(position), L"north of town");
+    SetWindowTextW(position, L"35.2 -97.4");
+    SendMessageW(item("frmWatched", IDC_WATCHED_ADD), BM_CLICK, 0, 0);
+    ASSERT_EQ(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0), 2);
+
+    // F2 in the list renames the highlighted row (the new one) through the
+    // input dialog.
+    SetFocus(list);
+    SendMessageW(list, WM_KEYDOWN, VK_F2, 0);
+    HWND input = ui->hwnd_of("frmInput");
+    ASSERT_NE(input, nullptr);
+    EXPECT_TRUE(IsWindowVisible(input));
+    EXPECT_EQ(text_of(item("frmInput", IDC_INP)), L"Shelter");
+    SetWindowTextW(item("frmInput", IDC_INP), L"Storm shelter");
+    SendMessageW(item("frmInput", IDC_CMD_SAVE), BM_CLICK, 0, 0);
+    EXPECT_EQ(cell_of(list, 1, 0), L"Storm shelter");
+    // Delete removes it; what is kept is in watched.txt.
+    SetFocus(list);
+    SendMessageW(list, WM_KEYDOWN, VK_DELETE, 0);
+    ASSERT_EQ(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0), 1);
+    EXPECT_EQ(cell_of(list, 0, 0), L"Home");
+    std::ifstream kept(platform->real_path("C:\\Tessaly\\watched.txt"), std::ios::binary);
+    const std::string file((std::istreambuf_iterator<char>(kept)), {});
+    EXPECT_NE(file.find("Home,35.47,-97.52\r\n"), std::string::npos) << file;
+    EXPECT_EQ(file.find("shelter"), std::string::npos) << file;
+
+    // Esc closes it.
+    PostMessageW(list, WM_KEYDOWN, VK_ESCAPE, 0);
+    pump_for(50);
+    EXPECT_FALSE(IsWindowVisible(dlg));
+    EXPECT_FALSE(app->frmWatched().visible);
+}
+
+TEST_F(ViewsTest, AnAlertShowsInARedBannerThatGrowsTheMainWindowUntilClicked) {
+    start();
+    HWND main = ui->hwnd_of("frmMain");
+    HWND banner = item("frmMain", IDC_ALERT_BANNER);
+    ASSERT_NE(banner, nullptr);
+    EXPECT_FALSE(IsWindowVisible(banner));
+    RECT was{};
+    GetWindowRect(main, &was);
+
+    // A storm marked now, moving north at 30 kt, 12 nm south of the place
+    // that is then watched: it arrives within the half hour and warns.
+    Storm s;
+    s.number = 1;
+    s.label = "A";
+    s.first.lat = 35.0;
+    s.first.lon = -97.5;
+    s.first.utc = platform->utc_seconds();
+    s.second = s.first;
+    s.speed_kt = 30;
+    s.bearing_deg = 0;
+    app->frmMain().storms.add(s);
+    ASSERT_TRUE(app->frmMain().add_watched("Home", "35.2", "-97.5"));
+    ui->refresh();
+    ASSERT_TRUE(IsWindowVisible(banner));
+    const std::wstring text = text_of(banner);
+    EXPECT_EQ(text.rfind(L"Storm A reaches Home at", 0), 0u) << win32::narrow(text);
+    // White on red, from the window's own colour handler.
+    HDC dc = GetDC(banner);
+    auto brush = reinterpret_cast<HBRUSH>(
+        SendMessageW(main, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(banner)));
+    LOGBRUSH lb{};
+    ASSERT_TRUE(brush && GetObjectW(brush, sizeof lb, &lb));
+    EXPECT_EQ(lb.lbColor, RGB(200, 0, 0));
+    EXPECT_EQ(GetBkColor(dc), RGB(200, 0, 0));
+    EXPECT_EQ(GetTextColor(dc), RGB(255, 255, 255));
+    ReleaseDC(banner, dc);
+    // The window grew to show all of the banner.
+    RECT now{}, b{}, client{};
+    GetWindowRect(main, &now);
+    GetWindowRect(banner, &b);
+    GetClientRect(main, &client);
+    MapWindowPoints(nullptr, main, reinterpret_cast<POINT*>(&b), 2);
+    EXPECT_GT(now.bottom - now.top, was.bottom - was.top);
+    EXPECT_GT(b.bottom - b.top, 0);
+    EXPECT_LE(b.bottom, client.bottom);
+
+    // More lines than the banner holds: it stops at four.
+    FrmMain& m = app->frmMain();
+    const std::string one_line = m.alert_banner.text;
+    m.alert_banner.text = "1\n2\n3\n4\n5\n6\n7\n8";
+    m.changed();
+    TEXTMETRICW tm{};
+    dc = GetDC(banner);
+    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(banner, WM_GETFONT, 0, 0)));
+    GetTextMetricsW(dc, &tm);
+    SelectObject(dc, old);
+    ReleaseDC(banner, dc);
+    GetClientRect(banner, &b);
+    EXPECT_EQ(b.bottom, MainView::kBannerMaxLines * tm.tmHeight);
+    EXPECT_EQ(text_of(banner).substr(0, 4), L"1\r\n2");
+    m.alert_banner.text = one_line;
+    m.changed();
+
+    // A click acknowledges: the banner goes and the window is as it was.
+    SendMessageW(main, WM_COMMAND, MAKEWPARAM(IDC_ALERT_BANNER, STN_CLICKED),
+                 reinterpret_cast<LPARAM>(banner));
+    EXPECT_FALSE(IsWindowVisible(banner));
+    EXPECT_FALSE(m.alert_banner.visible);
+    GetWindowRect(main, &now);
+    EXPECT_EQ(now.bottom - now.top, was.bottom - was.top);
+    // The next minute's check does not bring the acknowledged alert back.
+    m.check_alerts();
+    ui->refresh();
+    EXPECT_FALSE(IsWindowVisible(banner));
+
+    // An alert while the window is minimized shows once it is restored.
+    ShowWindow(main, SW_MINIMIZE);
+    ASSERT_TRUE(IsIconic(main));
+    m.alert_banner.text = one_line;
+    m.alert_banner.visible = true;
+    m.changed();
+    ShowWindow(main, SW_RESTORE);
+    GetWindowRect(main, &now);
+    GetClientRect(main, &client);
+    GetWindowRect(banner, &b);
+    MapWindowPoints(nullptr, main, reinterpret_cast<POINT*>(&b), 2);
+    EXPECT_GT(now.bottom - now.top, was.bottom - was.top);
+    EXPECT_LE(b.bottom, client.bottom);
+}
+
 TEST_F(ViewsTest, TimersRunFromSetTimerAndTheirEffectsAreRendered) {
     start();
     // Viewer discovery ticks once a second: with no viewer the choices are
@@ -480,6 +670,8 @@ TEST_F(ViewsTest, EditorFieldsAndBoxesWriteThroughTheModel) {
     SetWindowTextW(item("frmEdit", IDC_HKERASE), L"Z");
     EXPECT_EQ(stored("hkerase"), "Z");
     EXPECT_EQ(app->frmEdit().hkerase.text, "Z");
+    SetWindowTextW(item("frmEdit", IDC_HKWATCH), L"H");
+    EXPECT_EQ(stored("hkwatch"), "H");
 
     // The value buttons open the input dialog with its caption and text.
     SendMessageW(item("frmEdit", IDC_CMD_BORDER_WIDTH), BM_CLICK, 0, 0);

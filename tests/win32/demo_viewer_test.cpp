@@ -34,6 +34,8 @@ public:
     void start_drag(tessaly::Window&) override {}
     void model_changed(tessaly::Window&) override {}
     void program_ended() override {}
+    void alert(tessaly::Window&, const std::string&) override {}
+    void alerts_acknowledged(tessaly::Window&) override {}
 };
 
 // Reads panel 4 until it shows `want` (the viewer answers the move in its

@@ -447,6 +447,25 @@ TEST(Win32Files, ProgramFolderAndName) {
     EXPECT_TRUE(p.file_size(folder + "\\win32_tests.exe"));
 }
 
+// The alert sound beside the program. Whether it is heard depends on the
+// machine (Wine here may have no sound device), so the result is printed;
+// what must hold is that a file that cannot play is never reported played.
+TEST(Win32Sound, PlaysTheAlertSoundOrSaysWhyNot) {
+    Win32Platform p;
+    const std::string wav = p.program_folder() + "\\alert.wav";
+    ASSERT_TRUE(p.file_size(wav)) << wav;
+    const auto why = p.play_sound(wav);
+    std::printf("play_sound(alert.wav): %s\n", why ? why->c_str() : "played");
+    std::fflush(stdout);
+    if (why) {
+        EXPECT_FALSE(why->empty());
+    }
+    const auto missing = p.play_sound(p.program_folder() + "\\no-such-sound.wav");
+    ASSERT_TRUE(missing);
+    EXPECT_FALSE(missing->empty());
+    Sleep(800);  // the sound ends before the process does
+}
+
 TEST(Win32CodePage, CurrencySignIsA4) {
     Win32Platform p;
     EXPECT_EQ(p.to_codepage("\xC2\xA4"), "\xA4");

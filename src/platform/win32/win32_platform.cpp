@@ -2,6 +2,7 @@
 
 #include <windows.h>
 #include <commdlg.h>
+#include <mmsystem.h>
 #include <shellapi.h>
 
 #include <algorithm>
@@ -317,9 +318,25 @@ void Win32Platform::message_box(const std::string& title, const std::string& tex
 
 void Win32Platform::beep() { MessageBeep(MB_OK); }
 
-std::optional<std::string> Win32Platform::play_sound(const std::string&) {
-    MessageBeep(MB_ICONEXCLAMATION);
-    return std::string("not built yet");
+// PlaySound started asynchronously reports only whether it could start, not
+// whether anything was heard: the two common reasons it would not be (no
+// output device, no file) are asked first, so the answer says which. Every
+// answer goes to the debug output, where a spotter's "I heard nothing" can
+// be checked with a debug viewer.
+std::optional<std::string> Win32Platform::play_sound(const std::string& path) {
+    const std::wstring file = widen(path);
+    std::optional<std::string> why;
+    if (waveOutGetNumDevs() == 0)
+        why = "no sound device";
+    else if (GetFileAttributesW(file.c_str()) == INVALID_FILE_ATTRIBUTES)
+        why = "the file is missing";
+    else if (!PlaySoundW(file.c_str(), nullptr, SND_FILENAME | SND_ASYNC | SND_NODEFAULT))
+        why = "the file cannot be played";
+    if (why) MessageBeep(MB_ICONEXCLAMATION);
+    OutputDebugStringW(
+        widen("Tessaly: sound " + path + ": " + (why ? "not played, " + *why : "played") + "\n")
+            .c_str());
+    return why;
 }
 
 std::optional<std::uint32_t> Win32Platform::choose_color() {

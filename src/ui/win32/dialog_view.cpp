@@ -35,7 +35,8 @@ std::wstring window_text(HWND h) {
 
 bool is_multiline_edit(HWND h) { return (GetWindowLongW(h, GWL_STYLE) & ES_MULTILINE) != 0; }
 
-// Multi-line edit controls break lines only at CR LF.
+// Multi-line edit controls break lines only at CR LF; labels get the same,
+// so that their text reads back as it is drawn.
 std::wstring crlf(const std::wstring& s) {
     std::wstring out;
     for (size_t i = 0; i < s.size(); ++i) {
@@ -123,7 +124,7 @@ void DialogView::create() {
     if (little) SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(little));
     // One character per hotkey field.
     for (int id : {IDC_HKSELECT, IDC_HKERASE, IDC_HKETA, IDC_HKUNDO, IDC_HKERASE_STORM,
-                   IDC_HKNEXT_STORM})
+                   IDC_HKNEXT_STORM, IDC_HKWATCH})
         if (HWND h = GetDlgItem(hwnd_, id)) SendMessageW(h, EM_LIMITTEXT, 1, 0);
     make_fonts();
     add_tooltips();
@@ -204,7 +205,9 @@ void DialogView::render() {
                     // Keep the template's access key while the caption is the template's.
                     if (strip_access_key(b.template_text) == t && !b.template_text.empty())
                         t = b.template_text;
-                    if (c.kind == ControlKind::Text && is_multiline_edit(b.hwnd)) t = crlf(t);
+                    if ((c.kind == ControlKind::Text && is_multiline_edit(b.hwnd)) ||
+                        c.kind == ControlKind::Label)
+                        t = crlf(t);
                     if (window_text(b.hwnd) != t) SetWindowTextW(b.hwnd, t.c_str());
                     b.text = c.text;
                 }

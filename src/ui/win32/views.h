@@ -20,6 +20,7 @@ enum class ViewKind {
     EtaList,  // the classic ETA list: a resizable tool window
     Storms,   // the storm list: keys of its own in the list
     Pathcast, // the pathcast: a resizable floating list remembering its place and size
+    Watched,  // the watched places: keys of its own in the list and the fields
 };
 
 struct ViewDef {

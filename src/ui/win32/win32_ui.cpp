@@ -9,6 +9,7 @@
 #include "app/app.h"
 #include "core/failure.h"
 #include "eta/frm_custom_eta.h"
+#include "platform/win32/win32_text.h"
 #include "ui/win32/dialog_view.h"
 #include "ui/win32/eta_box_view.h"
 #include "ui/win32/eta_list_view.h"
@@ -16,6 +17,7 @@
 #include "ui/win32/pathcast_view.h"
 #include "ui/win32/storms_view.h"
 #include "ui/win32/views.h"
+#include "ui/win32/watched_view.h"
 
 namespace tessaly::ui {
 
@@ -37,6 +39,8 @@ std::unique_ptr<DialogView> make_view(Win32Ui& ui, Window& w, const ViewDef& def
             return std::make_unique<StormsView>(ui, w, def);
         case ViewKind::Pathcast:
             return std::make_unique<PathcastView>(ui, w, def);
+        case ViewKind::Watched:
+            return std::make_unique<WatchedView>(ui, w, def);
         case ViewKind::Dialog:
             break;
     }
@@ -118,6 +122,30 @@ void Win32Ui::start_drag(Window& w) {
 void Win32Ui::model_changed(Window& w) {
     auto it = views_.find(&w);
     if (it != views_.end()) it->second->render();
+}
+
+namespace {
+
+void flash(HWND h, DWORD flags) {
+    if (!h) return;
+    FLASHWINFO fi{};
+    fi.cbSize = sizeof fi;
+    fi.hwnd = h;
+    fi.dwFlags = flags;
+    FlashWindowEx(&fi);  // uCount 0 with FLASHW_TIMER: until FLASHW_STOP
+}
+
+}  // namespace
+
+void Win32Ui::alert(Window& w, const std::string& text) {
+    OutputDebugStringW(win32::widen("Tessaly: alert: " + text + "\n").c_str());
+    auto it = views_.find(&w);
+    if (it != views_.end()) flash(it->second->hwnd(), FLASHW_ALL | FLASHW_TIMER);
+}
+
+void Win32Ui::alerts_acknowledged(Window& w) {
+    auto it = views_.find(&w);
+    if (it != views_.end()) flash(it->second->hwnd(), FLASHW_STOP);
 }
 
 void Win32Ui::program_ended() {

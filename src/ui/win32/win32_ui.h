@@ -78,8 +78,10 @@ public:
     void start_drag(Window& w) override;
     void model_changed(Window& w) override;
     void program_ended() override;
-    void alert(Window&, const std::string&) override {}
-    void alerts_acknowledged(Window&) override {}
+    // The window's taskbar button flashes until acknowledged; the text goes
+    // to the debug output.
+    void alert(Window& w, const std::string& text) override;
+    void alerts_acknowledged(Window& w) override;
 
 private:
     static LRESULT CALLBACK timer_proc(HWND, UINT, WPARAM, LPARAM);
