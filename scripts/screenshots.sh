@@ -154,7 +154,7 @@ watched_shot() {
         echo "screenshots: no alert banner (1031) for Home at $home" >&2
         missing=$((missing + 1))
     fi
-    key_in "$main" alt+s w
+    key_in "$main" alt+s a
     read -r wx wy ww wh <<<"$(wait_rect rect_by_title '^Watched Places$')"
     read -r mx my mw mh <<<"$(rect_by_title '^Tessaly$')"
     if [ -z "${wh:-}" ] || [ -z "${mh:-}" ]; then

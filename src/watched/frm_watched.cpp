@@ -26,10 +26,8 @@ FrmWatched::FrmWatched(App& a) : Window(a, "frmWatched") {
 }
 
 void FrmWatched::load() {
-    if (!restore_place(keys::watched_left, keys::watched_top)) {
-        left_twips = 6400;
-        top_twips = 3700;
-    }
+    // Never moved: the view opens it beside the main window.
+    restore_place(keys::watched_left, keys::watched_top);
     refresh();
 }
 
