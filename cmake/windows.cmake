@@ -126,7 +126,7 @@ if(TESSALY_TESTS)
   target_link_libraries(window_probe PRIVATE tessaly_win32_platform)
   set_target_properties(window_probe PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
   # Screen rectangles of controls, for the road test's clicks.
-  add_executable(control_probe ${CMAKE_SOURCE_DIR}/tests/road/control_probe.cpp)
+  add_executable(control_probe ${CMAKE_SOURCE_DIR}/tests/win32-ui/probe/control_probe.cpp)
   target_link_libraries(control_probe PRIVATE user32)
   set_target_properties(control_probe PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
 endif()
