@@ -70,13 +70,13 @@ work=$(mktemp -d "${TMPDIR:-/tmp}/tessaly-wine-perf.XXXXXX") || exit 1
 x86_64-w64-mingw32-g++-posix -std=c++20 -O2 -static -I"$root/src" \
     -D_WIN32_WINNT=0x0601 -DWINVER=0x0601 -DWIN32_LEAN_AND_MEAN -DNOMINMAX \
     "$root/bench/wine/panel_probe.cpp" "$build/libtessaly_win32_platform.a" "$build/libtessaly_core.a" "$build/libtessaly_base.a" \
-    -luser32 -lgdi32 -lcomdlg32 -lwinhttp -ladvapi32 -o "$work/panel_probe.exe" || exit 1
+    -luser32 -lgdi32 -lcomdlg32 -lwinhttp -ladvapi32 -lwinmm -o "$work/panel_probe.exe" || exit 1
 x86_64-w64-mingw32-g++-posix -O2 -static "$root/bench/wine/timer_probe.cpp" -luser32 \
     -o "$work/timer_probe.exe" || exit 1
 x86_64-w64-mingw32-g++-posix -std=c++20 -O2 -static -I"$root/src" \
     -D_WIN32_WINNT=0x0601 -DWINVER=0x0601 -DWIN32_LEAN_AND_MEAN -DNOMINMAX \
     "$root/bench/wine/write_probe.cpp" "$build/libtessaly_win32_platform.a" "$build/libtessaly_core.a" "$build/libtessaly_base.a" \
-    -luser32 -lgdi32 -lcomdlg32 -lwinhttp -ladvapi32 -o "$work/write_probe.exe" || exit 1
+    -luser32 -lgdi32 -lcomdlg32 -lwinhttp -ladvapi32 -lwinmm -o "$work/write_probe.exe" || exit 1
 
 # --- Wine session ------------------------------------------------------------
 t=$(date +%s)
