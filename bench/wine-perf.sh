@@ -285,6 +285,13 @@ erase_and_settle() {
     for _ in $(seq 50); do [ "$(cksum <"$placefile")" != "$before" ] && break; sleep 0.05; done
     sleep 0.5
 }
+# The viewer in front (clicked in the middle of its map), then the erase key.
+focus_viewer_and_erase() {
+    xdotool windowfocus --sync "$vwin" 2>/dev/null || xdotool windowfocus "$vwin"
+    xdotool mousemove $(( vx + vw / 2 )) $(( vy + vh / 2 )) click 1
+    sleep 0.3
+    erase_and_settle
+}
 erase_and_settle
 
 # --- (d) key to placefile --------------------------------------------------
@@ -356,10 +363,7 @@ fi
 # several per cent: presses.py waits for each press's write.)
 if [ "${PATHCAST_IDLE_SECONDS:-120}" -gt 0 ] && kill -0 "$tessaly_pid" 2>/dev/null; then
     # One track and its view, as in (h), without the erase after it.
-    xdotool windowfocus --sync "$vwin" 2>/dev/null || xdotool windowfocus "$vwin"
-    xdotool mousemove $(( vx + vw / 2 )) $(( vy + vh / 2 )) click 1
-    sleep 0.3
-    erase_and_settle
+    focus_viewer_and_erase
     python3 "$root/bench/wine/presses.py" --file "$placefile" --presses 2 --hold-ms "${HOLD_MS:-100}" \
         --erase-every 0 --eta x --window "Pathcast: " \
         --area "$(( vx + 20 )),$(( vy + 40 )),$(( vx + vw - 20 )),$(( vy + vh - 60 ))" "${avoid[@]}" \
@@ -417,10 +421,7 @@ fi
 # (its hover text counts the minutes) is rewritten at each tick. Against (a)
 # and the bare timer of this run.
 if [ "${WATCHED_IDLE_SECONDS:-120}" -gt 0 ] && kill -0 "$tessaly_pid" 2>/dev/null; then
-    xdotool windowfocus --sync "$vwin" 2>/dev/null || xdotool windowfocus "$vwin"
-    xdotool mousemove $(( vx + vw / 2 )) $(( vy + vh / 2 )) click 1
-    sleep 0.3
-    erase_and_settle
+    focus_viewer_and_erase
     python3 "$root/bench/wine/presses.py" --file "$placefile" --presses 8 --hold-ms "${HOLD_MS:-100}" \
         --erase-every 0 \
         --area "$(( vx + 20 )),$(( vy + 40 )),$(( vx + vw - 20 )),$(( vy + vh - 60 ))" "${avoid[@]}" \

@@ -280,6 +280,17 @@ TEST_F(ViewsTest, MainWindowShowsTheModelAndForwardsItsEvents) {
     EXPECT_TRUE(IsWindowVisible(off));
 }
 
+// Text of a report list view's cell.
+std::wstring cell_of(HWND list, int row, int column) {
+    wchar_t buf[128] = {};
+    LVITEMW it{};
+    it.iSubItem = column;
+    it.pszText = buf;
+    it.cchTextMax = 128;
+    SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&it));
+    return buf;
+}
+
 TEST_F(ViewsTest, StormListShowsItsRowsInColumnsAndActsOnTheRowTheUserPicks) {
     start();
     for (int n : {1, 2}) {
@@ -301,15 +312,7 @@ TEST_F(ViewsTest, StormListShowsItsRowsInColumnsAndActsOnTheRowTheUserPicks) {
     EXPECT_EQ(SendMessageW(header, HDM_GETITEMCOUNT, 0, 0),
               static_cast<LRESULT>(app->frmStorms().storm_list.columns.size()));
     ASSERT_EQ(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0), 2);
-    auto cell = [&](int row, int column) {
-        wchar_t buf[128] = {};
-        LVITEMW it{};
-        it.iSubItem = column;
-        it.pszText = buf;
-        it.cchTextMax = 128;
-        SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&it));
-        return std::wstring(buf);
-    };
+    auto cell = [&](int row, int column) { return cell_of(list, row, column); };
     EXPECT_EQ(cell(0, 0), L"A");
     EXPECT_EQ(cell(1, 0), L"B");
     EXPECT_EQ(cell(1, 2), L"00 kt / 00 mph");
@@ -362,13 +365,7 @@ TEST_F(ViewsTest, PathcastFloatsResizesAndForwardsItsKeysAndButtons) {
     EXPECT_TRUE(GetWindowLongW(dlg, GWL_EXSTYLE) & WS_EX_TOPMOST);
     HWND list = item("frmPathcast", IDC_PATHCAST_ROWS);
     ASSERT_EQ(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0), 2);
-    wchar_t buf[64] = {};
-    LVITEMW it{};
-    it.iSubItem = 2;
-    it.pszText = buf;
-    it.cchTextMax = 64;
-    SendMessageW(list, LVM_GETITEMTEXTW, 1, reinterpret_cast<LPARAM>(&it));
-    EXPECT_STREQ(buf, L"Moore, OK");
+    EXPECT_EQ(cell_of(list, 1, 2), L"Moore, OK");
     // The town is the widest column; the population lines up at its right.
     for (int k : {0, 1, 3, 4})
         EXPECT_GT(SendMessageW(list, LVM_GETCOLUMNWIDTH, 2, 0),
@@ -439,17 +436,6 @@ TEST_F(ViewsTest, PathcastFloatsResizesAndForwardsItsKeysAndButtons) {
     SendMessageW(item("frmPathcast", IDC_PATHCAST_CLOSE), BM_CLICK, 0, 0);
     EXPECT_FALSE(pc.visible);
     EXPECT_FALSE(IsWindowVisible(dlg));
-}
-
-// Text of a report list view's cell.
-std::wstring cell_of(HWND list, int row, int column) {
-    wchar_t buf[128] = {};
-    LVITEMW it{};
-    it.iSubItem = column;
-    it.pszText = buf;
-    it.cchTextMax = 128;
-    SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&it));
-    return buf;
 }
 
 TEST_F(ViewsTest, WatchedPlacesAreAddedByTheFieldsAndRenamedAndRemovedByTheListsKeys) {
