@@ -83,7 +83,7 @@ add_library(tessaly_win32_ui STATIC
   ${TESSALY_UI_DIR}/main_view.cpp
   ${TESSALY_UI_DIR}/eta_box_view.cpp
   ${TESSALY_UI_DIR}/eta_list_view.cpp
-  ${TESSALY_UI_DIR}/storms_view.cpp
+  ${TESSALY_UI_DIR}/list_keys_view.cpp
   ${TESSALY_UI_DIR}/pathcast_view.cpp
   ${TESSALY_UI_DIR}/watched_view.cpp)
 target_include_directories(tessaly_win32_ui PUBLIC ${CMAKE_BINARY_DIR}/generated)

@@ -1,6 +1,7 @@
 // The watched places of the main window: the file, the changes the user
 // makes, and the alert test after every change of the storms and each minute.
 #include <algorithm>
+#include <set>
 
 #include "app/app.h"
 #include "core/numtext.h"
@@ -48,8 +49,10 @@ void FrmMain::load_watched() {
         return;
     }
     WatchedRead r = read_watched(*text, path);
+    // A name twice: the first is kept. A set, so a long file reads in n log n.
+    std::set<std::string> names;
     for (CustomPlace& c : r.places) {
-        if (!watched_name_problem(watched, c.name).empty()) continue;  // a name twice
+        if (!names.insert(to_upper_ascii(c.name)).second) continue;
         WatchedPlace w;
         w.id = ++watched_serial_;
         w.zone = zone_of_place(app, c.lat_deg, c.lon_deg);
@@ -57,8 +60,7 @@ void FrmMain::load_watched() {
         watched.push_back(std::move(w));
     }
     if (!r.problem.empty()) app.message(r.problem);
-    watched_lines = watched_label_lines(watched, alerts);
-    if (!watched.empty()) app.write_list_to_file(placefile_path(), placefile.items);
+    check_alerts();  // writes the places' labels
 }
 
 void FrmMain::watched_changed() {
@@ -67,9 +69,7 @@ void FrmMain::watched_changed() {
         app.message("The watched places could not be saved to " + watched_path() + ": " + *err +
                     ". They will not come back after a restart.");
     watched_save_failed_ = err.has_value();
-    watched_lines = watched_label_lines(watched, alerts);
-    app.write_list_to_file(placefile_path(), placefile.items);
-    check_alerts();
+    check_alerts();  // the labels follow, in one write
     if (app.is_loaded("frmWatched")) app.frmWatched().refresh();
 }
 
@@ -129,7 +129,8 @@ void FrmMain::watch_cursor() {
 
 void FrmMain::check_alerts() {
     alert_Timer.enabled = !watched.empty() && !storms.empty();
-    if (watched.empty() && alerts.all().empty()) return;
+    // Nothing watched, nothing alerted and no labels to take off the map.
+    if (watched.empty() && alerts.all().empty() && watched_lines.empty()) return;
     FrmEditETA& ed = app.frmEditETA();
     AlertSettings s;
     s.frame_delay_minutes = ed.stored_number(keys::frame_delay, FrmEditETA::kMinFrameDelayMinutes,

@@ -1,22 +1,16 @@
 #pragma once
-// The storm list: a tool window whose list takes Delete and F2 as the
-// Erase and Rename buttons (Enter is the default Select already), and that
-// remembers where the user leaves it.
-#include "ui/win32/dialog_view.h"
+// The storm list: Delete and F2 in its list are the Erase and Rename buttons
+// (Enter is the default Select already).
+#include "ui/win32/list_keys_view.h"
+#include "ui/win32/resource.h"
 
 namespace tessaly::ui {
 
-class StormsView : public DialogView {
+class StormsView : public ListKeysView {
 public:
-    StormsView(Win32Ui& ui, Window& model, const ViewDef& def) : DialogView(ui, model, def) {}
-
-    // The model's button that a key pressed in the list clicks; nullptr for
-    // other keys.
-    static const char* button_for_key(unsigned virtual_key);
-
-protected:
-    bool remembers_place() const override { return true; }
-    INT_PTR handle(UINT msg, WPARAM wp, LPARAM lp) override;
+    StormsView(Win32Ui& ui, Window& model, const ViewDef& def)
+        : ListKeysView(ui, model, def, IDC_STORM_LIST,
+                       {{VK_DELETE, "erase_storm"}, {VK_F2, "rename_storm"}}) {}
 };
 
 }  // namespace tessaly::ui
