@@ -115,7 +115,9 @@ size_t utf8_sequence_length(std::string_view s, size_t i) {
         if ((b(i + k) & 0xC0) != 0x80) return 0;
     if (n == 2 && c < 0xC2) return 0;  // overlong
     if (n == 3 && c == 0xE0 && b(i + 1) < 0xA0) return 0;
+    if (n == 3 && c == 0xED && b(i + 1) >= 0xA0) return 0;  // a surrogate half: no character
     if (n == 4 && (c > 0xF4 || (c == 0xF0 && b(i + 1) < 0x90))) return 0;
+    if (n == 4 && c == 0xF4 && b(i + 1) >= 0x90) return 0;  // past U+10FFFF
     return n;
 }
 

@@ -1,9 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "core/codepage.h"
 #include "core/failure.h"
 #include "core/numtext.h"
-#include "core/text.h"
 
 using namespace tessaly;
 
@@ -85,20 +83,4 @@ TEST(Check, ABrokenInvariantNamesConditionFileAndLine) {
                   "Check failed: 1 + 1 == 3 at numtext_test.cpp:" + std::to_string(line));
     }
     TESSALY_CHECK(2 + 2 == 4);  // a kept invariant does nothing
-}
-
-TEST(Text, Helpers) {
-    EXPECT_EQ(trim("  a b  "), "a b");
-    EXPECT_EQ(replace_all("248, 0, 0,", ", ", " "), "248 0 0,");
-    EXPECT_EQ(replace_all_icase("Town (Historical) x (historical)", "(historical)", ""), "Town  x ");
-    EXPECT_EQ(find_icase("abcDEF", "def"), 3u);
-}
-
-TEST(CodePage, Cp1252RoundTrip) {
-    EXPECT_EQ(utf8_to_cp1252("\xC2\xA4"), "\xA4");
-    EXPECT_EQ(utf8_to_cp1252("Pe\xC3\xB1itas"), "Pe\xF1itas");
-    EXPECT_EQ(utf8_to_cp1252("\xE2\x82\xAC"), "\x80");
-    EXPECT_EQ(utf8_to_cp1252("\xE4\xB8\xAD"), "?");  // no 1252 byte
-    EXPECT_EQ(utf8_to_cp1252("\xFF"), "?");          // invalid UTF-8
-    EXPECT_EQ(cp1252_to_utf8("\xA4\x80"), "\xC2\xA4\xE2\x82\xAC");
 }
