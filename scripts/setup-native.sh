@@ -3,7 +3,7 @@
 set -euo pipefail
 need=()
 have() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "install ok installed"; }
-for p in cmake ninja-build g++ make googletest libgtest-dev libbenchmark-dev libcurl4-openssl-dev zlib1g-dev python3 tzdata libhowardhinnant-date-dev; do
+for p in cmake ninja-build g++ make googletest libgtest-dev libbenchmark-dev libcurl4-openssl-dev zlib1g-dev python3 tzdata libhowardhinnant-date-dev clang-format-14; do
   have "$p" || need+=("$p")
 done
 if [ ${#need[@]} -gt 0 ]; then
