@@ -179,7 +179,10 @@ for dpi in $scales; do
     echo "screenshots at $pct %:"
     timeout 20 wineserver -k 2>/dev/null
     wine_session_dpi "$dpi"
-    prog=$(mktemp -d "$TMPDIR/prog.XXXXXX")
+    # Where a user might unpack the zip, so that the placefile's path in the
+    # pictures reads C:\Tessaly\korvel.txt.
+    prog=$WINEPREFIX/drive_c/Tessaly
+    rm -rf "$prog" && mkdir -p "$prog" || exit 1
     cp "$bin/Tessaly.exe" "$bin/stormtrack.png" "$prog/"
     # As after the first start: the hotkeys seen, the viewer chosen. Nothing
     # else is stored (not even what the previous scaling's pass stored), so
