@@ -2,13 +2,16 @@
 # Opens every window of Tessaly.exe beside the demo viewer under Wine and
 # writes one PNG per window and scaling (100 % and 150 %) to OUT-DIR
 # (default docs/screenshots), and at the first scaling pictures of the map:
-# each projection shape (shape-*.png), a storm marked on two radar frames
-# (mark-hour.png, mark-frames.png) and three labelled storms (storms-map.png).
+# each projection shape (shape-*.png), a bow echo's numbered points
+# (bow-points.png), a storm marked as now and in an hour and on two radar
+# frames (mark-hour.png, mark-frames.png, and the main window in frames mode,
+# main-frames-*.png), the time marks along a track (time-marks.png) and three
+# labelled storms (storms-map.png). No projection shape is stored first, so
+# the pictures of use show the default one, the fan.
 # Last, at each scaling, the main window with a watched place's alert in its
 # banner beside the watched places window (watched-alert-*.png).
-# Uses the Windows build in BUILD_DIR (default build/windows) and the native
-# tessaly-sim only through the road test's helpers. Exits non-zero when a
-# window did not appear.
+# Uses the Windows build in BUILD_DIR (default build/windows). Exits non-zero
+# when a window did not appear.
 #   scripts/screenshots.sh [OUT-DIR]
 #   SCALES="96 144"   DPI values to shoot
 set -u
@@ -29,8 +32,6 @@ export WINE_SCREEN=${WINE_SCREEN:-1920x1200x24}
 # shellcheck source=scripts/wine-session.sh
 . "$root/scripts/wine-session.sh"
 wine_session_start || exit 1
-port=$(wine_session_server web)
-[ -n "$port" ] && export TESSALY_TEST_WEB="http://127.0.0.1:$port"
 
 dump() { wine_dump "$bin"; }
 
@@ -178,13 +179,17 @@ for dpi in $scales; do
     echo "screenshots at $pct %:"
     timeout 20 wineserver -k 2>/dev/null
     wine_session_dpi "$dpi"
-    prog=$(mktemp -d "$TMPDIR/prog.XXXXXX")
+    # Where a user might unpack the zip, so that the placefile's path in the
+    # pictures reads C:\Tessaly\korvel.txt.
+    prog=$WINEPREFIX/drive_c/Tessaly
+    rm -rf "$prog" && mkdir -p "$prog" || exit 1
     cp "$bin/Tessaly.exe" "$bin/stormtrack.png" "$prog/"
     # As after the first start: the hotkeys seen, the viewer chosen. Nothing
     # else is stored (not even what the previous scaling's pass stored), so
     # every window shows its defaults.
     timeout 30 wine reg delete "${key%\\*}" /f >/dev/null 2>&1
-    for kv in version=4.2 hkselect=Q hkerase=W hketa=X projection=cone grtype=gr3; do
+    # No projection is stored: the pictures of use show the default fan.
+    for kv in version=4.2 hkselect=Q hkerase=W hketa=X grtype=gr3; do
         timeout 30 wine reg add "$key" /v "${kv%%=*}" /t REG_SZ /d "${kv#*=}" /f >/dev/null 2>&1
     done
     timeout 600 wine "$bin/tools/demo-viewer/demo-viewer.exe" --placefile "$(winepath -w "$prog/korvel.txt")" \
@@ -202,10 +207,9 @@ for dpi in $scales; do
     shoot eta-medium "$(wait_rect rect_by_child '^  1313 ')"
     key_in "$viewer" w  # the erase key hides the previewed windows
 
-    # A storm marked and its ETAs viewed, as in use, from the loopback stand-in,
-    # in the classic style (the ETA windows); the pathcast comes at the end.
-    timeout 30 wine reg add "$key" /v eta_server /t REG_SZ /d "${TESSALY_TEST_WEB:-http://127.0.0.1:9}/" /f \
-        >/dev/null 2>&1
+    # A storm marked and its ETAs viewed, as in use, from the built-in place
+    # index (the default source), in the classic style (the ETA windows); the
+    # pathcast comes at the end.
     reg_set eta_style classic
     mark 465,290 515,240
     xdotool key x
@@ -219,12 +223,18 @@ for dpi in $scales; do
     shoot eta-small "$small"
 
     # A dialog opened while an ETA window is shown comes up above it, though
-    # the ETA window raises itself every 10 ms: the editor is moved over it.
+    # the ETA window raises itself every 10 ms: the editor is moved over it,
+    # from the ETA window's middle, or as far right as the screen lets it be
+    # whole (the ETA window sits near the screen's right edge at 150 %).
     key_in "$main" alt+p e
-    if [ -n "$small" ] && wait_rect rect_by_title '^Projection Editor$' >/dev/null; then
+    if [ -n "$small" ] && rect=$(wait_rect rect_by_title '^Projection Editor$'); then
         read -r ex ey ew eh <<<"$small"
+        read -r _ _ dw _ <<<"$rect"
+        read -r screen_w _ <<<"$(xdotool getdisplaygeometry)"
+        left=$(( ex + ew / 2 ))
+        [ $(( left + dw )) -gt "$screen_w" ] && left=$(( screen_w - dw ))
         timeout 20 wine "$bin/tests/window_probe.exe" move "Projection Editor" \
-            $(( ex + ew / 2 )) $(( ey + eh / 3 )) >/dev/null 2>&1
+            "$left" $(( ey + eh / 3 )) >/dev/null 2>&1
         sleep 1
         read -r dx dy dw dh <<<"$(rect_by_title '^Projection Editor$')"
         ux=$(( ex < dx ? ex : dx )) uy=$(( ey < dy ? ey : dy ))
@@ -296,23 +306,37 @@ for dpi in $scales; do
             map_shot "shape-${shape%:*}" 340 340 590 530
             key_in "$viewer" w
         done
+        # The bow echo: its numbered markers after seven points, then the
+        # sweep the eighth point draws.
         key_in "$main" alt+p b
-        mark 400,340 430,372 450,410 452,450 438,490 410,522 452,430 500,430
+        mark 400,340 430,372 450,410 452,450 438,490 410,522 452,430
+        map_shot bow-points 350 315 560 550
+        mark 500,430
         map_shot shape-bow 350 315 560 550
         key_in "$viewer" w
         # Two marks 20 minutes of travel apart, taken as the storm now and in
-        # an hour, then as two radar frames 20 minutes apart.
-        key_in "$main" alt+p c
+        # an hour (the default fan), then as two radar frames 20 minutes apart.
+        key_in "$main" alt+p f
         mark 380,520 420,480
         map_shot mark-hour 340 300 600 560
         key_in "$viewer" w
+        # The time marks along a longer track.
         stop_tessaly
+        reg_set time_marks yes
+        start_tessaly
+        mark 360,540 460,440
+        map_shot time-marks 320 380 620 600
+        key_in "$viewer" w
+        stop_tessaly
+        timeout 30 wine reg delete "$key" /v time_marks /f >/dev/null 2>&1
         for kv in mark_mode=frames mark_minutes=20; do
             timeout 30 wine reg add "$key" /v "${kv%%=*}" /t REG_SZ /d "${kv#*=}" /f >/dev/null 2>&1
         done
         start_tessaly
         mark 380,520 420,480
         map_shot mark-frames 340 300 600 560
+        # Tessaly's window in frames mode, with "20 min" beside the speed row.
+        shoot main-frames "$(rect_by_title '^Tessaly$')"
         key_in "$viewer" w
     fi
     watched_shot
