@@ -246,7 +246,22 @@ public:
 
 private:
     void init_controls();
+    // The hotkey scan's steps; false ends the scan.
+    bool run_hotkey(const std::string& key);  // what one pressed key stands for
+    bool press_eta_key();
+    bool press_select_key();
+    void add_bow_point();
+    void mark_start();
+    void mark_stop();  // and the projection drawn
+    // The classic ETA view's steps: the lookup (false: the view ends there),
+    // the list, the marker on the map, the small and medium windows' lines,
+    // the windows the editor switches on.
     void classic_view(const Storm& storm);
+    bool run_classic_lookup(const Storm& storm);
+    void list_classic_arrivals();
+    void write_classic_marker(const Storm& storm);
+    void fill_classic_windows();
+    void show_classic_windows();
     bool storms_save_failed_ = false;  // the message is shown once until a save works
     bool watched_save_failed_ = false;
     int watched_serial_ = 0;           // the last watched place's id

@@ -61,112 +61,125 @@ void FrmMain::find_keys_Timer() {
             // A press typed into another program is used up here, not kept for later.
             if (meant < 0) meant = hotkey_meant() ? 1 : 0;
             if (meant == 0) continue;
-            const std::string key(1, static_cast<char>(k));
-            // The hotkeys are read afresh from the editor's fields every time.
-            auto is = [&](Control FrmEdit::*field) {
-                return to_upper_ascii((app.frmEdit().*field).text) == key;
-            };
-
-            if (is(&FrmEdit::hketa)) {
-                if (!track_finished() && storms.empty()) return;
-                FrmNewETA& lookup = app.frmNewETA();
-                if (lookup.request_executing()) {
-                    app.beep();
-                    lookup.cancel_request();
-                    return;
-                }
-                // With several storms, the one the cursor points at.
-                if (storms.size() > 1) {
-                    eta_storm_number = 0;
-                    skip_on_failure([&] {
-                        Read_StatusBar();
-                        if (const Storm* s = storm_at_cursor()) eta_storm_number = s->number;
-                    });
-                }
-                Command2_Click();
-            }
-
-            if (is(&FrmEdit::hkerase)) {
-                erase_all();
-                changed();
-            }
-
-            if (is(&FrmEdit::hkundo)) undo_last_mark();
-
-            if (is(&FrmEdit::hkerase_storm)) {
-                Read_StatusBar();
-                if (const Storm* s = storm_at_cursor()) erase_storm(s->number);
-                else app.beep();
-            }
-
-            if (is(&FrmEdit::hknext_storm)) next_storm();
-
-            if (is(&FrmEdit::hkwatch)) watch_cursor();
-
-            if (is(&FrmEdit::hkselect)) {
-                if (!optgr3.checked && !optgr2.checked && !optgrae.checked) {
-                    status.text = "You must select a version of GRLevelX";
-                    changed();
-                    return;
-                }
-                edit.text = "0";
-                Read_StatusBar();
-                app.beep();
-                if (mnubowecho.checked) {
-                    FrmBowEcho& bow = app.frmBowEcho();
-                    bow.List.items.push_back(cursor_lat.text);
-                    bow.List.items.push_back(cursor_lon.text);
-                    bow.points.text = num_text(to_number(bow.points.text) + 1);
-                    const size_t first = placefile.items.size();
-                    placefile.items.push_back(kWhite);
-                    placefile.items.push_back(pf::text({cursor_lat.text, cursor_lon.text},
-                                                       bow.points.text));
-                    placefile_groups.record(LinePurpose::bow_point, placefile.items, first);
-                    app.write_list_to_file(placefile_path(), placefile.items);
-                    if (bow.points.text == "8") {
-                        // The point markers give way to the bow echo, wherever
-                        // later lines have put them.
-                        for (LineGroups::Id id : placefile_groups.ids(LinePurpose::bow_point))
-                            placefile_groups.remove(id, placefile.items);
-                        const size_t at = placefile.items.size();
-                        bow.build.click();
-                        if (placefile.items.size() > at)
-                            placefile_groups.record(LinePurpose::bow_echo, placefile.items, at);
-                        app.write_list_to_file(placefile_path(), placefile.items);
-                    }
-                } else if (tag == "0") {
-                    first_mark = mark_at_cursor();
-                    start_lat.text = cursor_lat.text;
-                    start_lon.text = cursor_lon.text;
-                    const size_t first = placefile.items.size();
-                    placefile.items.push_back(kWhite);
-                    placefile.items.push_back(
-                        pf::text({cursor_lat.text, cursor_lon.text}, kMarkSign));
-                    placefile_groups.record(LinePurpose::half_mark, placefile.items, first);
-                    app.write_list_to_file(placefile_path(), placefile.items);
-                    tag = "1";
-                    find_distance.enabled = true;
-                } else if (tag == "1") {
-                    second_mark = mark_at_cursor();
-                    stop_lat.text = cursor_lat.text;
-                    stop_lon.text = cursor_lon.text;
-                    const size_t first = placefile.items.size();
-                    placefile.items.push_back(
-                        pf::text({cursor_lat.text, cursor_lon.text}, kMarkSign));
-                    if (const LineGroups::Group* g = placefile_groups.newest(LinePurpose::half_mark))
-                        placefile_groups.extend(g->id, placefile.items, first);
-                    app.write_list_to_file(placefile_path(), placefile.items);
-                    tag = "0";
-                    find_distance.enabled = false;
-                    place_forecast();
-                    compiler();
-                }
-                changed();
-            }
+            if (!run_hotkey(std::string(1, static_cast<char>(k)))) return;
         }
     } catch (const Failure& f) {
         app.message(failure_message("function_keys", f));
     }
+}
+
+bool FrmMain::run_hotkey(const std::string& key) {
+    // The hotkeys are read afresh from the editor's fields every time.
+    auto is = [&](Control FrmEdit::*field) {
+        return to_upper_ascii((app.frmEdit().*field).text) == key;
+    };
+    if (is(&FrmEdit::hketa) && !press_eta_key()) return false;
+
+    if (is(&FrmEdit::hkerase)) {
+        erase_all();
+        changed();
+    }
+
+    if (is(&FrmEdit::hkundo)) undo_last_mark();
+
+    if (is(&FrmEdit::hkerase_storm)) {
+        Read_StatusBar();
+        if (const Storm* s = storm_at_cursor()) erase_storm(s->number);
+        else app.beep();
+    }
+
+    if (is(&FrmEdit::hknext_storm)) next_storm();
+
+    if (is(&FrmEdit::hkwatch)) watch_cursor();
+
+    if (is(&FrmEdit::hkselect)) return press_select_key();
+    return true;
+}
+
+bool FrmMain::press_eta_key() {
+    if (!track_finished() && storms.empty()) return false;
+    FrmNewETA& lookup = app.frmNewETA();
+    if (lookup.request_executing()) {
+        app.beep();
+        lookup.cancel_request();
+        return false;
+    }
+    // With several storms, the one the cursor points at.
+    if (storms.size() > 1) {
+        eta_storm_number = 0;
+        skip_on_failure([&] {
+            Read_StatusBar();
+            if (const Storm* s = storm_at_cursor()) eta_storm_number = s->number;
+        });
+    }
+    Command2_Click();
+    return true;
+}
+
+bool FrmMain::press_select_key() {
+    if (!optgr3.checked && !optgr2.checked && !optgrae.checked) {
+        status.text = "You must select a version of GRLevelX";
+        changed();
+        return false;
+    }
+    edit.text = "0";
+    Read_StatusBar();
+    app.beep();
+    if (mnubowecho.checked) add_bow_point();
+    else if (tag == "0") mark_start();
+    else if (tag == "1") mark_stop();
+    changed();
+    return true;
+}
+
+void FrmMain::add_bow_point() {
+    FrmBowEcho& bow = app.frmBowEcho();
+    bow.List.items.push_back(cursor_lat.text);
+    bow.List.items.push_back(cursor_lon.text);
+    bow.points.text = num_text(to_number(bow.points.text) + 1);
+    const size_t first = placefile.items.size();
+    placefile.items.push_back(kWhite);
+    placefile.items.push_back(pf::text({cursor_lat.text, cursor_lon.text}, bow.points.text));
+    placefile_groups.record(LinePurpose::bow_point, placefile.items, first);
+    app.write_list_to_file(placefile_path(), placefile.items);
+    if (bow.points.text != "8") return;
+    // The point markers give way to the bow echo, wherever later lines have
+    // put them.
+    for (LineGroups::Id id : placefile_groups.ids(LinePurpose::bow_point))
+        placefile_groups.remove(id, placefile.items);
+    const size_t at = placefile.items.size();
+    bow.build.click();
+    if (placefile.items.size() > at)
+        placefile_groups.record(LinePurpose::bow_echo, placefile.items, at);
+    app.write_list_to_file(placefile_path(), placefile.items);
+}
+
+void FrmMain::mark_start() {
+    first_mark = mark_at_cursor();
+    start_lat.text = cursor_lat.text;
+    start_lon.text = cursor_lon.text;
+    const size_t first = placefile.items.size();
+    placefile.items.push_back(kWhite);
+    placefile.items.push_back(pf::text({cursor_lat.text, cursor_lon.text}, kMarkSign));
+    placefile_groups.record(LinePurpose::half_mark, placefile.items, first);
+    app.write_list_to_file(placefile_path(), placefile.items);
+    tag = "1";
+    find_distance.enabled = true;
+}
+
+void FrmMain::mark_stop() {
+    second_mark = mark_at_cursor();
+    stop_lat.text = cursor_lat.text;
+    stop_lon.text = cursor_lon.text;
+    const size_t first = placefile.items.size();
+    placefile.items.push_back(pf::text({cursor_lat.text, cursor_lon.text}, kMarkSign));
+    if (const LineGroups::Group* g = placefile_groups.newest(LinePurpose::half_mark))
+        placefile_groups.extend(g->id, placefile.items, first);
+    app.write_list_to_file(placefile_path(), placefile.items);
+    tag = "0";
+    find_distance.enabled = false;
+    place_forecast();
+    compiler();
 }
 
 void FrmMain::find_distance_Timer() {
