@@ -1,7 +1,8 @@
 #pragma once
 // The main window: the hub that owns the timers, the placefile buffer and
 // the track fields. Its handlers are defined by the subsystem that owns them
-// (viewer/, tracking/, placefile/, eta/).
+// (viewer/, tracking/, placefile/, storms/, watched/, pathcast/); those that
+// drive several windows in app/ (tracker, eta_view, storm_actions, compiler).
 #include <array>
 #include <functional>
 #include <optional>
@@ -89,7 +90,7 @@ public:
     // Opens README.txt, the user guide shipped beside the program.
     void open_user_guide();
 
-    // --- placefile (placefile/) ---
+    // --- placefile (placefile/; compiler in app/compiler.cpp) ---
     std::string placefile_path();
     void write_placefile();
     void remove_eta();
@@ -105,7 +106,7 @@ public:
     // (the fields as they were) when no position could be read.
     bool Read_StatusBar();
 
-    // --- tracking (tracking/) ---
+    // --- tracking (tracking/; the hotkey scan in app/tracker.cpp) ---
     void find_keys_Timer();
     // Whether a hotkey pressed now is meant for this program: the linked
     // viewer (or a window it owns) is in front, or one of this program's
@@ -128,7 +129,7 @@ public:
     // echo) and rewrites the placefile; beeps when there is none.
     void undo_last_mark();
 
-    // --- storms (storms/) ---
+    // --- storms (storms/; the actions in app/storm_actions.cpp) ---
     // Every finished track, one selected; the rows above show the selected
     // one (or the track being marked).
     Storms storms;
@@ -222,7 +223,7 @@ public:
     // The labels written after the buffer at every write of the placefile.
     std::vector<std::string> watched_lines;
 
-    // --- ETA (eta/) ---
+    // --- ETA (app/eta_view.cpp) ---
     void Command2_Click();
     // The run for the storm the next view serves.
     void RUNeta();
