@@ -226,17 +226,17 @@ void FrmMain::RUNeta(const Storm& storm,
                 app, geodesy::azimuth_deg(slat, slon, to_number(storm.stop.lat),
                                           to_number(storm.stop.lon))));
             // P lies as far ahead as the projection reaches.
-            const PublishedPoint far = publish_destination(
+            const Pt far = publish_destination(
                 app, geodesy::destination(
                          slat, slon, bearing,
                          projection_distance_nm(to_number(storm.speed_text),
                                                 std::to_string(storm.projection_minutes))));
-            auto mean = [](const Point& a, const Point& b) {
-                return Point{(a.lat + b.lat) / 2, (a.lon + b.lon) / 2};
+            auto mean = [](const LatLon& a, const LatLon& b) {
+                return LatLon{(a.lat + b.lat) / 2, (a.lon + b.lon) / 2};
             };
-            const Point s{slat, slon};
+            const LatLon s{slat, slon};
             auto& p = eta_points;
-            p[0] = Point{round10(far.lat), round10(far.lon)};    // P
+            p[0] = LatLon{round10(far.lat), round10(far.lon)};    // P
             p[1] = mean(p[0], s);                                   // 1/2
             p[2] = mean(p[1], p[0]);                                // 3/4
             p[3] = mean(p[1], s);                                   // 1/4
@@ -266,7 +266,7 @@ void FrmMain::RUNeta(const Storm& storm,
                 s.q.lat = storm.start.lat;
                 s.q.lon = storm.start.lon;
             } else {
-                const Point& pt = eta_points[static_cast<size_t>(kSearchPoint[k - 1])];
+                const LatLon& pt = eta_points[static_cast<size_t>(kSearchPoint[k - 1])];
                 s.q.lat = num_text(pt.lat);
                 s.q.lon = num_text(pt.lon);
             }

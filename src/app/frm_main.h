@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/window.h"
+#include "geodesy/geodesy.h"
 #include "pathcast/pathcast.h"
 #include "placefile/line_groups.h"
 #include "places/place_source.h"
@@ -73,8 +74,7 @@ public:
 
     // ETA run state: the eight points S..P (index 0 = P, then 1/2, 3/4, 1/4,
     // 1/8, 3/8, 5/8, 7/8, in the order they are computed).
-    struct Point { double lat = 0, lon = 0; };
-    std::array<Point, 8> eta_points{};
+    std::array<LatLon, 8> eta_points{};
 
     // --- application shell (app/) ---
     void Form_Load();

@@ -91,7 +91,7 @@ void FrmMain::place_forecast() {
     // bearing from start to stop again.
     double bearing = to_number(return_azimuth.text);
     double distance = projection_distance_nm(to_number(cell_speed.text), projection_minutes.text);
-    const PublishedPoint stop = publish_destination(
+    const Pt stop = publish_destination(
         app, geodesy::destination(to_number(start_lat.text), to_number(start_lon.text), bearing,
                                   distance));
     stop_lat.text = num_text(round10(stop.lat));
