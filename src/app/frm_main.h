@@ -2,7 +2,8 @@
 // The main window: the hub that owns the timers, the placefile buffer and
 // the track fields. Its handlers are defined by the subsystem that owns them
 // (viewer/, tracking/, placefile/, storms/, watched/, pathcast/); those that
-// drive several windows in app/ (tracker, eta_view, storm_actions, compiler).
+// drive several windows in app/ (tracker, undo, eta_view, storm_actions,
+// compiler).
 #include <array>
 #include <functional>
 #include <optional>
@@ -106,7 +107,7 @@ public:
     // (the fields as they were) when no position could be read.
     bool Read_StatusBar();
 
-    // --- tracking (tracking/; the hotkey scan in app/tracker.cpp) ---
+    // --- tracking (tracking/; the hotkey scan and undo in app/) ---
     void find_keys_Timer();
     // Whether a hotkey pressed now is meant for this program: the linked
     // viewer (or a window it owns) is in front, or one of this program's
