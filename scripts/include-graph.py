@@ -1,7 +1,9 @@
 #!/usr/bin/env python3
 """Prints the include graph of src/ between folders: for each folder, the
 folders it includes from and how many #include lines do so; with --files,
-every file's project includes. Standard library only."""
+every file's project includes. With --check it prints nothing and fails
+(exit 1) when two folders include each other, other than app, the
+composition root, with any folder. Standard library only."""
 import collections
 import pathlib
 import re
@@ -32,7 +34,16 @@ for f in sorted(root.rglob("*")):
         if (root / t).exists() and folder(t) != folder(rel):
             edges[(folder(rel), folder(t))] += 1
 
-if "--files" in sys.argv:
+if "--check" in sys.argv:
+    pairs = sorted((a, b) for (a, b) in edges
+                   if a < b and (b, a) in edges and "app" not in (a, b))
+    for a, b in pairs:
+        print(f"{a} <-> {b}: {a} includes {b} ({edges[(a, b)]}) and {b} includes {a} "
+              f"({edges[(b, a)]}); --files shows the lines", file=sys.stderr)
+    if pairs:
+        sys.exit(1)
+    print("include graph: no two folders include each other (app aside)")
+elif "--files" in sys.argv:
     for rel, targets in files.items():
         print(rel + ": " + " ".join(targets))
 else:

@@ -7,6 +7,9 @@ cd "$(dirname "$0")/.."
 scripts/setup-native.sh
 # The portable core stays free of Win32 headers and types.
 scripts/check-portable.sh
+# No two folders under src/ include each other (app, the composition root,
+# aside).
+python3 scripts/include-graph.py --check
 cmake --preset native -DTESSALY_WERROR=ON
 cmake --build --preset native -j2
 ctest --preset native -j2

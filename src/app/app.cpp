@@ -1,14 +1,14 @@
 #include "app/app.h"
 
+#include "app/frm_dialogs.h"
 #include "bowecho/frm_bow_echo.h"
 #include "core/failure.h"
-#include "dialogs/frm_dialogs.h"
 #include "editor/frm_edit.h"
 #include "eta/frm_custom_eta.h"
 #include "eta/frm_edit_eta.h"
 #include "online/frm_new_eta.h"
-#include "placefile/frm_pfinfo.h"
 #include "pathcast/frm_pathcast.h"
+#include "placefile/frm_pfinfo.h"
 #include "storms/frm_storms.h"
 #include "watched/frm_watched.h"
 

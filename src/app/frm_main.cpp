@@ -8,7 +8,7 @@
 #include "eta/frm_edit_eta.h"
 #include "online/frm_new_eta.h"
 #include "placefile/frm_pfinfo.h"
-#include "dialogs/frm_dialogs.h"
+#include "app/frm_dialogs.h"
 #include "storms/frm_storms.h"
 #include "watched/frm_watched.h"
 #include "tracking/motion.h"

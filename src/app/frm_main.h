@@ -1,7 +1,9 @@
 #pragma once
 // The main window: the hub that owns the timers, the placefile buffer and
 // the track fields. Its handlers are defined by the subsystem that owns them
-// (viewer/, tracking/, placefile/, eta/).
+// (viewer/, tracking/, placefile/, storms/, watched/, pathcast/); those that
+// drive several windows in app/ (tracker, undo, eta_view, storm_actions,
+// compiler).
 #include <array>
 #include <functional>
 #include <optional>
@@ -9,6 +11,7 @@
 #include <vector>
 
 #include "app/window.h"
+#include "geodesy/geodesy.h"
 #include "pathcast/pathcast.h"
 #include "placefile/line_groups.h"
 #include "places/place_source.h"
@@ -72,8 +75,7 @@ public:
 
     // ETA run state: the eight points S..P (index 0 = P, then 1/2, 3/4, 1/4,
     // 1/8, 3/8, 5/8, 7/8, in the order they are computed).
-    struct Point { double lat = 0, lon = 0; };
-    std::array<Point, 8> eta_points{};
+    std::array<LatLon, 8> eta_points{};
 
     // --- application shell (app/) ---
     void Form_Load();
@@ -89,7 +91,7 @@ public:
     // Opens README.txt, the user guide shipped beside the program.
     void open_user_guide();
 
-    // --- placefile (placefile/) ---
+    // --- placefile (placefile/; compiler in app/compiler.cpp) ---
     std::string placefile_path();
     void write_placefile();
     void remove_eta();
@@ -105,7 +107,7 @@ public:
     // (the fields as they were) when no position could be read.
     bool Read_StatusBar();
 
-    // --- tracking (tracking/) ---
+    // --- tracking (tracking/; the hotkey scan and undo in app/) ---
     void find_keys_Timer();
     // Whether a hotkey pressed now is meant for this program: the linked
     // viewer (or a window it owns) is in front, or one of this program's
@@ -128,7 +130,7 @@ public:
     // echo) and rewrites the placefile; beeps when there is none.
     void undo_last_mark();
 
-    // --- storms (storms/) ---
+    // --- storms (storms/; the actions in app/storm_actions.cpp) ---
     // Every finished track, one selected; the rows above show the selected
     // one (or the track being marked).
     Storms storms;
@@ -222,7 +224,7 @@ public:
     // The labels written after the buffer at every write of the placefile.
     std::vector<std::string> watched_lines;
 
-    // --- ETA (eta/) ---
+    // --- ETA (app/eta_view.cpp) ---
     void Command2_Click();
     // The run for the storm the next view serves.
     void RUNeta();
@@ -246,7 +248,22 @@ public:
 
 private:
     void init_controls();
+    // The hotkey scan's steps; false ends the scan.
+    bool run_hotkey(const std::string& key);  // what one pressed key stands for
+    bool press_eta_key();
+    bool press_select_key();
+    void add_bow_point();
+    void mark_start();
+    void mark_stop();  // and the projection drawn
+    // The classic ETA view's steps: the lookup (false: the view ends there),
+    // the list, the marker on the map, the small and medium windows' lines,
+    // the windows the editor switches on.
     void classic_view(const Storm& storm);
+    bool run_classic_lookup(const Storm& storm);
+    void list_classic_arrivals();
+    void write_classic_marker(const Storm& storm);
+    void fill_classic_windows();
+    void show_classic_windows();
     bool storms_save_failed_ = false;  // the message is shown once until a save works
     bool watched_save_failed_ = false;
     int watched_serial_ = 0;           // the last watched place's id

@@ -19,8 +19,8 @@ std::string publish_azimuth(App& app, double azimuth_deg) {
     return text;
 }
 
-PublishedPoint publish_destination(App& app, std::pair<double, double> lat_lon) {
-    PublishedPoint p{num_text(lat_lon.first), num_text(lat_lon.second)};
+Pt publish_destination(App& app, LatLon at) {
+    Pt p{num_text(at.lat), num_text(at.lon)};
     app.frmMain().rlat.text = p.lat;
     app.frmMain().rlon.text = p.lon;
     return p;

@@ -5,21 +5,19 @@
 // its field and returns the text written; callers that go on with that text
 // (not the exact value) keep its rounding.
 #include <string>
-#include <utility>
+
+#include "geodesy/geodesy.h"
+#include "placefile/format.h"
 
 namespace tessaly {
 
 class App;
-
-struct PublishedPoint {
-    std::string lat, lon;
-};
 
 // Whole nautical miles, half to even, into return_dis and frmCustomETA.distance.
 std::string publish_distance(App& app, double distance_nm);
 // Whole degrees, half to even, into return_azimuth.
 std::string publish_azimuth(App& app, double azimuth_deg);
 // Full decimal text into rlat and rlon.
-PublishedPoint publish_destination(App& app, std::pair<double, double> lat_lon);
+Pt publish_destination(App& app, LatLon at);
 
 }  // namespace tessaly

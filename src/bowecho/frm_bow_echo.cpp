@@ -72,7 +72,7 @@ void FrmBowEcho::build_from_points() {
 
     double a = to_number(cazimuth.text), d = to_number(crange.text);
     auto dest10 = [&](const Pt& from, double dist) {
-        PublishedPoint p = publish_destination(
+        Pt p = publish_destination(
             app, geodesy::destination(to_number(from.lat), to_number(from.lon), a, dist));
         return Pt{num_text(round10(p.lat)), num_text(round10(p.lon))};
     };

@@ -1,5 +1,6 @@
 #include "core/numtext.h"
 
+#include <cctype>
 #include <cfenv>
 #include <cmath>
 #include <cstdio>
@@ -168,6 +169,21 @@ std::optional<int> twips_value(std::string_view text) {
     std::optional<double> v = try_number(text);
     if (!v || *v != static_cast<int>(*v) || std::abs(*v) > 1e7) return std::nullopt;
     return static_cast<int>(*v);
+}
+
+std::optional<int> minutes_setting(std::string_view text, int lo, int hi) {
+    size_t a = text.find_first_not_of(' ');
+    if (a == std::string_view::npos) return std::nullopt;
+    size_t b = text.find_last_not_of(' ');
+    std::string_view digits = text.substr(a, b - a + 1);
+    if (digits.size() > 9) return std::nullopt;  // keeps the sum below in range
+    int v = 0;
+    for (char c : digits) {
+        if (!std::isdigit(static_cast<unsigned char>(c))) return std::nullopt;
+        v = v * 10 + (c - '0');
+    }
+    if (v < lo || v > hi) return std::nullopt;
+    return v;
 }
 
 }  // namespace tessaly

@@ -38,4 +38,8 @@ bool is_number(std::string_view text);
 // hold, else nullopt.
 std::optional<int> twips_value(std::string_view text);
 
+// Whole minutes (or any whole number) written as plain digits (blanks
+// around them allowed) and within lo..hi; nullopt for anything else.
+std::optional<int> minutes_setting(std::string_view text, int lo, int hi);
+
 }  // namespace tessaly

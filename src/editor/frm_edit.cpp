@@ -3,7 +3,7 @@
 #include "app/app.h"
 #include "core/failure.h"
 #include "core/text.h"
-#include "dialogs/frm_dialogs.h"
+#include "app/frm_dialogs.h"
 
 namespace tessaly {
 

@@ -6,10 +6,9 @@
 #include "core/failure.h"
 #include "core/numtext.h"
 #include "core/text.h"
-#include "dialogs/frm_dialogs.h"
+#include "app/frm_dialogs.h"
 #include "eta/frm_custom_eta.h"
 #include "placefile/format.h"
-#include "tracking/motion.h"
 #include "zones/zones.h"
 
 namespace tessaly {

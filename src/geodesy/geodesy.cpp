@@ -71,8 +71,7 @@ double azimuth_deg(double lat1, double lon1, double lat2, double lon2) {
     return A;
 }
 
-std::pair<double, double> destination(double lat1, double lon1, double bearing,
-                                      double dist_nm) {
+LatLon destination(double lat1, double lon1, double bearing, double dist_nm) {
     double p1 = deg_to_rad(lat1), l1 = deg_to_rad(lon1), th = deg_to_rad(bearing);
     double d = (kKmPerNm * dist_nm) / kEarthRadiusKm;
     double p2 = arc_sin(std::sin(p1) * std::cos(d) + std::sin(d) * std::cos(p1) * std::cos(th));

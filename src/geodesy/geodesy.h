@@ -4,9 +4,12 @@
 // decimal degrees (north and east positive).
 // Values in, values out: nothing here knows a window (app/published.h shows
 // the results in the windows' result fields).
-#include <utility>
-
 namespace tessaly {
+
+// A position on the earth in decimal degrees, north and east positive.
+struct LatLon {
+    double lat = 0, lon = 0;
+};
 
 namespace geodesy {
 
@@ -27,8 +30,7 @@ double arc_tan2(double y, double x);
 double distance_nm(double lat1, double lon1, double lat2, double lon2);
 double azimuth_deg(double lat1, double lon1, double lat2, double lon2);
 // Throws Failure on an arithmetic fault. The longitude is not normalised.
-std::pair<double, double> destination(double lat1, double lon1, double bearing_deg,
-                                      double distance_nm);
+LatLon destination(double lat1, double lon1, double bearing_deg, double distance_nm);
 
 }  // namespace geodesy
 }  // namespace tessaly

@@ -34,7 +34,7 @@ double initial_bearing(double la1, double lo1, double la2, double lo2) {
 }
 
 // The point `dist_nm` from (lat, lon) along `bearing_deg`, degrees.
-std::array<double, 2> destination(double lat, double lon, double bearing_deg, double dist_nm) {
+LatLon destination(double lat, double lon, double bearing_deg, double dist_nm) {
     const double la = rad(lat), lo = rad(lon), b = rad(bearing_deg), d = dist_nm / kRadiusNm;
     const double la2 =
         std::asin(std::clamp(std::sin(la) * std::cos(d) + std::cos(la) * std::sin(d) * std::cos(b),
@@ -87,7 +87,7 @@ std::optional<Passage> passage(const Track& t, double lat, double lon, std::int6
     p.miles = static_cast<int>(std::lround(miles));
     if (!p.passes_over) {
         const auto c = destination(t.lat, t.lon, t.bearing_deg, at.along_nm);
-        p.side = compass8(deg(initial_bearing(rad(lat), rad(lon), rad(c[0]), rad(c[1]))));
+        p.side = compass8(deg(initial_bearing(rad(lat), rad(lon), rad(c.lat), rad(c.lon))));
     }
     return p;
 }
@@ -117,12 +117,12 @@ Box corridor_box(const Track& t) {
         auto p = destination(t.lat, t.lon, t.bearing_deg, from + (to - from) * i / n);
         // Longitudes unwrapped along the way, so a crossing of the date line
         // stays one range.
-        double lon = p[1];
+        double lon = p.lon;
         while (lon - prev > 180) lon -= 360;
         while (lon - prev < -180) lon += 360;
         prev = lon;
-        lat_lo = std::min(lat_lo, p[0]);
-        lat_hi = std::max(lat_hi, p[0]);
+        lat_lo = std::min(lat_lo, p.lat);
+        lat_hi = std::max(lat_hi, p.lat);
         lon_lo = std::min(lon_lo, lon);
         lon_hi = std::max(lon_hi, lon);
     }

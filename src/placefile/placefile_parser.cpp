@@ -126,15 +126,15 @@ struct Parser {
         object = {};
     }
 
-    std::optional<PfPoint> point(std::string_view a, std::string_view b) {
+    std::optional<LatLon> point(std::string_view a, std::string_view b) {
         auto lat = to_double(a), lon = to_double(b);
         if (!lat || !lon || !in_range(*lat, 90) || !in_range(*lon, 360)) return std::nullopt;
-        return PfPoint{*lat, *lon};
+        return LatLon{*lat, *lon};
     }
 
     void vertex(std::string_view s) {
         auto f = fields(s);
-        std::optional<PfPoint> p;
+        std::optional<LatLon> p;
         if (f.size() >= 2) p = point(f[0], f[1]);
         if (!p || (f.size() != 2 && f.size() != 5 && f.size() != 6)) {
             problem("bad point line");

@@ -6,6 +6,8 @@
 #include <string_view>
 #include <vector>
 
+#include "geodesy/geodesy.h"
+
 namespace tessaly {
 
 struct PfColor {
@@ -13,12 +15,8 @@ struct PfColor {
     int alpha = 100;  // as written; an empty alpha means fully opaque
 };
 
-struct PfPoint {
-    double lat = 0, lon = 0;
-};
-
 struct PfPolygon {
-    std::vector<PfPoint> vertices;
+    std::vector<LatLon> vertices;
     PfColor fill;  // the first vertex's colour, else the current Color:
 };
 
@@ -27,7 +25,7 @@ struct PfLine {
     int flags = 0;
     std::string hover;
     PfColor color;
-    std::vector<PfPoint> points;
+    std::vector<LatLon> points;
 };
 
 struct PfIcon {

@@ -31,7 +31,7 @@ public:
     Pt dest_text(const Pt& from, double bearing, double dist) {
         auto d = geodesy::destination(to_number(from.lat), to_number(from.lon), bearing, dist);
         out.last_destination = d;
-        return {num_text(d.first), num_text(d.second)};
+        return {num_text(d.lat), num_text(d.lon)};
     }
     // That text rounded to 10 decimals (cone, fan, icons).
     Pt dest10(const Pt& from, double bearing, double dist) {

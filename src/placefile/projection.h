@@ -4,9 +4,9 @@
 // compiler.cpp reads the inputs from the main window and the settings.
 #include <optional>
 #include <string>
-#include <utility>
 #include <vector>
 
+#include "geodesy/geodesy.h"
 #include "placefile/format.h"
 #include "platform/platform.h"
 
@@ -35,7 +35,7 @@ struct ProjectionInput {
 // number range) the lines so far stay, as does the last destination.
 struct ProjectionOutput {
     std::vector<std::string> lines;
-    std::optional<std::pair<double, double>> last_destination;  // lat, lon
+    std::optional<LatLon> last_destination;
 };
 
 void cone_lines(const ProjectionInput& in, const ShapeLook& look, ProjectionOutput& out);

@@ -5,7 +5,7 @@
 #include <optional>
 
 #include "app/app.h"
-#include "dialogs/frm_dialogs.h"
+#include "app/frm_dialogs.h"
 #include "storms/storm.h"
 
 namespace tessaly {

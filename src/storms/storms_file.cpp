@@ -239,6 +239,106 @@ void split_line(std::string_view line, std::string_view& key, std::string_view& 
 
 std::string at_line(long n, std::string_view what) { return "line " + std::to_string(n) + ": " + std::string(what); }
 
+// The version line: "" when it is this version's, else why the file is refused.
+std::string version_problem(std::string_view line) {
+    std::string_view key, value;
+    split_line(line, key, value);
+    long version = 0;
+    if (key != kVersionKey || !parse_num(value, version)) return "not a storms file";
+    if (version > kVersion) return "written by a newer version (" + std::string(value) + ")";
+    if (version != kVersion) return "unknown version " + std::string(value);
+    return {};
+}
+
+// The lines after the version line, one at a time. Each step returns "" or
+// why the file is refused.
+class StormsReader {
+public:
+    std::string line(long n, std::string_view key, std::string_view value) {
+        if (ended_) return at_line(n, "text after the end");
+        if (key == "end" && value.empty()) {
+            ended_ = true;
+            return finish_storm();
+        }
+        if (key == "storm") return storm_line(n, value);
+        if (storm_) return field_line(n, key, value);
+        return header_line(n, key, value);
+    }
+
+    // After the last line: the file as read.
+    std::string end() {
+        // The end line comes last: without it the file was cut short.
+        if (!ended_) return "the file is incomplete (no end line)";
+        if (!counter_ || !selected_) return "no counter or selection";
+        file.counter = *counter_;
+        // The next track takes counter + 1: an older number would be used twice.
+        if (!numbers_.empty() && *numbers_.rbegin() > file.counter)
+            return "a storm numbered above the counter";
+        if (*selected_ == 0 ? !file.storms.empty() : !file.storms.select(*selected_))
+            return "the selected storm " + std::to_string(*selected_) + " is not in the file";
+        return {};
+    }
+
+    StormsFile file;
+
+private:
+    // A block is complete when every field was read once.
+    std::string finish_storm() {
+        if (!storm_) return {};
+        for (size_t i = 0; i < fields_.size(); ++i)
+            if (!seen_[i]) return "storm " + std::to_string(storm_->number) + " has no " + fields_[i].key;
+        file.storms.add(std::move(*storm_));
+        storm_.reset();
+        return {};
+    }
+
+    std::string storm_line(long n, std::string_view value) {
+        if (auto p = finish_storm(); !p.empty()) return p;
+        if (!counter_ || !selected_) return at_line(n, "a storm before the counter and the selection");
+        int number = 0;
+        if (!parse_num(value, number) || number < 1) return at_line(n, "bad storm number");
+        if (!numbers_.insert(number).second) return at_line(n, "storm " + std::string(value) + " twice");
+        if (numbers_.size() > kStormsFileMaxStorms) return "more than 1000 storms";
+        storm_.emplace();
+        storm_->number = number;
+        seen_.assign(fields_.size(), false);
+        return {};
+    }
+
+    std::string field_line(long n, std::string_view key, std::string_view value) {
+        size_t i = 0;
+        while (i < fields_.size() && fields_[i].key != key) ++i;
+        if (i == fields_.size()) return at_line(n, "unknown field " + std::string(key.substr(0, 40)));
+        if (seen_[i]) return at_line(n, fields_[i].key + " twice");
+        if (!fields_[i].set(*storm_, value)) return at_line(n, "bad " + fields_[i].key);
+        seen_[i] = true;
+        return {};
+    }
+
+    std::string header_line(long n, std::string_view key, std::string_view value) {
+        if (key == "counter" && !counter_) {
+            long c = 0;
+            if (!parse_num(value, c) || c < 0) return at_line(n, "bad counter");
+            counter_ = c;
+        } else if (key == "selected" && !selected_) {
+            int s = 0;
+            if (!parse_num(value, s) || s < 0) return at_line(n, "bad selection");
+            selected_ = s;
+        } else {
+            return at_line(n, "unexpected " + std::string(key.substr(0, 40)));
+        }
+        return {};
+    }
+
+    const std::vector<Field>& fields_ = storm_fields();
+    std::optional<long> counter_;
+    std::optional<int> selected_;
+    std::optional<Storm> storm_;  // the block being read
+    std::vector<bool> seen_;      // its fields read so far
+    std::set<int> numbers_;
+    bool ended_ = false;
+};
+
 }  // namespace
 
 std::string storms_file_text(const StormsFile& f) {
@@ -265,77 +365,16 @@ StormsRead read_storms_file(std::string_view text) {
     Lines lines(text);
     std::string_view line, key, value;
     if (!lines.next(line)) return fail("the file is empty");
-    split_line(line, key, value);
-    long version = 0;
-    if (key != kVersionKey || !parse_num(value, version)) return fail("not a storms file");
-    if (version > kVersion) return fail("written by a newer version (" + std::string(value) + ")");
-    if (version != kVersion) return fail("unknown version " + std::string(value));
+    if (auto p = version_problem(line); !p.empty()) return fail(p);
 
-    StormsFile f;
-    std::optional<long> counter;
-    std::optional<int> selected;
-    const auto& fields = storm_fields();
-    std::optional<Storm> storm;       // the block being read
-    std::vector<bool> seen;           // its fields read so far
-    std::set<int> numbers;
-    bool ended = false;
-
-    // A block is complete when every field was read once.
-    auto finish_storm = [&]() -> std::string {
-        if (!storm) return {};
-        for (size_t i = 0; i < fields.size(); ++i)
-            if (!seen[i]) return "storm " + std::to_string(storm->number) + " has no " + fields[i].key;
-        f.storms.add(std::move(*storm));
-        storm.reset();
-        return {};
-    };
-
+    StormsReader reader;
     while (lines.next(line)) {
         if (line.empty()) continue;
-        const long n = lines.number();
-        if (ended) return fail(at_line(n, "text after the end"));
         split_line(line, key, value);
-        if (key == "end" && value.empty()) {
-            if (auto p = finish_storm(); !p.empty()) return fail(p);
-            ended = true;
-        } else if (key == "storm") {
-            if (auto p = finish_storm(); !p.empty()) return fail(p);
-            if (!counter || !selected) return fail(at_line(n, "a storm before the counter and the selection"));
-            int number = 0;
-            if (!parse_num(value, number) || number < 1) return fail(at_line(n, "bad storm number"));
-            if (!numbers.insert(number).second) return fail(at_line(n, "storm " + std::string(value) + " twice"));
-            if (numbers.size() > kStormsFileMaxStorms) return fail("more than 1000 storms");
-            storm.emplace();
-            storm->number = number;
-            seen.assign(fields.size(), false);
-        } else if (storm) {
-            size_t i = 0;
-            while (i < fields.size() && fields[i].key != key) ++i;
-            if (i == fields.size()) return fail(at_line(n, "unknown field " + std::string(key.substr(0, 40))));
-            if (seen[i]) return fail(at_line(n, fields[i].key + " twice"));
-            if (!fields[i].set(*storm, value)) return fail(at_line(n, "bad " + fields[i].key));
-            seen[i] = true;
-        } else if (key == "counter" && !counter) {
-            long c = 0;
-            if (!parse_num(value, c) || c < 0) return fail(at_line(n, "bad counter"));
-            counter = c;
-        } else if (key == "selected" && !selected) {
-            int s = 0;
-            if (!parse_num(value, s) || s < 0) return fail(at_line(n, "bad selection"));
-            selected = s;
-        } else {
-            return fail(at_line(n, "unexpected " + std::string(key.substr(0, 40))));
-        }
+        if (auto p = reader.line(lines.number(), key, value); !p.empty()) return fail(p);
     }
-    // The end line comes last: without it the file was cut short.
-    if (!ended) return fail("the file is incomplete (no end line)");
-    if (!counter || !selected) return fail("no counter or selection");
-    f.counter = *counter;
-    // The next track takes counter + 1: an older number would be used twice.
-    if (!numbers.empty() && *numbers.rbegin() > f.counter) return fail("a storm numbered above the counter");
-    if (*selected == 0 ? !f.storms.empty() : !f.storms.select(*selected))
-        return fail("the selected storm " + std::to_string(*selected) + " is not in the file");
-    return {std::move(f), {}};
+    if (auto p = reader.end(); !p.empty()) return fail(p);
+    return {std::move(reader.file), {}};
 }
 
 StormsFile storms_since(const StormsFile& f, std::int64_t since_utc) {

@@ -2,7 +2,6 @@
 // where the finished track's stop lies.
 #include "tracking/motion.h"
 
-#include <cctype>
 #include <cstdio>
 
 #include "app/app.h"
@@ -10,26 +9,11 @@
 #include "core/failure.h"
 #include "core/numtext.h"
 #include "core/text.h"
-#include "dialogs/frm_dialogs.h"
+#include "app/frm_dialogs.h"
 #include "eta/arrival.h"
 #include "geodesy/geodesy.h"
 
 namespace tessaly {
-
-std::optional<int> minutes_setting(std::string_view text, int lo, int hi) {
-    size_t a = text.find_first_not_of(' ');
-    if (a == std::string_view::npos) return std::nullopt;
-    size_t b = text.find_last_not_of(' ');
-    std::string_view digits = text.substr(a, b - a + 1);
-    if (digits.size() > 9) return std::nullopt;  // keeps the sum below in range
-    int v = 0;
-    for (char c : digits) {
-        if (!std::isdigit(static_cast<unsigned char>(c))) return std::nullopt;
-        v = v * 10 + (c - '0');
-    }
-    if (v < lo || v > hi) return std::nullopt;
-    return v;
-}
 
 int projection_minutes_of(std::string_view minutes_text) {
     return minutes_setting(minutes_text, kMinProjectionMinutes, kMaxProjectionMinutes)
@@ -107,7 +91,7 @@ void FrmMain::place_forecast() {
     // bearing from start to stop again.
     double bearing = to_number(return_azimuth.text);
     double distance = projection_distance_nm(to_number(cell_speed.text), projection_minutes.text);
-    const PublishedPoint stop = publish_destination(
+    const Pt stop = publish_destination(
         app, geodesy::destination(to_number(start_lat.text), to_number(start_lon.text), bearing,
                                   distance));
     stop_lat.text = num_text(round10(stop.lat));

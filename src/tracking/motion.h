@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "core/numtext.h"
 #include "platform/platform.h"
 
 namespace tessaly {
@@ -18,10 +19,6 @@ inline constexpr int kDefaultProjectionMinutes = 60;  // projection_minutes when
 inline constexpr int kMinProjectionMinutes = 15, kMaxProjectionMinutes = 180;
 inline constexpr int kTimeMarkStepMinutes = 15;
 inline constexpr int kDefaultRestoreHours = 3;  // restore_hours when missing or unusable
-
-// Whole minutes written as plain digits (blanks around them allowed) and
-// within lo..hi; nullopt for anything else.
-std::optional<int> minutes_setting(std::string_view text, int lo, int hi);
 
 // projection_minutes from the store: 15..180, anything else the default.
 int projection_length(App& app);

@@ -1,8 +1,8 @@
 #include "watched/frm_watched.h"
 
 #include "app/app.h"
+#include "app/frm_dialogs.h"
 #include "core/text.h"
-#include "dialogs/frm_dialogs.h"
 
 namespace tessaly {
 

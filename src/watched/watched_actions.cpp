@@ -4,9 +4,9 @@
 #include <set>
 
 #include "app/app.h"
+#include "app/frm_dialogs.h"
 #include "core/numtext.h"
 #include "core/text.h"
-#include "dialogs/frm_dialogs.h"
 #include "eta/frm_edit_eta.h"
 #include "online/frm_new_eta.h"
 #include "pathcast/pathcast_rows.h"

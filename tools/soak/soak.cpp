@@ -54,7 +54,7 @@
 #include "eta/frm_edit_eta.h"
 #include "storms/frm_storms.h"
 #include "storms/storms_file.h"
-#include "dialogs/frm_dialogs.h"
+#include "app/frm_dialogs.h"
 #include "tracking/motion.h"
 
 using namespace tessaly;

@@ -14,7 +14,7 @@
 #include "core/codepage.h"
 #include "core/failure.h"
 #include "online/frm_new_eta.h"
-#include "platform/posix/real_web.h"
+#include "platform/sim/real_web.h"
 #include "zones/zones.h"
 
 namespace tessaly {

@@ -20,7 +20,7 @@
 #include "app/app.h"
 #include "loopback_server.h"
 #include "online/frm_new_eta.h"
-#include "platform/posix/real_web.h"
+#include "platform/sim/real_web.h"
 #include "platform/sim/simulator.h"
 
 using namespace tessaly;

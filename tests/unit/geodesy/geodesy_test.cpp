@@ -57,13 +57,13 @@ TEST(Geodesy, AzimuthSpecialCasesAndQuadrants) {
 
 TEST(Geodesy, Destination) {
     auto same = destination(35, -97, 123, 0);
-    EXPECT_DOUBLE_EQ(same.first, 35);
-    EXPECT_DOUBLE_EQ(same.second, -97);
+    EXPECT_DOUBLE_EQ(same.lat, 35);
+    EXPECT_DOUBLE_EQ(same.lon, -97);
     auto east = destination(35, -97, 90, 60);
-    EXPECT_NEAR(east.first, 34.9939015912628, 1e-12);
-    EXPECT_NEAR(east.second, -95.7804526009174, 1e-12);
+    EXPECT_NEAR(east.lat, 34.9939015912628, 1e-12);
+    EXPECT_NEAR(east.lon, -95.7804526009174, 1e-12);
     // Not normalised across the antimeridian.
-    EXPECT_GT(destination(0, 179.9, 90, 60).second, 180);
+    EXPECT_GT(destination(0, 179.9, 90, 60).lon, 180);
 }
 
 // Figures from tests/unit/geodesy/geodesy_reference.py (textbook formulas through

@@ -16,7 +16,7 @@
 #include "online/frm_new_eta.h"
 #include "pathcast/frm_pathcast.h"
 #include "places/local_places.h"
-#include "platform/posix/real_web.h"
+#include "platform/sim/real_web.h"
 #include "platform/sim/simulator.h"
 
 using namespace tessaly;

@@ -2,7 +2,7 @@
 // its rows, the highlighted row, and the buttons acting on that row's storm.
 #include <gtest/gtest.h>
 
-#include "dialogs/frm_dialogs.h"
+#include "app/frm_dialogs.h"
 #include "sim_fixture.h"
 #include "storms/frm_storms.h"
 

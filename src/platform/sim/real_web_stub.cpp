@@ -1,4 +1,4 @@
-#include "platform/posix/real_web.h"
+#include "platform/sim/real_web.h"
 
 namespace tessaly {
 

@@ -1,4 +1,4 @@
-#include "dialogs/frm_dialogs.h"
+#include "app/frm_dialogs.h"
 
 #include "app/app.h"
 #include "eta/frm_custom_eta.h"

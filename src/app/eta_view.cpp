@@ -28,6 +28,11 @@ constexpr std::array<const char*, 8> kSlow = {"5", "5", "7", "7", "7", "9", "11"
 // order they are computed: P, 1/2, 3/4, 1/4, 1/8, 3/8, 5/8, 7/8).
 constexpr std::array<int, 7> kSearchPoint = {4, 3, 5, 1, 6, 2, 7};
 
+// Line i of the ETA list, "" past its end.
+std::string list_entry(const std::vector<std::string>& list, size_t i) {
+    return i < list.size() ? list[i] : std::string();
+}
+
 }  // namespace
 
 Storm FrmMain::eta_storm() {
@@ -63,6 +68,20 @@ void FrmMain::Command2_Click() {
 }
 
 void FrmMain::classic_view(const Storm& storm) {
+    if (!run_classic_lookup(storm)) return;
+    list_classic_arrivals();
+    write_classic_marker(storm);
+    fill_classic_windows();
+    // Saved after the marker: the save's message box lets the keys act.
+    if (Storm* live = storms.find(storm.number)) {
+        live->arrivals = app.frmNewETA().arrivals;
+        storms_changed();
+    }
+    show_classic_windows();
+    changed();
+}
+
+bool FrmMain::run_classic_lookup(const Storm& storm) {
     FrmNewETA& lookup = app.frmNewETA();
     skip_on_failure([&] {
         app.frmCustomETA().hide();
@@ -87,7 +106,7 @@ void FrmMain::classic_view(const Storm& storm) {
     // meanwhile took its lines along, and its marker must not come back.
     if (storm_gone(storm, kept)) {
         skip_on_failure([&] { app.write_list_to_file(placefile_path(), placefile.items); });
-        return;
+        return false;
     }
     // An erase or a cancel during the run ends the view as well: nothing of it
     // may reach the freshly erased placefile. A cancel without an erase
@@ -95,9 +114,13 @@ void FrmMain::classic_view(const Storm& storm) {
     if (lookup.cancelled) {
         if (placefile.items.size() > lines_before)
             skip_on_failure([&] { app.write_list_to_file(placefile_path(), placefile.items); });
-        return;
+        return false;
     }
+    return true;
+}
 
+void FrmMain::list_classic_arrivals() {
+    FrmNewETA& lookup = app.frmNewETA();
     skip_on_failure([&] {
         size_t n = std::min(lookup.one.items.size(), lookup.two.items.size());
         for (size_t i = 0; i < n; ++i) {
@@ -111,16 +134,18 @@ void FrmMain::classic_view(const Storm& storm) {
         lookup.two.items.clear();
         lookup.hover.text.clear();
     });
-    const auto& list = lookup.List1.items;
-    auto entry = [&](size_t i) { return i < list.size() ? list[i] : std::string(); };
     skip_on_failure([&] {
         std::string h;
         for (size_t i = 0; i <= 8; ++i) {
-            h += entry(i);
+            h += list_entry(lookup.List1.items, i);
             if (i < 8) h += "\\n";
         }
         lookup.hover.text = h;
     });
+}
+
+void FrmMain::write_classic_marker(const Storm& storm) {
+    FrmNewETA& lookup = app.frmNewETA();
     const std::string number = std::to_string(storm.number);
     const std::string T = pf::eta_tag(number);
     eta_windows_track = number;
@@ -134,19 +159,22 @@ void FrmMain::classic_view(const Storm& storm) {
         lines.push_back(pf::kEnd + T);
     });
     skip_on_failure([&] { app.write_list_to_file(placefile_path(), placefile.items); });
+}
+
+void FrmMain::fill_classic_windows() {
+    const auto& list = app.frmNewETA().List1.items;
     skip_on_failure([&] {
         FrmCustomETA& small = app.frmCustomETA();
-        for (size_t i = 0; i < small.labels.size(); ++i) small.labels[i].text = entry(i);
+        for (size_t i = 0; i < small.labels.size(); ++i) small.labels[i].text = list_entry(list, i);
         small.changed();
         FrmCustomETA1& medium = app.frmCustomETA1();
-        for (size_t i = 0; i < medium.labels.size(); ++i) medium.labels[i].text = entry(i);
+        for (size_t i = 0; i < medium.labels.size(); ++i)
+            medium.labels[i].text = list_entry(list, i);
         medium.changed();
     });
-    // Saved after the marker: the save's message box lets the keys act.
-    if (Storm* live = storms.find(storm.number)) {
-        live->arrivals = lookup.arrivals;
-        storms_changed();
-    }
+}
+
+void FrmMain::show_classic_windows() {
     FrmEditETA& ed = app.frmEditETA();
     skip_on_failure([&] {
         if (!ed.displayeta.checked) return;
@@ -165,13 +193,12 @@ void FrmMain::classic_view(const Storm& storm) {
         std::string title = app.get_setting(keys::tag_text_edit.key);
         if (title.empty()) title = keys::tag_text_edit.fallback;
         FrmCustomETA2& w = app.frmCustomETA2();
-        w.List1.items = lookup.List1.items;
+        w.List1.items = app.frmNewETA().List1.items;
         w.caption = " " + title;
         w.Timer1.enabled = true;
         w.show();
         w.changed();
     });
-    changed();
 }
 
 void FrmMain::RUNeta() { RUNeta(eta_storm()); }
@@ -199,17 +226,17 @@ void FrmMain::RUNeta(const Storm& storm,
                 app, geodesy::azimuth_deg(slat, slon, to_number(storm.stop.lat),
                                           to_number(storm.stop.lon))));
             // P lies as far ahead as the projection reaches.
-            const PublishedPoint far = publish_destination(
+            const Pt far = publish_destination(
                 app, geodesy::destination(
                          slat, slon, bearing,
                          projection_distance_nm(to_number(storm.speed_text),
                                                 std::to_string(storm.projection_minutes))));
-            auto mean = [](const Point& a, const Point& b) {
-                return Point{(a.lat + b.lat) / 2, (a.lon + b.lon) / 2};
+            auto mean = [](const LatLon& a, const LatLon& b) {
+                return LatLon{(a.lat + b.lat) / 2, (a.lon + b.lon) / 2};
             };
-            const Point s{slat, slon};
+            const LatLon s{slat, slon};
             auto& p = eta_points;
-            p[0] = Point{round10(far.lat), round10(far.lon)};    // P
+            p[0] = LatLon{round10(far.lat), round10(far.lon)};    // P
             p[1] = mean(p[0], s);                                   // 1/2
             p[2] = mean(p[1], p[0]);                                // 3/4
             p[3] = mean(p[1], s);                                   // 1/4
@@ -239,7 +266,7 @@ void FrmMain::RUNeta(const Storm& storm,
                 s.q.lat = storm.start.lat;
                 s.q.lon = storm.start.lon;
             } else {
-                const Point& pt = eta_points[static_cast<size_t>(kSearchPoint[k - 1])];
+                const LatLon& pt = eta_points[static_cast<size_t>(kSearchPoint[k - 1])];
                 s.q.lat = num_text(pt.lat);
                 s.q.lon = num_text(pt.lon);
             }

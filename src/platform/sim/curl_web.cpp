@@ -7,7 +7,7 @@
 #include <memory>
 #include <string>
 
-#include "platform/posix/real_web.h"
+#include "platform/sim/real_web.h"
 
 namespace tessaly {
 
