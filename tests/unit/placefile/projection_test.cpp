@@ -59,7 +59,7 @@ TEST(Projection, EveryShapeReachesTheDistanceOfItsLength) {
     // the program's own, slightly different, factors).
     auto measured = [](double nm) {
         auto d = geodesy::destination(35, -97, 90, nm);
-        return geodesy::distance_nm(35, -97, d.first, d.second);
+        return geodesy::distance_nm(35, -97, d.lat, d.lon);
     };
     const double outer60 = measured(30 + 30 / 17.5);
     EXPECT_NEAR(reach(fan_lines, "60"), outer60, 0.01);
@@ -103,6 +103,6 @@ TEST(Projection, TimeMarksEveryQuarterHourAlongTheTrack) {
     char comma = 0;
     std::istringstream(marks[0].substr(6)) >> lat >> comma >> lon;
     auto d = geodesy::destination(35, -97, 90, 7.5);
-    EXPECT_NEAR(lat, d.first, 1e-9);
-    EXPECT_NEAR(lon, d.second, 1e-9);
+    EXPECT_NEAR(lat, d.lat, 1e-9);
+    EXPECT_NEAR(lon, d.lon, 1e-9);
 }
