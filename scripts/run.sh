@@ -1,6 +1,7 @@
 #!/bin/bash
 # The main job: builds the Windows program and runs it under Wine beside the
-# demo viewer, with the GeoNames stand-in on loopback for the ETAs.
+# demo viewer. The ETAs' towns come from the built-in place index; a GeoNames
+# stand-in on loopback is set as the server, for ETA -> Edit's Server Database.
 #   With a display (DISPLAY set): the two programs open on it; mark a storm
 #   in the demo viewer with the hotkeys (Q twice, X for the pathcast, W to erase) and
 #   watch the projection appear. Closing Tessaly ends the demo.
@@ -32,8 +33,8 @@ USE_DISPLAY=$interactive wine_session_start || exit 1
 port=$(wine_session_server web --delay-ms 200)
 server="http://127.0.0.1:${port:-9}/"
 
-# Settings of a spotter who has used Tessaly before, with the web service on
-# loopback (no GeoNames account needed for the demo).
+# Settings of a spotter who has used Tessaly before; the web service's
+# address is the loopback stand-in (no GeoNames account needed for the demo).
 key='HKCU\Software\VB and VBA Program Settings\Tessaly\Korvel3'
 for kv in version=4.2 hkselect=Q hkerase=W hketa=X projection=cone "eta_server=$server"; do
     timeout 60 wine reg add "$key" /v "${kv%%=*}" /t REG_SZ /d "${kv#*=}" /f >/dev/null 2>&1
