@@ -60,7 +60,7 @@ void FrmMain::Command2_Click() {
         return;
     }
     if (app.get_setting(keys::eta_style.key) == "classic") {
-        if (app.is_loaded("frmPathcast")) app.frmPathcast().close_Click();
+        if (app.is_loaded("frmPathcast")) app.frmPathcast().close_window();
         classic_view(storm);
     } else {
         pathcast_view(storm);

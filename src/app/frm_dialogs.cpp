@@ -94,7 +94,7 @@ FrmAbout::FrmAbout(App& a) : Window(a, "frmAbout") {
         "Place data \xC2\xA9 GeoNames (geonames.org), CC BY 4.0");
     add("cmd_ok", cmd_ok, ControlKind::Button, "OK");
     add("focus", focus, ControlKind::Text).visible = false;
-    cmd_ok.on_click = [this] { cmd_ok_Click(); };
+    cmd_ok.on_click = [this] { dismiss(); };
 }
 
 void FrmAbout::load() {
@@ -102,6 +102,6 @@ void FrmAbout::load() {
     top_twips = 3700;
 }
 
-void FrmAbout::cmd_ok_Click() { hide(); }
+void FrmAbout::dismiss() { hide(); }
 
 }  // namespace tessaly

@@ -37,7 +37,7 @@ public:
     explicit FrmAbout(App& app);
     Control version_label, help_text, manual_text, places_credit, cmd_ok, focus;
     void load() override;
-    void cmd_ok_Click();
+    void dismiss();
 };
 
 }  // namespace tessaly

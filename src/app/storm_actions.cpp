@@ -36,7 +36,7 @@ Mark mark_from_text(App& app, const std::string& lat, const std::string& lon) {
 // The ETA windows forget a list whose storm is gone.
 void FrmMain::forget_eta_windows() {
     forget_classic_eta_windows();
-    if (app.is_loaded("frmPathcast")) app.frmPathcast().close_Click();
+    if (app.is_loaded("frmPathcast")) app.frmPathcast().close_window();
     eta_windows_track.clear();
 }
 
@@ -195,7 +195,7 @@ void FrmMain::erase_all() {
     app.frmNewETA().hide();
     app.frmCustomETA().hide();
     app.frmCustomETA1().hide();
-    if (app.is_loaded("frmPathcast")) app.frmPathcast().close_Click();
+    if (app.is_loaded("frmPathcast")) app.frmPathcast().close_window();
     write_placefile();
     reset_track(true);
     FrmBowEcho& bow = app.frmBowEcho();

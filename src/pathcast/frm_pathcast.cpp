@@ -15,10 +15,10 @@ FrmPathcast::FrmPathcast(App& a) : Window(a, "frmPathcast") {
     add("note", note, K::Label);
     add("copy", copy, K::Button, "Copy");
     add("close", close, K::Button, "Close");
-    copy.on_click = [this] { copy_Click(); };
-    close.on_click = [this] { close_Click(); };
+    copy.on_click = [this] { copy_rows(); };
+    close.on_click = [this] { close_window(); };
     add_timer(minute_Timer, "frmPathcast.minute_Timer", kMinuteIntervalMs, false).tick =
-        [this] { minute_Timer_Timer(); };
+        [this] { refresh_minute(); };
 }
 
 void FrmPathcast::load() {
@@ -31,7 +31,7 @@ void FrmPathcast::load() {
     }
 }
 
-void FrmPathcast::close_request() { close_Click(); }
+void FrmPathcast::close_request() { close_window(); }
 
 void FrmPathcast::moved() {
     save_place(keys::pathcast_left, keys::pathcast_top);
@@ -51,7 +51,7 @@ void FrmPathcast::show_pathcast(Pathcast p) {
     app.ui.make_topmost(*this);
 }
 
-void FrmPathcast::copy_Click() {
+void FrmPathcast::copy_rows() {
     if (!pathcast_) return;
     const Storm* s = app.frmMain().storms.find(pathcast_->storm_number);
     Storm rows_storm;
@@ -64,7 +64,7 @@ void FrmPathcast::copy_Click() {
     if (!app.platform.set_clipboard_text(clipboard_text(*s, *pathcast_))) app.beep();
 }
 
-void FrmPathcast::close_Click() {
+void FrmPathcast::close_window() {
     minute_Timer.enabled = false;
     pathcast_.reset();
     rows.items.clear();
@@ -72,7 +72,7 @@ void FrmPathcast::close_Click() {
     changed();
 }
 
-void FrmPathcast::minute_Timer_Timer() {
+void FrmPathcast::refresh_minute() {
     if (!pathcast_) {
         minute_Timer.enabled = false;
         return;

@@ -31,11 +31,11 @@ public:
     // The pathcast shown; nullopt when none is.
     const std::optional<Pathcast>& shown() const { return pathcast_; }
 
-    void copy_Click();
-    void close_Click();
+    void copy_rows();
+    void close_window();
     // Updates "in N min", turns arrived rows to "now" and drops towns the
     // storm has left; the map labels follow, in one placefile write.
-    void minute_Timer_Timer();
+    void refresh_minute();
 
 private:
     void render();

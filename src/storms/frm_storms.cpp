@@ -42,11 +42,11 @@ FrmStorms::FrmStorms(App& a) : Window(a, "frmStorms") {
         highlighted_ = highlighted_number();
         enable_buttons(highlighted_ != 0);
     };
-    storm_list.on_dblclick = [this] { select_storm_Click(); };
-    select_storm.on_click = [this] { select_storm_Click(); };
-    eta_storm.on_click = [this] { eta_storm_Click(); };
-    rename_storm.on_click = [this] { rename_storm_Click(); };
-    erase_storm.on_click = [this] { erase_storm_Click(); };
+    storm_list.on_dblclick = [this] { select_highlighted(); };
+    select_storm.on_click = [this] { select_highlighted(); };
+    eta_storm.on_click = [this] { view_highlighted_etas(); };
+    rename_storm.on_click = [this] { rename_highlighted(); };
+    erase_storm.on_click = [this] { erase_highlighted(); };
     close.on_click = [this] { close_request(); };
     add_timer(age_Timer, "frmStorms.age_Timer", kAgeIntervalMs, false).tick = [this] { refresh(); };
 }
@@ -138,11 +138,11 @@ void FrmStorms::act_on_highlighted(void (FrmMain::*action)(int)) {
     refresh();
 }
 
-void FrmStorms::select_storm_Click() { act_on_highlighted(&FrmMain::select_storm); }
-void FrmStorms::eta_storm_Click() { act_on_highlighted(&FrmMain::view_storm_etas); }
-void FrmStorms::erase_storm_Click() { act_on_highlighted(&FrmMain::erase_storm); }
+void FrmStorms::select_highlighted() { act_on_highlighted(&FrmMain::select_storm); }
+void FrmStorms::view_highlighted_etas() { act_on_highlighted(&FrmMain::view_storm_etas); }
+void FrmStorms::erase_highlighted() { act_on_highlighted(&FrmMain::erase_storm); }
 
-void FrmStorms::rename_storm_Click() {
+void FrmStorms::rename_highlighted() {
     int n = highlighted_number();
     if (!n) {
         app.beep();

@@ -37,10 +37,10 @@ public:
     // The storm in the highlighted row; 0 for none.
     int highlighted_number() const;
 
-    void select_storm_Click();
-    void eta_storm_Click();
-    void rename_storm_Click();
-    void erase_storm_Click();
+    void select_highlighted();
+    void view_highlighted_etas();
+    void rename_highlighted();
+    void erase_highlighted();
 
     // The row of one storm at `now_utc` (seconds since 1970-01-01 UTC).
     static std::string row_text(const Storm& s, long long now_utc);

@@ -18,10 +18,10 @@ FrmWatched::FrmWatched(App& a) : Window(a, "frmWatched") {
     add("remove_place", remove_place, K::Button, "Remove");
     add("rename_place", rename_place, K::Button, "Rename...");
     add("close", close, K::Button, "Close");
-    places.on_dblclick = [this] { rename_place_Click(); };
-    add_place.on_click = [this] { add_place_Click(); };
-    remove_place.on_click = [this] { remove_place_Click(); };
-    rename_place.on_click = [this] { rename_place_Click(); };
+    places.on_dblclick = [this] { rename_highlighted(); };
+    add_place.on_click = [this] { add_typed_place(); };
+    remove_place.on_click = [this] { remove_highlighted(); };
+    rename_place.on_click = [this] { rename_highlighted(); };
     close.on_click = [this] { close_request(); };
 }
 
@@ -53,7 +53,7 @@ void FrmWatched::refresh() {
     changed();
 }
 
-void FrmWatched::add_place_Click() {
+void FrmWatched::add_typed_place() {
     const auto at = parse_typed_position(new_position.text);
     if (!at) {
         app.message("Type the position as a latitude and a longitude in degrees, such as "
@@ -77,14 +77,14 @@ const WatchedPlace* FrmWatched::highlighted() {
     return &all[static_cast<size_t>(row)];
 }
 
-void FrmWatched::remove_place_Click() {
+void FrmWatched::remove_highlighted() {
     if (const WatchedPlace* w = highlighted()) {
         app.frmMain().remove_watched(w->id);
         refresh();
     }
 }
 
-void FrmWatched::rename_place_Click() {
+void FrmWatched::rename_highlighted() {
     const WatchedPlace* w = highlighted();
     if (!w) return;
     App& a = app;

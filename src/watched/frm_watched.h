@@ -24,9 +24,9 @@ public:
     // Rebuilds the rows from the main window's watched places.
     void refresh();
 
-    void add_place_Click();
-    void remove_place_Click();
-    void rename_place_Click();
+    void add_typed_place();
+    void remove_highlighted();
+    void rename_highlighted();
 
 private:
     // The place in the highlighted row; nullptr (and a beep) for none.
