@@ -74,19 +74,6 @@ TEST(NumText, TryNumberFailsWhereToNumberThrows) {
         EXPECT_EQ(try_number(bad), std::nullopt) << bad;
 }
 
-TEST(Check, ABrokenInvariantNamesConditionFileAndLine) {
-    const int line = __LINE__ + 2;
-    try {
-        TESSALY_CHECK(1 + 1 == 3);
-        ADD_FAILURE();
-    } catch (const Failure& f) {
-        EXPECT_EQ(f.number, kCheckFailedNumber);
-        EXPECT_EQ(f.description(),
-                  "Check failed: 1 + 1 == 3 at numtext_test.cpp:" + std::to_string(line));
-    }
-    TESSALY_CHECK(2 + 2 == 4);  // a kept invariant does nothing
-}
-
 TEST(Text, Helpers) {
     EXPECT_EQ(trim("  a b  "), "a b");
     EXPECT_EQ(replace_all("248, 0, 0,", ", ", " "), "248 0 0,");
