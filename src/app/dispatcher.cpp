@@ -30,18 +30,23 @@ bool Dispatcher::deliver(const void* key, const std::function<void()>& handler) 
     if (running != running_.end() && boxes_open_ > running->second) return false;  // its box is open
     const int outer = running == running_.end() ? -1 : running->second;
     if (key) running_[key] = boxes_open_;
+    std::exception_ptr drivers;
     try {
         handler();
     } catch (...) {
-        // Reported while the handler still counts as running: events for it
-        // that arrive under the report's box are dropped too.
-        report_current_exception();
+        if (is_drivers_ && is_drivers_(std::current_exception()))
+            drivers = std::current_exception();
+        else
+            // Reported while the handler still counts as running: events for
+            // it that arrive under the report's box are dropped too.
+            report_current_exception();
     }
     // The handler may have destroyed what the key names: the entry goes by key alone.
     if (key) {
         if (outer < 0) running_.erase(key);
         else running_[key] = outer;
     }
+    if (drivers) std::rethrow_exception(drivers);
     return true;
 }
 

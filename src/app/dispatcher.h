@@ -27,6 +27,12 @@ public:
     explicit Dispatcher(Report report = {}) : report_(std::move(report)) {}
     void set_report(Report report) { report_ = std::move(report); }
 
+    // The driver's own exceptions (the simulator's script errors, thrown by
+    // a scripted command that runs below a handler) pass through to it
+    // unreported.
+    using IsDrivers = std::function<bool(const std::exception_ptr&)>;
+    void let_through(IsDrivers is_drivers) { is_drivers_ = std::move(is_drivers); }
+
     // A message box or the colour dialog opened (true) or closed (false).
     void modal(bool open) { boxes_open_ += open ? 1 : -1; }
     int boxes_open() const { return boxes_open_; }
@@ -44,6 +50,7 @@ private:
     void report(const std::string& text, bool critical);
 
     Report report_;
+    IsDrivers is_drivers_;
     int boxes_open_ = 0;
     std::map<const void*, int> running_;  // handlers running -> boxes open at entry
     std::set<std::string> reported_;

@@ -108,6 +108,15 @@ Simulator::Simulator(std::string dir, std::string folder, std::ostream& out) : o
         dispatcher_.modal(false);
         if (msgbox_open_ms_ > 0) emit("msgbox closed");
     };
+    dispatcher_.let_through([](const std::exception_ptr& e) {
+        try {
+            std::rethrow_exception(e);
+        } catch (const ScriptError&) {
+            return true;
+        } catch (...) {
+            return false;
+        }
+    });
     dispatcher_.set_report([this](const std::string& text, bool critical) {
         platform_->message_box(kMessageTitle, text, critical);
     });

@@ -209,8 +209,7 @@ void Win32Ui::sync_timers() {
 }
 
 void Win32Ui::forward(const void* key, const std::function<void()>& action) {
-    dispatcher_.deliver(key, action);
-    refresh();
+    if (dispatcher_.deliver(key, action)) refresh();
 }
 
 void Win32Ui::fire(UINT_PTR id) {
@@ -220,7 +219,7 @@ void Win32Ui::fire(UINT_PTR id) {
         return;
     }
     Timer* t = it->second.timer;
-    if (t->enabled && t->tick) dispatcher_.deliver(t, t->tick);
+    if (t->enabled && t->tick && !dispatcher_.deliver(t, t->tick)) return;  // its box is open
     refresh();
 }
 

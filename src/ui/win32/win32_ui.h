@@ -48,7 +48,7 @@ public:
     // what was running when it opened is not entered again until it closes.
     void modal(bool open) { dispatcher_.modal(open); }
     // Delivers an event to the models through the dispatcher (its re-entry
-    // rule and catch-all), then refreshes; `key` names the handler (its
+    // rule and catch-all) and, when it ran, refreshes; `key` names the handler (its
     // control, window, timer or the program).
     void forward(const void* key, const std::function<void()>& action);
 

@@ -66,6 +66,22 @@ TEST(Dispatcher, EveryEscapedKindIsReportedOnceThroughOnePath) {
     EXPECT_EQ(r.texts[1], "An unexpected error occurred: disk on fire. Tessaly keeps running.");
     EXPECT_EQ(r.texts[2], "An unexpected error occurred. Tessaly keeps running.");
     EXPECT_TRUE(r.critical[1] && r.critical[2]);
+    // The driver's own errors (a script's) pass through unreported.
+    struct DriverError {};
+    d.let_through([](const std::exception_ptr& e) {
+        try {
+            std::rethrow_exception(e);
+        } catch (const DriverError&) {
+            return true;
+        } catch (...) {
+            return false;
+        }
+    });
+    EXPECT_THROW(d.deliver(&key, [] { throw DriverError(); }), DriverError);
+    EXPECT_EQ(r.texts.size(), 3u);
+    d.modal(true);
+    EXPECT_TRUE(d.deliver(&key, [] {}));  // and leave no mark of a running handler
+    d.modal(false);
 }
 
 TEST(Dispatcher, AFailedCheckPassesSkipOnFailureAndIsReportedWithFileAndLine) {
