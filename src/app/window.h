@@ -66,15 +66,11 @@ struct Timer {
     int interval_ms = 0;
     bool enabled = false;
     std::function<void()> tick;
-    long long due_ms = 0;  // next firing time in the driver's clock (kept by the driver)
-    // Kept by the driver: while the tick runs, how many message boxes were
-    // open when it was entered (-1 while it is not running). A box opened
-    // since then and still open keeps the driver from entering it again.
-    int boxes_at_entry = -1;
-    // Pacing hints for drivers with a real clock (the simulator keeps the
-    // interval): the tick only acts on key presses, so it may run when the
-    // keyboard reports one, with a slow safety net; and it need not run more
-    // often than every `min_period_ms`.
+    // What the tick needs, for drivers with a real clock to pace it (the
+    // simulator keeps the interval): it only acts on key presses, so it may
+    // run when the keyboard reports one, with a slow safety net; and it need
+    // not run more often than every `min_period_ms`. The drivers keep their
+    // own bookkeeping (ids, due times, re-entry) outside the model.
     bool key_driven = false;
     int min_period_ms = 0;
 };

@@ -1,8 +1,8 @@
 #pragma once
-// The one error type of the program. Steps that may fail throw it; the
-// handlers that report failures catch it at their own boundary and show
+// The one error type for failed operations. Steps that may fail throw it;
+// the handlers that report failures catch it at their own boundary and show
 // "Source: ... Description: ... Number: ...", and a step whose failure only
-// skips it runs through skip_on_failure.
+// skips it runs through skip_on_failure. A broken invariant is CheckFailed.
 #include <stdexcept>
 #include <string>
 
@@ -36,19 +36,24 @@ void skip_on_failure(Step&& step) {
     }
 }
 
-// Number of the failure a broken invariant raises.
+// A broken invariant: a fault of the program, not a failure of an
+// operation. It is no Failure, so skip_on_failure and the handlers' own
+// failure reports let it through to the event's catch-all, which reports it
+// with its condition, file and line.
+struct CheckFailed : std::logic_error {
+    std::string file;  // without its folders
+    int line;
+    CheckFailed(const std::string& condition, std::string file_name, int line_number);
+};
+
+// The number the report of a broken invariant shows.
 inline constexpr int kCheckFailedNumber = 51;
-// Throws Failure "Check failed: <condition> at <file>:<line>" (the file
-// without its folders), which the handler's boundary reports like any other.
+// Throws CheckFailed "Check failed: <condition> at <file>:<line>".
 [[noreturn]] void fail_check(const char* condition, const char* file, int line);
 
 }  // namespace tessaly
 
-// Checks an invariant the code relies on; a broken one fails the handler
-// that runs, naming the condition, file and line, and the program goes on.
+// Checks an invariant the code relies on; a broken one ends the event that
+// runs, reported with the condition, file and line, and the program goes on.
 #define TESSALY_CHECK(condition) \
     ((condition) ? void(0) : ::tessaly::fail_check(#condition, __FILE__, __LINE__))
-
-namespace tessaly {
-
-}  // namespace tessaly

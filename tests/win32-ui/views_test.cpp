@@ -741,7 +741,7 @@ TEST_F(ViewsTest, EtaWindowsDoNotBuryTheDialogs) {
 TEST_F(ViewsTest, AFaultNoHandlerKnowsIsReportedOnceAndTheProgramGoesOn) {
     start();
     int reports = 0;
-    ui->set_unexpected_failure_report([&reports] { ++reports; });
+    ui->set_failure_report([&reports](const std::string&, bool) { ++reports; });
     Control* about = app->frmMain().control("mnu_help_about");
     ASSERT_NE(about, nullptr);
     std::function<void()> handler = about->on_click;

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/app.h"
+#include "app/dispatcher.h"
 #include "platform/sim/sim_platform.h"
 
 namespace tessaly {
@@ -46,7 +47,7 @@ private:
     void start_program();
     // True while program code runs below the driver: inside a pump (a wait
     // for web replies) or a message box.
-    bool in_program() const { return depth_ > 0 || boxes_open_ > 0; }
+    bool in_program() const { return depth_ > 0 || dispatcher_.boxes_open() > 0; }
     // `restart` and `start`: the program must never be destroyed under a
     // running handler. Inside it the running program ends at once by its own
     // close (its waits end as cancelled), every pump and box loop returns,
@@ -56,11 +57,45 @@ private:
     // Starts a program deferred by the two above once no program code runs.
     void settle();
     void print(const std::vector<std::string>& args);
+    void print_settings();
+    void print_file(const std::string& what);
+    bool print_window_field(const std::string& what, Window& w, const std::string& field);
+    void print_control_property(const std::string& what, const Control& c,
+                                const std::string& property);
+    void print_control(const std::string& what, const Control& c);
+    // The script's commands, one step each (command() looks them up by name).
+    struct Line;
+    App& need_app();
+    Control* target(const std::string& window_dot_control);
+    void put_icon();
+    void do_setting(const Line& l);
+    void do_icon(const Line& l);
+    void do_clock(const Line& l);
+    void do_desktop(const Line& l);
+    void desktop_foreground(const Line& l);
+    void desktop_panel(const Line& l);
+    void do_file(const Line& l);
+    void do_msgbox(const Line& l);
+    void do_placefile(const Line& l);
+    void do_fault(const Line& l);
+    void do_colordialog(const Line& l);
+    void do_web(const Line& l);
+    void web_answer(const Line& l);
+    void do_start(const Line& l);
+    void do_restart(const Line& l);
+    void do_key(const Line& l);
+    void do_tick(const Line& l);
+    void do_wait(const Line& l);
+    void do_schedule(const Line& l);
+    void do_click(const Line& l);
+    void do_type(const Line& l);
+    void do_close(const Line& l);
+    void do_print(const Line& l);
     void emit(const std::string& line);
     void pump(const std::function<bool()>& done);
     // Fires the earliest event due at or before `limit`; false when none is.
     bool step(long long limit);
-    // Runs a timer's tick unless it is running with a message box open since.
+    // Delivers a timer's tick.
     void fire(Timer& t);
     void sync_timers();
     Timer* find_timer(const std::string& name);
@@ -78,12 +113,16 @@ private:
     };
     std::vector<Scheduled> scheduled_;
     long long seq_ = 0;
-    std::vector<Timer*> known_enabled_;
+    // The enabled timers, in the order the program lists them, and when each fires next.
+    struct RunningTimer {
+        Timer* timer;
+        long long due_ms;
+    };
+    std::vector<RunningTimer> running_timers_;
     int depth_ = 0;
     long long msgbox_open_ms_ = 0;  // how long each message box stays open
-    int boxes_open_ = 0;
     bool start_pending_ = false;  // a (re)start waits for the pumps and boxes to unwind
-    std::map<const Control*, int> clicking_;  // click handlers running -> boxes open at entry
+    Dispatcher dispatcher_;
 };
 
 }  // namespace tessaly

@@ -30,8 +30,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     platform.remove_stale_temp();
     ui.window_loaded(app.frmMain());  // the main window model exists before the front end
     platform.set_owner_window(ui.hwnd_of("frmMain"));
-    app.start();
-    ui.refresh();
+    ui.forward(&app, [&app] { app.start(); });
     int code = app.ended() ? 0 : ui.run();
     platform.set_key_press_notice(nullptr, 0);
     platform.stop_key_hook();

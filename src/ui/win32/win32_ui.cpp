@@ -3,11 +3,9 @@
 #include <commctrl.h>
 
 #include <algorithm>
-#include <exception>
 #include <functional>
 
 #include "app/app.h"
-#include "core/failure.h"
 #include "eta/frm_custom_eta.h"
 #include "platform/win32/win32_text.h"
 #include "ui/win32/dialog_view.h"
@@ -63,6 +61,10 @@ Win32Ui::Win32Ui(HINSTANCE instance) : instance_(instance) {
     timer_window_ = CreateWindowExW(0, kTimerClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
                                     instance, nullptr);
     SetWindowLongPtrW(timer_window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    dispatcher_.set_report([this](const std::string& text, bool critical) {
+        if (on_failure_) on_failure_(text, critical);
+        else if (app_) app_->platform.message_box(kMessageTitle, text, critical);
+    });
 }
 
 Win32Ui::~Win32Ui() {
@@ -207,22 +209,7 @@ void Win32Ui::sync_timers() {
 }
 
 void Win32Ui::forward(const void* key, const std::function<void()>& action) {
-    auto running = handling_.find(key);
-    if (running != handling_.end() && boxes_open_ > running->second) return;  // its box is open
-    const int outer = running == handling_.end() ? -1 : running->second;
-    handling_[key] = boxes_open_;
-    try {
-        action();
-    } catch (const Failure&) {
-        // The handlers report their own failures; nothing escapes an event.
-    } catch (const std::exception&) {
-    } catch (...) {
-        unexpected_failure();
-    }
-    // The handler may have unloaded its window: the entry goes by key alone.
-    if (outer < 0) handling_.erase(key);
-    else handling_[key] = outer;
-    refresh();
+    if (dispatcher_.deliver(key, action)) refresh();
 }
 
 void Win32Ui::fire(UINT_PTR id) {
@@ -232,39 +219,8 @@ void Win32Ui::fire(UINT_PTR id) {
         return;
     }
     Timer* t = it->second.timer;
-    if (t->enabled && t->tick) {
-        // A tick whose message box is open is not entered again.
-        if (t->boxes_at_entry >= 0 && boxes_open_ > t->boxes_at_entry) return;
-        const int outer = t->boxes_at_entry;
-        t->boxes_at_entry = boxes_open_;
-        try {
-            t->tick();
-        } catch (const Failure&) {
-            // nothing escapes a timer procedure
-        } catch (const std::exception&) {
-        } catch (...) {
-            unexpected_failure();
-        }
-        // The tick may have unloaded its window and with it the timer.
-        if (running_.count(id)) t->boxes_at_entry = outer;
-    }
+    if (t->enabled && t->tick && !dispatcher_.deliver(t, t->tick)) return;  // its box is open
     refresh();
-}
-
-void Win32Ui::unexpected_failure() {
-    if (failure_reported_) return;
-    failure_reported_ = true;
-    if (on_unexpected_failure_) {
-        on_unexpected_failure_();
-        return;
-    }
-    if (!app_) return;
-    try {
-        app_->platform.message_box(kMessageTitle,
-                                   "An unexpected error occurred. Tessaly keeps running.", true);
-    } catch (...) {
-        // Reporting must not fail in turn.
-    }
 }
 
 // Nothing may unwind through the system's frames: a fault is reported once

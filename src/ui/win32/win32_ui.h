@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "app/dispatcher.h"
 #include "app/window.h"
 
 namespace tessaly {
@@ -45,9 +46,10 @@ public:
 
     // A message box or the colour dialog opened (true) or closed (false):
     // what was running when it opened is not entered again until it closes.
-    void modal(bool open) { boxes_open_ += open ? 1 : -1; }
-    // Runs an event's handler unless the same one is running with a box open
-    // since; `key` names the handler (its control or window).
+    void modal(bool open) { dispatcher_.modal(open); }
+    // Delivers an event to the models through the dispatcher (its re-entry
+    // rule and catch-all) and, when it ran, refreshes; `key` names the handler (its
+    // control, window, timer or the program).
     void forward(const void* key, const std::function<void()>& action);
 
     // Key presses are posted as kKeyPressMessage to message_window() (the
@@ -61,14 +63,11 @@ public:
     HWND hwnd_of(const std::string& window) const;
     DialogView* view_of(const std::string& window) const;
 
-    // A fault no handler knew (not a Failure nor a standard exception)
-    // reached an event, a tick or a window procedure: reported once, in a
-    // message box, or to the given function instead (the tests'); the
-    // program keeps running.
-    void unexpected_failure();
-    void set_unexpected_failure_report(std::function<void()> report) {
-        on_unexpected_failure_ = std::move(report);
-    }
+    // Inside a catch: what escaped reached a window procedure. It is
+    // reported as the dispatcher reports what escapes an event (in a message
+    // box, or to the function the tests give); the program keeps running.
+    void unexpected_failure() { dispatcher_.report_current_exception(); }
+    void set_failure_report(Dispatcher::Report report) { on_failure_ = std::move(report); }
 
     // UiHost
     void visibility_changed(Window& w) override;
@@ -102,12 +101,10 @@ private:
     std::map<UINT_PTR, Running> running_;  // SetTimer id -> timer
     UINT_PTR next_timer_id_ = 1;
     bool refreshing_ = false;
-    int boxes_open_ = 0;
     bool key_presses_posted_ = false;
-    std::map<const void*, int> handling_;  // handlers running -> boxes open at entry
     bool ended_ = false;
-    bool failure_reported_ = false;
-    std::function<void()> on_unexpected_failure_;
+    Dispatcher dispatcher_;
+    Dispatcher::Report on_failure_;
 };
 
 }  // namespace tessaly::ui

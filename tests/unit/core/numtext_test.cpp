@@ -71,16 +71,3 @@ TEST(NumText, TryNumberFailsWhereToNumberThrows) {
     for (const char* bad : {"", "abc", "1e", "35.1, -97", "1e999"})
         EXPECT_EQ(try_number(bad), std::nullopt) << bad;
 }
-
-TEST(Check, ABrokenInvariantNamesConditionFileAndLine) {
-    const int line = __LINE__ + 2;
-    try {
-        TESSALY_CHECK(1 + 1 == 3);
-        ADD_FAILURE();
-    } catch (const Failure& f) {
-        EXPECT_EQ(f.number, kCheckFailedNumber);
-        EXPECT_EQ(f.description(),
-                  "Check failed: 1 + 1 == 3 at numtext_test.cpp:" + std::to_string(line));
-    }
-    TESSALY_CHECK(2 + 2 == 4);  // a kept invariant does nothing
-}
