@@ -98,7 +98,7 @@ void FrmBowEcho::build_from_points() {
         return;
     }
 
-    if (app.get_setting("polygon") == "yes") {
+    if (app.get_setting(keys::polygon) == "yes") {
         for (const Pt* far : {F, Q}) {
             placefile.items.push_back(pf::kPolygon);
             placefile.items.push_back(pf::polygon_first_vertex(
@@ -110,7 +110,7 @@ void FrmBowEcho::build_from_points() {
         }
     }
 
-    if (app.get_setting("border") == "yes") {
+    if (app.get_setting(keys::border) == "yes") {
         placefile.items.push_back(pf::color(border_rgb, polygon_trans));
         placefile.items.push_back(pf::line_start(border_width, false));
         for (int k = 1; k <= 6; ++k) placefile.items.push_back(L[k].line());
@@ -119,7 +119,7 @@ void FrmBowEcho::build_from_points() {
         placefile.items.push_back(pf::kLineEnd);
     }
 
-    if (app.get_setting("track") == "yes") {
+    if (app.get_setting(keys::track) == "yes") {
         // Plain means of the degree values, not great-circle midpoints.
         double l3a = to_number(L[3].lat), l3o = to_number(L[3].lon);
         double f3a = to_number(F[3].lat), f3o = to_number(F[3].lon);

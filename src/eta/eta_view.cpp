@@ -54,7 +54,7 @@ void FrmMain::Command2_Click() {
         lookup.cancel_request();
         return;
     }
-    if (app.get_setting(keys::eta_style.key) == "classic") {
+    if (app.get_setting(keys::eta_style) == "classic") {
         if (app.is_loaded("frmPathcast")) app.frmPathcast().close_Click();
         classic_view(storm);
     } else {
@@ -162,7 +162,7 @@ void FrmMain::classic_view(const Storm& storm) {
     });
     skip_on_failure([&] {
         if (!ed.displayeta2.checked) return;
-        std::string title = app.get_setting(keys::tag_text_edit.key);
+        std::string title = app.get_setting(keys::tag_text_edit);
         if (title.empty()) title = keys::tag_text_edit.fallback;
         FrmCustomETA2& w = app.frmCustomETA2();
         w.List1.items = lookup.List1.items;

@@ -64,12 +64,12 @@ std::string font(std::string_view size, int slot) {
 
 std::string stored_text(std::string_view value) { return placefile_text(value); }
 
-std::string setting_or(App& app, const std::string& key, const std::string& fallback) {
+std::string setting_or(App& app, const SettingKey& key, const std::string& fallback) {
     std::string v = app.get_setting(key);
     return v.empty() ? fallback : stored_text(v);
 }
 
-std::string colour_setting(App& app, const std::string& key, const std::string& fallback) {
+std::string colour_setting(App& app, const SettingKey& key, const std::string& fallback) {
     std::string v = app.get_setting(key);
     return v.empty() ? fallback : replace_all(stored_text(v), ", ", " ");
 }

@@ -63,15 +63,16 @@ std::string font(std::string_view size, int slot = 1);
 // (placefile_text).
 std::string stored_text(std::string_view value);
 
-// A stored setting as placefile text, or the fallback when nothing is stored.
-std::string setting_or(App& app, const std::string& key, const std::string& fallback);
+// A stored setting as placefile text, or the fallback (the key's own unless
+// told) when nothing is stored.
+std::string setting_or(App& app, const SettingKey& key, const std::string& fallback);
 inline std::string setting_or(App& app, const SettingKey& k) {
-    return setting_or(app, k.key, k.fallback);
+    return setting_or(app, k, k.fallback);
 }
 // A stored colour for a "Color:" line: the stored "R, G, B," form loses its ", ".
-std::string colour_setting(App& app, const std::string& key, const std::string& fallback);
+std::string colour_setting(App& app, const SettingKey& key, const std::string& fallback);
 inline std::string colour_setting(App& app, const SettingKey& k) {
-    return colour_setting(app, k.key, k.fallback);
+    return colour_setting(app, k, k.fallback);
 }
 
 }  // namespace tessaly

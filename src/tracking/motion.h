@@ -6,28 +6,33 @@
 #include <string>
 #include <string_view>
 
+#include "app/settings_keys.h"
 #include "platform/platform.h"
 
 namespace tessaly {
 
 class App;
 
-inline constexpr int kDefaultFrameMinutes = 10;   // mark_minutes when missing
-inline constexpr int kMinFrameMinutes = 1, kMaxFrameMinutes = 180;
-inline constexpr int kDefaultProjectionMinutes = 60;  // projection_minutes when missing
-inline constexpr int kMinProjectionMinutes = 15, kMaxProjectionMinutes = 180;
 inline constexpr int kTimeMarkStepMinutes = 15;
-inline constexpr int kDefaultRestoreHours = 3;  // restore_hours when missing or unusable
 
 // Whole minutes written as plain digits (blanks around them allowed) and
 // within lo..hi; nullopt for anything else.
 std::optional<int> minutes_setting(std::string_view text, int lo, int hi);
+// The same within a whole-number key's range.
+std::optional<int> minutes_setting(std::string_view text, const SettingKey& key);
+// The whole number text holds when it lies in the key's range, else the
+// key's fallback.
+int number_in_range(const SettingKey& key, std::string_view text);
+// A key's range as the messages state it: "from <lo> to <hi>".
+std::string range_words(const SettingKey& key);
+// A key's range as the tooltips state it: "(<lo>-<hi>)".
+std::string range_brackets(const SettingKey& key);
 
-// projection_minutes from the store: 15..180, anything else the default.
+// projection_minutes from the store: within its range, anything else the default.
 int projection_length(App& app);
 
-// The projection length a track's minutes field holds: 15..180, anything
-// else the default.
+// The projection length a track's minutes field holds: within the key's
+// range, anything else the default.
 int projection_minutes_of(std::string_view minutes_text);
 
 // The distance (nautical miles) a storm at speed_kt travels in the minutes
