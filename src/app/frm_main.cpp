@@ -7,6 +7,7 @@
 #include "eta/frm_custom_eta.h"
 #include "eta/frm_edit_eta.h"
 #include "online/frm_new_eta.h"
+#include "placefile/format.h"
 #include "placefile/frm_pfinfo.h"
 #include "dialogs/frm_dialogs.h"
 #include "storms/frm_storms.h"
@@ -189,7 +190,7 @@ void FrmMain::Form_Load() {
 
     try {
         // Installation check: the icon file the placefile header names.
-        if (!app.platform.file_size(app.platform.program_folder() + "\\stormtrack.png"))
+        if (!app.platform.file_size(app.platform.program_folder() + "\\" + pf::kIconFile))
             throw Failure("File not found", 53);
 
         std::string version = app.get_setting(keys::version);

@@ -128,7 +128,7 @@ void FrmMain::classic_view(const Storm& storm) {
         auto& lines = placefile.items;
         lines.push_back(T);
         lines.push_back(pf::object(storm.start) + T);
-        lines.push_back(pf::text_color("200 200 200", "100") + T);
+        lines.push_back(pf::text_color(pf::kLabelGrey, pf::kOpaque) + T);
         lines.push_back(pf::font(app.frmEditETA().marker_font_size()) + T);
         lines.push_back(pf::object_text(" . ," + lookup.hover.text) + T);
         lines.push_back(pf::kEnd + T);

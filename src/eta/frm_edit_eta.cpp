@@ -50,8 +50,16 @@ void FrmEditETA::set_colour(FrmCustomETABox& w, Colour which, std::uint32_t c) {
 }
 
 FrmEditETA::FrmEditETA(App& a) : Window(a, "frmEditETA") {
-    using K = ControlKind;
     caption = " ETA Editor";
+    add_window_controls();
+    add_source_controls();
+    connect_window_buttons();
+    connect_marker_options();
+    connect_source_options();
+}
+
+void FrmEditETA::add_window_controls() {
+    using K = ControlKind;
     add("displayeta", displayeta, K::Check, "Display Small ETA Window").tooltip =
         "Display the visual ETA window.";
     add("displayetamed", displayetamed, K::Check, "Display Medium ETA Window").tooltip =
@@ -74,6 +82,10 @@ FrmEditETA::FrmEditETA(App& a) : Window(a, "frmEditETA") {
     add("eta_rgb", eta_rgb, K::Text);
     add("showcity", showcity, K::Check, "Display cities within a projection");
     add("showtime", showtime, K::Check, "Display times within a projection");
+}
+
+void FrmEditETA::add_source_controls() {
+    using K = ControlKind;
     add("opt_local_db", opt_local_db, K::Option, "Local Database").tooltip =
         "Use a custom local ETA database.";
     add("opt_server_db", opt_server_db, K::Option, "Server Database").tooltip =
@@ -99,7 +111,9 @@ FrmEditETA::FrmEditETA(App& a) : Window(a, "frmEditETA") {
     add("hint", hint, K::Label,
         "Click the PREVIEW button to see a real-time preview of the colors you are selecting "
         "for the ETA Window.");
+}
 
+void FrmEditETA::connect_window_buttons() {
     Command1.on_click = [this] { colour_button(text_colour); };
     Command2.on_click = [this] { colour_button(border_colour); };
     Command3.on_click = [this] { colour_button(tag_colour); };
@@ -116,6 +130,9 @@ FrmEditETA::FrmEditETA(App& a) : Window(a, "frmEditETA") {
     display_box(displayeta, keys::displayeta);
     display_box(displayetamed, keys::displayetamed);
     display_box(displayeta2, keys::displayeta2);
+}
+
+void FrmEditETA::connect_marker_options() {
     radius.on_click = [this] {
         if (!loading_) app.save_setting(keys::eta_radius, radius.checked ? "1" : "0");
     };
@@ -139,6 +156,9 @@ FrmEditETA::FrmEditETA(App& a) : Window(a, "frmEditETA") {
     };
     pair_box(showcity, showtime, keys::showcity, keys::showtime);
     pair_box(showtime, showcity, keys::showtime, keys::showcity);
+}
+
+void FrmEditETA::connect_source_options() {
     // Which places the ETA run asks: "local" (also when missing) or "server".
     auto db_option = [this](Control& chosen, Control& other, const char* value) {
         chosen.on_click = [this, &chosen, &other, value] {

@@ -49,6 +49,14 @@ public:
     std::string marker_font_size() const;
 
 private:
+    // The controls, in the steps the constructor takes: the ETA windows'
+    // and markers' controls, the place source's and the pathcast's, and
+    // what their clicks and edits store.
+    void add_window_controls();
+    void add_source_controls();
+    void connect_window_buttons();
+    void connect_marker_options();
+    void connect_source_options();
     void colour_button(Colour which);
     void display_box(Control& box, const SettingKey& key);
     // At close: a box changed since the load is stored when it holds a whole

@@ -304,10 +304,7 @@ void FrmNewETA::read_records(const std::vector<PlaceRecord>& records) {
                 const std::string shown = std::to_string(arrival.hours) + ":" + minutes;
                 auto& lines = main.placefile.items;
                 lines.push_back(pf::place_object(a.at) + T);
-                lines.push_back(
-                    pf::text_color(ed.marker_rgb(),
-                                   "100") +
-                    T);
+                lines.push_back(pf::text_color(ed.marker_rgb(), pf::kOpaque) + T);
                 lines.push_back(pf::font(ed.marker_font_size()) + T);
                 if (ed.showcity.checked) lines.push_back(pf::object_text(a.name + ", " + shown) + T);
                 if (ed.showtime.checked) lines.push_back(pf::object_text(shown + ", " + a.name) + T);
