@@ -10,6 +10,7 @@
 #include "pathcast/frm_pathcast.h"
 #include "placefile/frm_pfinfo.h"
 #include "storms/frm_storms.h"
+#include "tracking/motion.h"
 #include "watched/frm_watched.h"
 
 namespace tessaly {
@@ -96,26 +97,28 @@ std::vector<Timer*> App::timers() {
     return v;
 }
 
-std::string App::get_setting(const std::string& key) {
-    std::string v = platform.get_setting(platform.application_name(), kSettingsSection, key);
+std::string App::get_setting(const SettingKey& key) {
+    std::string v = platform.get_setting(platform.application_name(), kSettingsSection, key.key);
     // A value ends at a NUL, as the registry's strings do, so no store puts
     // one into a placefile line or a message.
     if (size_t nul = v.find('\0'); nul != std::string::npos) v.resize(nul);
     return v;
 }
 
-void App::save_setting(const std::string& key, const std::string& value) {
-    platform.save_setting(platform.application_name(), kSettingsSection, key, value);
+void App::save_setting(const SettingKey& key, const std::string& value) {
+    platform.save_setting(platform.application_name(), kSettingsSection, key.key, value);
 }
 
-std::string App::setting_or_first_start(const SettingKey& k) {
-    std::string v = get_setting(k.key);
+std::string App::setting_or_store_first_start(const SettingKey& k) {
+    std::string v = get_setting(k);
     if (v.empty() && k.first_start) {
-        save_setting(k.key, k.first_start);
+        save_setting(k, k.first_start);
         v = k.first_start;
     }
     return v;
 }
+
+int App::setting_number(const SettingKey& k) { return number_in_range(k, get_setting(k)); }
 
 bool App::write_list_to_file(const std::string& path, const std::vector<std::string>& buffer) {
     // The watched places' labels go with every write of the placefile,

@@ -66,12 +66,15 @@ public:
     std::vector<Timer*> timers();
 
     // Settings store on (application, "Korvel3", key); missing reads "", and
-    // a value ends at its first NUL.
-    std::string get_setting(const std::string& key);
-    void save_setting(const std::string& key, const std::string& value);
+    // a value ends at its first NUL. Only the keys of settings_keys.h.
+    std::string get_setting(const SettingKey& key);
+    void save_setting(const SettingKey& key, const std::string& value);
     // The stored value; when nothing is stored, the key's first-start value,
     // which is then written as well.
-    std::string setting_or_first_start(const SettingKey& key);
+    std::string setting_or_store_first_start(const SettingKey& key);
+    // A whole-number key: the stored number when it lies in the key's range,
+    // else the key's fallback.
+    int setting_number(const SettingKey& key);
 
     void message(const std::string& text) { platform.message_box(kMessageTitle, text, false); }
     void beep() { platform.beep(); }

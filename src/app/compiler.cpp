@@ -37,12 +37,12 @@ public:
                                       to_number(in.stop.lat), to_number(in.stop.lon)));
         in.speed_kt = to_number(storm.speed_text);
         in.minutes_text = std::to_string(storm.projection_minutes);
-        in.polygons = app.get_setting(keys::polygon.key) != "no";
-        in.borders = app.get_setting(keys::border.key) == "yes";
-        in.track = app.get_setting(keys::track.key) != "no";
+        in.polygons = app.get_setting(keys::polygon) != "no";
+        in.borders = app.get_setting(keys::border) == "yes";
+        in.track = app.get_setting(keys::track) != "no";
         const Shapes& sh = storm.shapes;
         if (in.track && (sh.cone || sh.fan || sh.wedge) &&
-            app.get_setting(keys::time_marks.key) == "yes")
+            app.get_setting(keys::time_marks) == "yes")
             in.time_marks =
                 ProjectionInput::TimeMarks{storm.drawn_at, app.frmEditETA().eta_fontsize.text};
 
@@ -52,7 +52,7 @@ public:
         if (sh.fan) shape(fan_lines, in, read_look(red, grey));
         // Grey with light borders, so that a wedge never looks like a cone or fan.
         if (sh.wedge) shape(wedge_lines, in, read_look("128, 128, 128,", "248 248 248"));
-        if (storm.number > 0 && app.get_setting(keys::storm_labels.key) != "0") {
+        if (storm.number > 0 && app.get_setting(keys::storm_labels) != "0") {
             for (std::string& l : storm_label_lines(storm, colour_setting(app, keys::track_rgb)))
                 main.placefile.items.push_back(std::move(l));
         }
@@ -68,8 +68,8 @@ private:
         ShapeLook k;
         k.border_width = setting_or(app, keys::border_width);
         k.polygon_trans = setting_or(app, keys::polygon_trans);
-        k.polygon_rgb = setting_or(app, keys::polygon_rgb.key, polygon_fallback);
-        k.border_rgb = colour_setting(app, keys::border_rgb.key, border_fallback);
+        k.polygon_rgb = setting_or(app, keys::polygon_rgb, polygon_fallback);
+        k.border_rgb = colour_setting(app, keys::border_rgb, border_fallback);
         k.track_rgb = colour_setting(app, keys::track_rgb);
         k.track_width = setting_or(app, keys::track_width);
         return k;

@@ -59,7 +59,7 @@ void FrmMain::Command2_Click() {
         lookup.cancel_request();
         return;
     }
-    if (app.get_setting(keys::eta_style.key) == "classic") {
+    if (app.get_setting(keys::eta_style) == "classic") {
         if (app.is_loaded("frmPathcast")) app.frmPathcast().close_window();
         classic_view(storm);
     } else {
@@ -153,7 +153,7 @@ void FrmMain::write_classic_marker(const Storm& storm) {
         auto& lines = placefile.items;
         lines.push_back(T);
         lines.push_back(pf::object(storm.start) + T);
-        lines.push_back(pf::text_color("200 200 200", "100") + T);
+        lines.push_back(pf::text_color(pf::kLabelGrey, pf::kOpaque) + T);
         lines.push_back(pf::font(app.frmEditETA().marker_font_size()) + T);
         lines.push_back(pf::object_text(" . ," + lookup.hover.text) + T);
         lines.push_back(pf::kEnd + T);
@@ -190,7 +190,7 @@ void FrmMain::show_classic_windows() {
     });
     skip_on_failure([&] {
         if (!ed.displayeta2.checked) return;
-        std::string title = app.get_setting(keys::tag_text_edit.key);
+        std::string title = app.get_setting(keys::tag_text_edit);
         if (title.empty()) title = keys::tag_text_edit.fallback;
         FrmCustomETA2& w = app.frmCustomETA2();
         w.List1.items = app.frmNewETA().List1.items;

@@ -18,8 +18,9 @@ void FrmInput::load() {
     top_twips = 600;
 }
 
-void FrmInput::ask(std::string setting_key, const std::string& title, const std::string& initial) {
-    key = std::move(setting_key);
+void FrmInput::ask(const SettingKey& setting_key, const std::string& title,
+                   const std::string& initial) {
+    key = &setting_key;
     apply_ = nullptr;
     INP.set_text(initial);
     caption = title;
@@ -29,7 +30,7 @@ void FrmInput::ask(std::string setting_key, const std::string& title, const std:
 
 void FrmInput::ask_text(const std::string& title, const std::string& initial,
                         std::function<void(const std::string&)> apply) {
-    key.clear();
+    key = nullptr;
     apply_ = std::move(apply);
     INP.set_text(initial);
     caption = title;
@@ -51,32 +52,33 @@ void FrmInput::cmd_save_Click() {
         apply(INP.text);
         return;
     }
-    if (key == keys::border_width.key || key == keys::polygon_trans.key ||
-        key == keys::track_width.key) {
-        app.save_setting(key, INP.text);
-    } else if (key == keys::tag_text_edit.key) {
-        app.save_setting(key, INP.text);
+    if (key == &keys::border_width || key == &keys::polygon_trans || key == &keys::track_width) {
+        app.save_setting(*key, INP.text);
+    } else if (key == &keys::tag_text_edit) {
+        app.save_setting(*key, INP.text);
         app.frmCustomETA().Labeltitle.text = INP.text;
         app.frmCustomETA().changed();
         app.frmCustomETA1().Labeltitle.text = INP.text;
         app.frmCustomETA1().changed();
-    } else if (key == keys::mark_minutes.key) {
+    } else if (key == &keys::mark_minutes) {
         // Frames mode starts with a usable interval or not at all.
-        auto v = minutes_setting(INP.text, kMinFrameMinutes, kMaxFrameMinutes);
+        auto v = minutes_setting(INP.text, *key);
         if (!v) {
-            app.message("The minutes between the two frames must be a whole number from 1 to 180.");
+            app.message("The minutes between the two frames must be a whole number " +
+                        range_words(*key) + ".");
             return;
         }
-        app.save_setting(keys::mark_minutes.key, std::to_string(*v));
-        app.save_setting(keys::mark_mode.key, "frames");
+        app.save_setting(keys::mark_minutes, std::to_string(*v));
+        app.save_setting(keys::mark_mode, "frames");
         app.frmMain().set_mark_mode(true, *v);
-    } else if (key == keys::projection_minutes.key) {
-        auto v = minutes_setting(INP.text, kMinProjectionMinutes, kMaxProjectionMinutes);
+    } else if (key == &keys::projection_minutes) {
+        auto v = minutes_setting(INP.text, *key);
         if (!v) {
-            app.message("The projection length must be a whole number of minutes from 15 to 180.");
+            app.message("The projection length must be a whole number of minutes " +
+                        range_words(*key) + ".");
             return;
         }
-        app.save_setting(keys::projection_minutes.key, std::to_string(*v));
+        app.save_setting(keys::projection_minutes, std::to_string(*v));
     }
 }
 

@@ -2,6 +2,7 @@
 #include <functional>
 #include <string>
 
+#include "app/settings_keys.h"
 #include "app/window.h"
 
 namespace tessaly {
@@ -16,10 +17,10 @@ public:
     explicit FrmInput(App& app);
     Control INP, cmd_save, focus;
     // The settings key that Apply stores (mark_minutes and projection_minutes
-    // are checked first); empty: Apply only closes the dialog.
-    std::string key;
+    // are checked first); nullptr: Apply only closes the dialog.
+    const SettingKey* key = nullptr;
     // Shows the dialog for `key` with its caption and the text to start from.
-    void ask(std::string setting_key, const std::string& title, const std::string& initial);
+    void ask(const SettingKey& setting_key, const std::string& title, const std::string& initial);
     // Shows the dialog for a free text that Apply hands to `apply` (once)
     // instead of storing it; closing the dialog drops it.
     void ask_text(const std::string& title, const std::string& initial,

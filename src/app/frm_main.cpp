@@ -7,6 +7,7 @@
 #include "eta/frm_custom_eta.h"
 #include "eta/frm_edit_eta.h"
 #include "online/frm_new_eta.h"
+#include "placefile/format.h"
 #include "placefile/frm_pfinfo.h"
 #include "app/frm_dialogs.h"
 #include "storms/frm_storms.h"
@@ -21,6 +22,15 @@ FrmMain::FrmMain(App& a) : Window(a, "frmMain") {
 }
 
 void FrmMain::init_controls() {
+    add_figures();
+    add_hidden_fields();
+    add_menus();
+    connect_handlers();
+    connect_menus();
+    add_timers();
+}
+
+void FrmMain::add_figures() {
     using K = ControlKind;
     add("start_lat", start_lat, K::Label, kUnmarked);
     add("start_lon", start_lon, K::Label, kUnmarked);
@@ -48,6 +58,10 @@ void FrmMain::init_controls() {
     add("optgr3", optgr3, K::Option, "GRLevel3").enabled = false;
     add("optgr2", optgr2, K::Option, "GRLevel2").enabled = false;
     add("optgrae", optgrae, K::Option, "GR2Analyst").enabled = false;
+}
+
+void FrmMain::add_hidden_fields() {
+    using K = ControlKind;
     for (Control* c : {&GR3, &GR2, &GRAE, &process, &scaption, &return_dis, &return_azimuth,
                        &rlat, &rlon, &cursor_lat, &cursor_lon}) {
         c->kind = K::Text;
@@ -64,13 +78,17 @@ void FrmMain::init_controls() {
     add("return_azimuth", return_azimuth, K::Text).visible = false;
     add("rlat", rlat, K::Text).visible = false;
     add("rlon", rlon, K::Text).visible = false;
-    add("projection_minutes", projection_minutes, K::Text, "60").visible = false;
+    add("projection_minutes", projection_minutes, K::Text, keys::projection_minutes.fallback)
+        .visible = false;
     add("cursor_lat", cursor_lat, K::Text).visible = false;
     add("cursor_lon", cursor_lon, K::Text).visible = false;
     add("placefile", placefile, K::List).visible = false;
     add("Command2", Command2, K::Button, "Command2").visible = false;
     add("remove", remove, K::Button, "remove_eta").visible = false;
+}
 
+void FrmMain::add_menus() {
+    using K = ControlKind;
     add("mnu_projection_edit", mnu_projection_edit, K::Menu, "Edit");
     add("mnu_projection_fan", mnu_projection_fan, K::Menu, "Fan").checked = true;
     add("mnu_projection_cone", mnu_projection_cone, K::Menu, "Cone");
@@ -84,14 +102,17 @@ void FrmMain::init_controls() {
     add("mnu_help_about", mnu_help_about, K::Menu, "About");
     add("mnu_mark_hour", mnu_mark_hour, K::Menu, "Mark One Hour").checked = true;
     add("mnu_mark_frames", mnu_mark_frames, K::Menu, "Mark Two Frames...");
-    add("mark_minutes", mark_minutes, K::Label, "10 min").visible = false;
+    add("mark_minutes", mark_minutes, K::Label, std::string(keys::mark_minutes.fallback) + " min")
+        .visible = false;
     add("mnu_projection_undo", mnu_projection_undo, K::Menu, "Undo Last Mark");
     add("mnu_storms_list", mnu_storms_list, K::Menu, "Storm List...");
     add("mnu_storms_next", mnu_storms_next, K::Menu, "Next Storm");
     add("mnu_storms_erase", mnu_storms_erase, K::Menu, "Erase Storm");
     add("mnu_storms_watched", mnu_storms_watched, K::Menu, "Watched Places...");
     add("alert_banner", alert_banner, K::Label).visible = false;
+}
 
+void FrmMain::connect_handlers() {
     // Option buttons exclude each other.
     optgr3.on_click = [this] { choose_viewer("gr3"); };
     optgr2.on_click = [this] { choose_viewer("gr2"); };
@@ -100,7 +121,10 @@ void FrmMain::init_controls() {
     status_off.on_click = [this] { resume_link(); };
     Command2.on_click = [this] { Command2_Click(); };
     remove.on_click = [this] { remove_eta(); };
+    alert_banner.on_click = [this] { alert_banner_Click(); };
+}
 
+void FrmMain::connect_menus() {
     mnu_projection_edit.on_click = [this] {
         skip_on_failure([&] { app.frmEdit().show(); });
     };
@@ -109,7 +133,7 @@ void FrmMain::init_controls() {
     mnu_projection_wedge.on_click = [this] { choose_projection("wedge"); };
     mnubowecho.on_click = [this] { choose_projection("bow"); };
     mnu_mark_hour.on_click = [this] {
-        app.save_setting("mark_mode", "hour");
+        app.save_setting(keys::mark_mode, "hour");
         set_mark_mode(false, frame_minutes);
     };
     mnu_mark_frames.on_click = [this] { mnu_mark_frames_Click(); };
@@ -117,7 +141,6 @@ void FrmMain::init_controls() {
     mnu_storms_list.on_click = [this] { app.frmStorms().open(); };
     mnu_storms_next.on_click = [this] { next_storm(); };
     mnu_storms_watched.on_click = [this] { app.frmWatched().open(); };
-    alert_banner.on_click = [this] { alert_banner_Click(); };
     mnu_storms_erase.on_click = [this] {
         if (!storms.selected()) {
             app.beep();
@@ -135,7 +158,9 @@ void FrmMain::init_controls() {
     mnu_placefile_info.on_click = [this] { app.frmPFinfo().show(); };
     mnu_help_guide.on_click = [this] { open_user_guide(); };
     mnu_help_about.on_click = [this] { app.frmAbout().show(); };
+}
 
+void FrmMain::add_timers() {
     add_timer(find_gr, "find_gr", 1000, true).tick = [this] { find_gr_Timer(); };
     add_timer(find_keys, "find_keys", 5, false).tick = [this] { find_keys_Timer(); };
     find_keys.key_driven = true;
@@ -165,10 +190,10 @@ void FrmMain::Form_Load() {
 
     try {
         // Installation check: the icon file the placefile header names.
-        if (!app.platform.file_size(app.platform.program_folder() + "\\stormtrack.png"))
+        if (!app.platform.file_size(app.platform.program_folder() + "\\" + pf::kIconFile))
             throw Failure("File not found", 53);
 
-        std::string version = app.get_setting("version");
+        std::string version = app.get_setting(keys::version);
         if (version.empty() || version == "4.1") {
             app.platform.message_box(
                 "Korvel Version 4.2",
@@ -176,10 +201,10 @@ void FrmMain::Form_Load() {
                 "Please make sure you notice the new keys or edit them to your liking.\r\r"
                 "Click OK to see the new HotKeys",
                 true);
-            app.save_setting(keys::version.key, keys::version.first_start);
+            app.save_setting(keys::version, keys::version.first_start);
             FrmEdit& e = app.frmEdit();
             for (const SettingKey& k : {keys::hkselect, keys::hkerase, keys::hketa})
-                app.save_setting(k.key, k.first_start);
+                app.save_setting(k, k.first_start);
             e.hkselect.set_text(keys::hkselect.first_start);
             e.hkerase.set_text(keys::hkerase.first_start);
             e.hketa.set_text(keys::hketa.first_start);
@@ -208,7 +233,7 @@ void FrmMain::choose_projection(const std::string& which) {
     mnu_projection_cone.checked = which == "cone";
     mnu_projection_wedge.checked = which == "wedge";
     mnubowecho.checked = which == "bow";
-    app.save_setting("projection", which);
+    app.save_setting(keys::projection, which);
     changed();
 }
 
@@ -216,7 +241,7 @@ void FrmMain::choose_viewer(const std::string& grtype) {
     optgr3.checked = grtype == "gr3";
     optgr2.checked = grtype == "gr2";
     optgrae.checked = grtype == "grae";
-    skip_on_failure([&] { app.save_setting("grtype", grtype); });
+    skip_on_failure([&] { app.save_setting(keys::grtype, grtype); });
     changed();
 }
 
@@ -264,85 +289,68 @@ void FrmMain::open_user_guide() {
 void FrmMain::read_registry() {
     // A failure ends the load where it happens; start-up goes on.
     skip_on_failure([&] {
-        auto value_or_default = [this](const SettingKey& k) {
-            return app.setting_or_first_start(k);
-        };
-        // 1. ETA window colours.
-        {
-            std::string t = value_or_default(keys::eta_text);
-            std::string b = value_or_default(keys::eta_border);
-            std::string g = value_or_default(keys::eta_tag);
-            std::string k = value_or_default(keys::eta_background);
-            FrmCustomETA& w = app.frmCustomETA();
-            w.text_colour = static_cast<std::uint32_t>(to_long(t));
-            w.border_colour = static_cast<std::uint32_t>(to_long(b));
-            w.tag_colour = static_cast<std::uint32_t>(to_long(g));
-            w.back_colour = static_cast<std::uint32_t>(to_long(k));
-            w.changed();
-        }
-        // 2, 3. ETA options.
-        {
-            std::string r = value_or_default(keys::eta_radius);
-            app.frmEditETA().radius.checked = to_long(r) == 1;
-            std::string h = value_or_default(keys::eta_historic);
-            app.frmEditETA().etaqc_historic.checked = to_long(h) == 1;
-            app.frmEditETA().eta_rep.text = value_or_default(keys::eta_rep);
-            app.frmEditETA().eta_rgb.text = value_or_default(keys::eta_rgb);
-            app.frmEditETA().eta_fontsize.text = value_or_default(keys::eta_fontsize);
-        }
-        // 4. Projection shape.
-        {
-            std::string p = app.get_setting("projection");
-            if (p.empty() || p == "fan" || p == "cone" || p == "wedge" || p == "bow") {
-                if (p.empty()) p = "fan";
-                mnu_projection_fan.checked = p == "fan";
-                mnu_projection_cone.checked = p == "cone";
-                mnu_projection_wedge.checked = p == "wedge";
-                mnubowecho.checked = p == "bow";
-            }
-        }
-        // 5. Drawing switches, shown by the projection editor's boxes.
-        {
-            std::string b = app.get_setting("border");
-            app.frmEdit().borderc.set_checked(b == "yes");
-            std::string p = app.get_setting("polygon");
-            app.frmEdit().polyc.set_checked(p.empty() || p == "yes");
-            std::string t = app.get_setting("track");
-            app.frmEdit().trackc.set_checked(t.empty() || t == "yes");
-        }
-        // 6. Appearance defaults.
-        for (const SettingKey& k : {keys::border_rgb, keys::polygon_rgb, keys::border_width,
-                                    keys::border, keys::track, keys::polygon_trans,
-                                    keys::track_rgb, keys::track_width})
-            value_or_default(k);
-        // 7. Viewer choice.
-        {
-            std::string g = app.get_setting("grtype");
-            optgr3.checked = g == "gr3";
-            optgr2.checked = g == "gr2";
-            optgrae.checked = g == "grae";
-        }
-        // 8. Which ETA window.
-        {
-            std::string d = value_or_default(keys::displayeta);
-            app.frmEditETA().displayeta.set_checked(to_long(d) == 1);
-        }
-        // 9. Hotkeys, chained: an empty one stops the chain. The undo hotkey
-        // (hkundo) has no default: missing or empty, no key undoes.
-        {
-            std::string s = app.get_setting("hkselect");
-            if (!s.empty()) {
-                app.frmEdit().hkselect.set_text(s);
-                std::string e = app.get_setting("hkerase");
-                if (!e.empty()) {
-                    app.frmEdit().hkerase.set_text(e);
-                    std::string v = app.get_setting("hketa");
-                    if (!v.empty()) app.frmEdit().hketa.set_text(v);
-                }
-            }
-        }
+        read_eta_window_colours();
+        read_eta_options();
+        read_projection_shape();
+        // The drawing switches, shown by the projection editor's boxes.
+        app.frmEdit().read_drawing_switches();
+        store_appearance_defaults();
+        read_viewer_choice();
+        read_eta_window_choice();
+        // The undo hotkey (hkundo) has no default: missing or empty, no key undoes.
+        app.frmEdit().read_hotkey_chain();
     });
     changed();
+}
+
+void FrmMain::read_eta_window_colours() {
+    const auto colours = FrmEditETA::stored_colours(app);
+    FrmCustomETA& w = app.frmCustomETA();
+    // In order, so that a colour that is no number leaves the ones after it.
+    for (size_t i = 0; i < colours.size(); ++i)
+        FrmEditETA::set_colour(w, static_cast<FrmEditETA::Colour>(i),
+                               static_cast<std::uint32_t>(to_long(colours[i])));
+    w.changed();
+}
+
+void FrmMain::read_eta_options() {
+    std::string r = app.setting_or_store_first_start(keys::eta_radius);
+    app.frmEditETA().radius.checked = to_long(r) == 1;
+    std::string h = app.setting_or_store_first_start(keys::eta_historic);
+    app.frmEditETA().etaqc_historic.checked = to_long(h) == 1;
+    app.frmEditETA().eta_rep.text = app.setting_or_store_first_start(keys::eta_rep);
+    app.frmEditETA().eta_rgb.text = app.setting_or_store_first_start(keys::eta_rgb);
+    app.frmEditETA().eta_fontsize.text = app.setting_or_store_first_start(keys::eta_fontsize);
+}
+
+void FrmMain::read_projection_shape() {
+    std::string p = app.get_setting(keys::projection);
+    if (p.empty() || p == "fan" || p == "cone" || p == "wedge" || p == "bow") {
+        if (p.empty()) p = keys::projection.fallback;
+        mnu_projection_fan.checked = p == "fan";
+        mnu_projection_cone.checked = p == "cone";
+        mnu_projection_wedge.checked = p == "wedge";
+        mnubowecho.checked = p == "bow";
+    }
+}
+
+void FrmMain::store_appearance_defaults() {
+    for (const SettingKey& k : {keys::border_rgb, keys::polygon_rgb, keys::border_width,
+                                keys::border, keys::track, keys::polygon_trans, keys::track_rgb,
+                                keys::track_width})
+        app.setting_or_store_first_start(k);
+}
+
+void FrmMain::read_viewer_choice() {
+    std::string g = app.get_setting(keys::grtype);
+    optgr3.checked = g == "gr3";
+    optgr2.checked = g == "gr2";
+    optgrae.checked = g == "grae";
+}
+
+void FrmMain::read_eta_window_choice() {
+    std::string d = app.setting_or_store_first_start(keys::displayeta);
+    app.frmEditETA().displayeta.set_checked(to_long(d) == 1);
 }
 
 }  // namespace tessaly

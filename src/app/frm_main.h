@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "app/settings_keys.h"
 #include "app/window.h"
 #include "geodesy/geodesy.h"
 #include "pathcast/pathcast.h"
@@ -66,7 +67,7 @@ public:
     // cell on two radar frames `frame_minutes` apart. The label beside the
     // speed row shows "N min" while frames mode is on.
     Control mnu_mark_hour, mnu_mark_frames, mark_minutes;
-    int frame_minutes = 10;
+    int frame_minutes = keys::mark_minutes.fallback_number();
 
     Timer find_gr, find_keys, find_distance;
     // Tests the watched places every minute while there are places and storms.
@@ -247,7 +248,21 @@ public:
     bool storm_gone(const Storm& storm, bool kept);
 
 private:
+    // The controls, in the steps the constructor takes.
     void init_controls();
+    void add_figures();
+    void add_hidden_fields();
+    void add_menus();
+    void connect_handlers();
+    void connect_menus();
+    void add_timers();
+    // The load of the stored settings, step by step (read_registry).
+    void read_eta_window_colours();
+    void read_eta_options();
+    void read_projection_shape();
+    void store_appearance_defaults();
+    void read_viewer_choice();
+    void read_eta_window_choice();
     // The hotkey scan's steps; false ends the scan.
     bool run_hotkey(const std::string& key);  // what one pressed key stands for
     bool press_eta_key();

@@ -4,7 +4,13 @@
 // fallback a reader uses when nothing is stored, and the preset of its
 // input box. nullptr: not written / no fallback beyond "" / no input box.
 // Where the three differ, the comment says why; stored files and the
-// viewer's output depend on each of them as they are.
+// viewer's output depend on each of them as they are. A whole-number key
+// also has its range (lo..hi): a stored value outside it reads as the
+// fallback, and the messages about it name these bounds.
+#include <optional>
+#include <string>
+#include <string_view>
+
 namespace tessaly {
 
 struct SettingKey {
@@ -12,7 +18,26 @@ struct SettingKey {
     const char* first_start;
     const char* fallback;
     const char* preset;
+    int lo = 0, hi = -1;  // hi < lo: no range
+
+    constexpr bool has_range() const { return lo <= hi; }
+    // The fallback of a whole-number key as a number.
+    constexpr int fallback_number() const {
+        int v = 0;
+        for (const char* c = fallback; *c; ++c) v = v * 10 + (*c - '0');
+        return v;
+    }
 };
+
+// Whole minutes written as plain digits within a whole-number key's range.
+std::optional<int> minutes_setting(std::string_view text, const SettingKey& key);
+// The whole number text holds when it lies in the key's range, else the
+// key's fallback.
+int number_in_range(const SettingKey& key, std::string_view text);
+// A key's range as the messages state it: "from <lo> to <hi>".
+std::string range_words(const SettingKey& key);
+// A key's range as the tooltips state it: "(<lo>-<hi>)".
+std::string range_brackets(const SettingKey& key);
 
 namespace keys {
 
@@ -61,14 +86,15 @@ inline constexpr SettingKey polygon_trans{"polygon_trans", "50", "25", "40"};
 
 // Marking and projection length (whole minutes; unusable values fall back).
 inline constexpr SettingKey mark_mode{"mark_mode", nullptr, "hour", nullptr};  // or "frames"
-inline constexpr SettingKey mark_minutes{"mark_minutes", nullptr, "10", nullptr};  // box: current
-inline constexpr SettingKey projection_minutes{"projection_minutes", nullptr, "60", "60"};
+inline constexpr SettingKey mark_minutes{"mark_minutes", nullptr, "10", nullptr, 1,
+                                        180};  // box: current
+inline constexpr SettingKey projection_minutes{"projection_minutes", nullptr, "60", "60", 15, 180};
 
 // Storms: "0" draws no letter label beside a storm (missing = "1"); storms
 // marked within the last restore_hours (0..24, 0 = never; missing = 3) come
 // back at start.
 inline constexpr SettingKey storm_labels{"storm_labels", nullptr, "1", nullptr};
-inline constexpr SettingKey restore_hours{"restore_hours", nullptr, "3", nullptr};
+inline constexpr SettingKey restore_hours{"restore_hours", nullptr, "3", nullptr, 0, 24};
 
 // ETA windows and markers.
 inline constexpr SettingKey eta_text{"eta_text", "16777215", "16777215", nullptr};
@@ -98,12 +124,12 @@ inline constexpr SettingKey eta_username{"eta_username", nullptr, nullptr, nullp
 inline constexpr SettingKey eta_style{"eta_style", nullptr, "pathcast", nullptr};
 // How old the radar frames are when marked, in minutes (0..30): the storm
 // was at its marks that much before the presses.
-inline constexpr SettingKey frame_delay{"frame_delay", nullptr, "0", "0"};
+inline constexpr SettingKey frame_delay{"frame_delay", nullptr, "0", "0", 0, 30};
 // Half-width of the path in statute miles (1..50).
-inline constexpr SettingKey pathcast_miles{"pathcast_miles", nullptr, "8", "8"};
+inline constexpr SettingKey pathcast_miles{"pathcast_miles", nullptr, "8", "8", 1, 50};
 // Index places with fewer people are left out (custom places never are).
 inline constexpr SettingKey pathcast_min_population{"pathcast_min_population", nullptr, "0",
-                                                    nullptr};
+                                                    nullptr, 0, 999'999'999};
 // How the pathcast writes a time: "12" 3:15 PM CDT, "24" 15:15 CDT, "utc" 20:15Z.
 inline constexpr SettingKey clock_style{"clock_style", nullptr, "12", nullptr};
 // Where and how large the pathcast window was last left, in twips; missing:
@@ -115,7 +141,7 @@ inline constexpr SettingKey pathcast_height{"pathcast_height", nullptr, nullptr,
 
 // Watched places: a storm whose path reaches one within alert_minutes
 // (5..180) warns; "0" keeps the warning silent (missing = "1").
-inline constexpr SettingKey alert_minutes{"alert_minutes", nullptr, "30", "30"};
+inline constexpr SettingKey alert_minutes{"alert_minutes", nullptr, "30", "30", 5, 180};
 inline constexpr SettingKey alert_sound{"alert_sound", nullptr, "1", nullptr};
 // Where the watched places window was last left, in twips.
 inline constexpr SettingKey watched_left{"watched_left", nullptr, nullptr, nullptr};

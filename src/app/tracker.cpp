@@ -19,7 +19,7 @@
 namespace tessaly {
 
 namespace {
-const std::string kWhite = pf::text_color("255 255 255", "100");
+const std::string kWhite = pf::text_color(pf::kWhite, pf::kOpaque);
 // The start and stop markers end in the currency sign (one byte, 164, on disk).
 constexpr const char* kMarkSign = "\xC2\xA4";
 }  // namespace

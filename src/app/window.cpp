@@ -47,7 +47,7 @@ Timer& Window::add_timer(Timer& t, const std::string& timer_name, int interval_m
 void Window::changed() { app.ui.model_changed(*this); }
 
 bool Window::restore_place(const SettingKey& left, const SettingKey& top) {
-    auto l = twips_value(app.get_setting(left.key)), t = twips_value(app.get_setting(top.key));
+    auto l = twips_value(app.get_setting(left)), t = twips_value(app.get_setting(top));
     if (!l || !t) return false;
     left_twips = *l;
     top_twips = *t;
@@ -55,8 +55,8 @@ bool Window::restore_place(const SettingKey& left, const SettingKey& top) {
 }
 
 void Window::save_place(const SettingKey& left, const SettingKey& top) {
-    app.save_setting(left.key, std::to_string(left_twips));
-    app.save_setting(top.key, std::to_string(top_twips));
+    app.save_setting(left, std::to_string(left_twips));
+    app.save_setting(top, std::to_string(top_twips));
 }
 
 }  // namespace tessaly

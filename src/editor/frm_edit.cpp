@@ -22,12 +22,13 @@ FrmEdit::FrmEdit(App& a) : Window(a, "frmEdit") {
     add("cmd_border_width", cmd_border_width, K::Button, "Border Line Width");
     add("cmd_track_width", cmd_track_width, K::Button, "Track Line Width");
     add("cmd_projection_minutes", cmd_projection_minutes, K::Button, "Projection Length")
-        .tooltip = "Minutes of travel the projection covers (15-180)";
+        .tooltip = "Minutes of travel the projection covers " +
+                   range_brackets(keys::projection_minutes);
     add("timemarksc", timemarksc, K::Check, "Time marks along the track").tooltip =
         "Label the track with the clock time every 15 minutes?";
-    add("hkselect", hkselect, K::Text, "Q");
-    add("hkerase", hkerase, K::Text, "X");
-    add("hketa", hketa, K::Text, "S");
+    add("hkselect", hkselect, K::Text, keys::hkselect.fallback);
+    add("hkerase", hkerase, K::Text, keys::hkerase.fallback);
+    add("hketa", hketa, K::Text, keys::hketa.fallback);
     add("hkundo", hkundo, K::Text);
     add("hkerase_storm", hkerase_storm, K::Text);
     add("hknext_storm", hknext_storm, K::Text);
@@ -41,16 +42,16 @@ FrmEdit::FrmEdit(App& a) : Window(a, "frmEdit") {
         "The Korvel Hotkeys have changed in version 4.2, make sure you notice the new default "
         "hotkeys. You can also edit them to your own custom keys.");
 
-    auto check = [this](Control& box, const char* key) {
-        box.on_click = [this, &box, key] { app.save_setting(key, box.checked ? "yes" : "no"); };
+    auto check = [this](Control& box, const SettingKey& key) {
+        box.on_click = [this, &box, &key] { app.save_setting(key, box.checked ? "yes" : "no"); };
     };
-    check(polyc, "polygon");
-    check(borderc, "border");
-    check(trackc, "track");
-    check(timemarksc, "time_marks");
-    cmd_polygon_color.on_click = [this] { colour_button("polygon_rgb"); };
-    cmd_border_color.on_click = [this] { colour_button("border_rgb"); };
-    cmd_track_color.on_click = [this] { colour_button("track_rgb"); };
+    check(polyc, keys::polygon);
+    check(borderc, keys::border);
+    check(trackc, keys::track);
+    check(timemarksc, keys::time_marks);
+    cmd_polygon_color.on_click = [this] { colour_button(keys::polygon_rgb); };
+    cmd_border_color.on_click = [this] { colour_button(keys::border_rgb); };
+    cmd_track_color.on_click = [this] { colour_button(keys::track_rgb); };
     cmd_polygon_trans.on_click = [this] {
         value_button(keys::polygon_trans, " Polygon Transparency");
     };
@@ -59,15 +60,15 @@ FrmEdit::FrmEdit(App& a) : Window(a, "frmEdit") {
     cmd_projection_minutes.on_click = [this] {
         value_button(keys::projection_minutes, kProjectionMinutesTitle);
     };
-    hotkey_field(hkselect, "hkselect");
-    hotkey_field(hkerase, "hkerase");
-    hotkey_field(hketa, "hketa");
-    hotkey_field(hkundo, "hkundo");
-    hotkey_field(hkerase_storm, keys::hkerase_storm.key);
-    hotkey_field(hknext_storm, keys::hknext_storm.key);
-    hotkey_field(hkwatch, keys::hkwatch.key);
+    hotkey_field(hkselect, keys::hkselect);
+    hotkey_field(hkerase, keys::hkerase);
+    hotkey_field(hketa, keys::hketa);
+    hotkey_field(hkundo, keys::hkundo);
+    hotkey_field(hkerase_storm, keys::hkerase_storm);
+    hotkey_field(hknext_storm, keys::hknext_storm);
+    hotkey_field(hkwatch, keys::hkwatch);
     hotkeys_everywhere.on_click = [this] {
-        app.save_setting(keys::hotkeys_everywhere.key, hotkeys_everywhere.checked ? "1" : "0");
+        app.save_setting(keys::hotkeys_everywhere, hotkeys_everywhere.checked ? "1" : "0");
     };
 }
 
@@ -84,8 +85,8 @@ std::string FrmEdit::colour_text(unsigned long value) {
     return std::to_string(r) + ", " + std::to_string(g) + ", " + std::to_string(b) + ",";
 }
 
-void FrmEdit::hotkey_field(Control& field, const char* key) {
-    field.on_change = [this, &field, key] {
+void FrmEdit::hotkey_field(Control& field, const SettingKey& key) {
+    field.on_change = [this, &field, &key] {
         // A hotkey is compared with one key's character: a longer text would
         // be stored and never fire. Empty is kept (no key, or a field being
         // retyped), and so is the stored value as it is loaded.
@@ -101,19 +102,19 @@ void FrmEdit::hotkey_field(Control& field, const char* key) {
     };
 }
 
-void FrmEdit::colour_button(const char* key) {
+void FrmEdit::colour_button(const SettingKey& key) {
     auto c = app.platform.choose_color();
     if (c) app.save_setting(key, colour_text(*c));
 }
 
 void FrmEdit::value_button(const SettingKey& key, const char* title) {
-    std::string stored = app.get_setting(key.key);
-    app.frmInput().ask(key.key, title, stored.empty() ? key.preset : stored);
+    std::string stored = app.get_setting(key);
+    app.frmInput().ask(key, title, stored.empty() ? key.preset : stored);
 }
 
 void FrmEdit::read_registry() {
     FrmMain& m = app.frmMain();
-    std::string p = app.get_setting("projection");
+    std::string p = app.get_setting(keys::projection);
     if (p.empty() || p == "fan") {
         m.mnu_projection_wedge.checked = false;
         m.mnu_projection_fan.checked = true;
@@ -121,37 +122,43 @@ void FrmEdit::read_registry() {
         m.mnu_projection_fan.checked = false;
         m.mnu_projection_wedge.checked = true;
     }
-    std::string b = app.get_setting("border");
-    borderc.set_checked(b == "yes");
-    std::string poly = app.get_setting("polygon");
-    polyc.set_checked(poly.empty() || poly == "yes");
-    std::string t = app.get_setting("track");
-    trackc.set_checked(t.empty() || t == "yes");
-    timemarksc.set_checked(app.get_setting("time_marks") == "yes");
+    read_drawing_switches();
+    timemarksc.set_checked(app.get_setting(keys::time_marks) == "yes");
 
     for (const SettingKey& k : {keys::border_rgb, keys::polygon_rgb, keys::border_width,
                                 keys::polygon_trans, keys::track_rgb, keys::track_width})
-        app.setting_or_first_start(k);
+        app.setting_or_store_first_start(k);
 
     // Missing: the hotkeys act only in the viewer and in this program.
-    hotkeys_everywhere.checked = app.get_setting(keys::hotkeys_everywhere.key) == "1";
+    hotkeys_everywhere.checked = app.get_setting(keys::hotkeys_everywhere) == "1";
 
-    std::string s = app.get_setting("hkselect");
-    if (!s.empty()) {
-        hkselect.set_text(s);
-        std::string e = app.get_setting("hkerase");
-        if (!e.empty()) {
-            hkerase.set_text(e);
-            std::string v = app.get_setting("hketa");
-            if (!v.empty()) hketa.set_text(v);
-        }
-    }
+    read_hotkey_chain();
     // Not part of the chain: it is optional, and a missing key leaves it empty.
-    hkundo.set_text(app.get_setting("hkundo"));
-    hkerase_storm.set_text(app.get_setting(keys::hkerase_storm.key));
-    hknext_storm.set_text(app.get_setting(keys::hknext_storm.key));
-    hkwatch.set_text(app.get_setting(keys::hkwatch.key));
+    hkundo.set_text(app.get_setting(keys::hkundo));
+    hkerase_storm.set_text(app.get_setting(keys::hkerase_storm));
+    hknext_storm.set_text(app.get_setting(keys::hknext_storm));
+    hkwatch.set_text(app.get_setting(keys::hkwatch));
     m.changed();
+}
+
+void FrmEdit::read_drawing_switches() {
+    std::string b = app.get_setting(keys::border);
+    borderc.set_checked(b == "yes");
+    std::string poly = app.get_setting(keys::polygon);
+    polyc.set_checked(poly.empty() || poly == "yes");
+    std::string t = app.get_setting(keys::track);
+    trackc.set_checked(t.empty() || t == "yes");
+}
+
+void FrmEdit::read_hotkey_chain() {
+    std::string s = app.get_setting(keys::hkselect);
+    if (s.empty()) return;
+    hkselect.set_text(s);
+    std::string e = app.get_setting(keys::hkerase);
+    if (e.empty()) return;
+    hkerase.set_text(e);
+    std::string v = app.get_setting(keys::hketa);
+    if (!v.empty()) hketa.set_text(v);
 }
 
 }  // namespace tessaly

@@ -27,6 +27,11 @@ public:
     void load() override;
     void close_request() override;  // closing unloads the editor
     void read_registry();
+    // The polygon, border and track boxes from their stored switches.
+    void read_drawing_switches();
+    // The select, erase and ETA hotkeys, chained: an empty one stops the
+    // chain, the fields after it keep what they show.
+    void read_hotkey_chain();
 
     // "R, G, B," from a 0x00BBGGRR colour value.
     static std::string colour_text(unsigned long value);
@@ -35,8 +40,8 @@ private:
     // Stores the field's text under `key` on every change; a new text of
     // more than one character is refused with a message and the field shows
     // the stored key again (a stored value is loaded as it is).
-    void hotkey_field(Control& field, const char* key);
-    void colour_button(const char* key);
+    void hotkey_field(Control& field, const SettingKey& key);
+    void colour_button(const SettingKey& key);
     // Asks the value of `key` with the input dialog, preset to the stored value.
     void value_button(const SettingKey& key, const char* title);
 };

@@ -103,12 +103,12 @@ std::string FrmNewETA::url_encode(const std::string& s) {
 }
 
 std::string FrmNewETA::request_url() {
-    std::string base = app.get_setting("eta_server");
+    std::string base = app.get_setting(keys::eta_server);
     if (base.empty()) base = keys::eta_server.fallback;
     if (base.back() != '/') base += '/';
     std::string url = base + "findNearbyPlaceName?lat=" + lat.text + "&lng=" + lon.text +
                       "&radius=" + radius.text + "&maxRows=" + std::to_string(kMaxPlaces);
-    std::string user = app.get_setting("eta_username");
+    std::string user = app.get_setting(keys::eta_username);
     if (!user.empty()) url += "&username=" + url_encode(user);
     return url;
 }
@@ -165,7 +165,7 @@ private:
 }  // namespace
 
 PlaceSource& FrmNewETA::place_source() {
-    if (equals_icase(trim(app.get_setting("eta_database")), "server")) {
+    if (equals_icase(trim(app.get_setting(keys::eta_database)), "server")) {
         if (!online_) online_ = std::make_unique<OnlinePlaces>(*this);
         return *online_;
     }
@@ -304,10 +304,7 @@ void FrmNewETA::read_records(const std::vector<PlaceRecord>& records) {
                 const std::string shown = std::to_string(arrival.hours) + ":" + minutes;
                 auto& lines = main.placefile.items;
                 lines.push_back(pf::place_object(a.at) + T);
-                lines.push_back(
-                    pf::text_color(ed.marker_rgb(),
-                                   "100") +
-                    T);
+                lines.push_back(pf::text_color(ed.marker_rgb(), pf::kOpaque) + T);
                 lines.push_back(pf::font(ed.marker_font_size()) + T);
                 if (ed.showcity.checked) lines.push_back(pf::object_text(a.name + ", " + shown) + T);
                 if (ed.showtime.checked) lines.push_back(pf::object_text(shown + ", " + a.name) + T);

@@ -23,7 +23,7 @@ FrmPathcast::FrmPathcast(App& a) : Window(a, "frmPathcast") {
 
 void FrmPathcast::load() {
     restore_place(keys::pathcast_left, keys::pathcast_top);
-    auto setting = [this](const SettingKey& k) { return twips_value(app.get_setting(k.key)); };
+    auto setting = [this](const SettingKey& k) { return twips_value(app.get_setting(k)); };
     auto width = setting(keys::pathcast_width), height = setting(keys::pathcast_height);
     if (width && height && *width > 0 && *height > 0) {
         width_twips = *width;
@@ -38,8 +38,8 @@ void FrmPathcast::moved() {
 }
 
 void FrmPathcast::resized() {
-    app.save_setting(keys::pathcast_width.key, std::to_string(width_twips));
-    app.save_setting(keys::pathcast_height.key, std::to_string(height_twips));
+    app.save_setting(keys::pathcast_width, std::to_string(width_twips));
+    app.save_setting(keys::pathcast_height, std::to_string(height_twips));
 }
 
 void FrmPathcast::show_pathcast(Pathcast p) {

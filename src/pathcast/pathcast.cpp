@@ -102,7 +102,7 @@ std::vector<std::string> label_lines(const Pathcast& p, std::string_view rgb,
     if (p.rows.empty()) return lines;
     const std::string T = pf::eta_tag(std::to_string(p.storm_number));
     lines.push_back(std::string(pf::kThresholdNear) + T);
-    lines.push_back(pf::text_color(rgb, "100") + T);
+    lines.push_back(pf::text_color(rgb, pf::kOpaque) + T);
     lines.push_back(pf::font(font_size) + T);
     for (const PathcastRow& r : p.rows) {
         // A town the storm has reached says so rather than showing a past time.

@@ -18,15 +18,12 @@ void FrmMain::pathcast_view(const Storm& storm) {
     Pathcast p;
     p.storm_number = storm.number;
     p.label = storm.label;
-    p.style = zones::clock_style_of(app.get_setting(keys::clock_style.key));
+    p.style = zones::clock_style_of(app.get_setting(keys::clock_style));
     p.pc_zone = zones::find_zone(pf_.time_zone()).value_or(zones::Zone());
     FrmEditETA& ed = app.frmEditETA();
-    const int delay = ed.stored_number(keys::frame_delay, FrmEditETA::kMinFrameDelayMinutes,
-                                       FrmEditETA::kMaxFrameDelayMinutes);
-    const int miles = ed.stored_number(keys::pathcast_miles, FrmEditETA::kMinPathcastMiles,
-                                       FrmEditETA::kMaxPathcastMiles);
-    const long long min_population =
-        ed.stored_number(keys::pathcast_min_population, 0, 999'999'999);
+    const int delay = ed.stored_number(keys::frame_delay);
+    const int miles = ed.stored_number(keys::pathcast_miles);
+    const long long min_population = ed.stored_number(keys::pathcast_min_population);
     p.track = track_of(storm, delay, miles);
     p.view_utc = pf_.utc_seconds();
     p.not_moving = !(storm.speed_kt > 0);

@@ -50,7 +50,9 @@ std::string quoted(std::string_view s) {
     return "\"" + t + "\"";
 }
 
-std::string object_text(std::string_view label) { return cat({"Text:  0, 0, 1, ", label}); }
+std::string object_text(std::string_view label, int dx) {
+    return cat({"Text:  ", std::to_string(dx), ", 0, 1, ", label});
+}
 
 std::string object(const Pt& p) { return "Object: " + p.line(); }
 
@@ -60,16 +62,21 @@ std::string font(std::string_view size, int slot) {
     return cat({"Font: ", std::to_string(slot), ", ", size, ", 1, Segoe UI"});
 }
 
+std::vector<std::string> header() {
+    return {"Title: Tessaly", "RefreshSeconds: 1", kThresholdAll, font("12"), "",
+            cat({"IconFile: 1, 12, 12, 5, 5, ", kIconFile}), ""};
+}
+
 }  // namespace pf
 
 std::string stored_text(std::string_view value) { return placefile_text(value); }
 
-std::string setting_or(App& app, const std::string& key, const std::string& fallback) {
+std::string setting_or(App& app, const SettingKey& key, const std::string& fallback) {
     std::string v = app.get_setting(key);
     return v.empty() ? fallback : stored_text(v);
 }
 
-std::string colour_setting(App& app, const std::string& key, const std::string& fallback) {
+std::string colour_setting(App& app, const SettingKey& key, const std::string& fallback) {
     std::string v = app.get_setting(key);
     return v.empty() ? fallback : replace_all(stored_text(v), ", ", " ");
 }

@@ -4,6 +4,7 @@
 // already fit for a placefile (see placefile_text); they add no escaping.
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "app/settings_keys.h"
 
@@ -26,6 +27,21 @@ inline constexpr const char* kLineEnd = "End: ";
 // crowd a wide view), and again at every zoom.
 inline constexpr const char* kThresholdNear = "Threshold: 150";
 inline constexpr const char* kThresholdAll = "Threshold: 999";
+// The alpha of what is drawn fully opaque.
+inline constexpr const char* kOpaque = "100";
+// The grey of the ETA markers' and the projection's time labels; the white
+// of the track's and the watched places' labels.
+inline constexpr const char* kLabelGrey = "200 200 200";
+inline constexpr const char* kWhite = "255 255 255";
+// Comment lines around a bow echo's block.
+inline constexpr const char* kBowEchoStart = ";<BowEcho>";
+inline constexpr const char* kBowEchoEnd = ";</BowEcho>";
+// The icon file the header names; it lies beside the program.
+inline constexpr const char* kIconFile = "stormtrack.png";
+
+// The placefile's header: title, refresh, threshold, font and icon file,
+// with the blank lines that set it off.
+std::vector<std::string> header();
 
 // " ;eta#N": ends every line of track N's ETA markers, so that they can be
 // found again (the viewer reads it as a comment).
@@ -46,8 +62,9 @@ std::string text(const Pt& p, std::string_view label, int font_slot = 1);
 // Outside text (a place name, a hover text) as a quoted Text field: one
 // line, no comment, a quote becomes an apostrophe.
 std::string quoted(std::string_view s);
-// "Text:  0, 0, 1, <label>": text at its Object's position.
-std::string object_text(std::string_view label);
+// "Text:  <dx>, 0, 1, <label>": text at its Object's position, or dx
+// pixels right of it.
+std::string object_text(std::string_view label, int dx = 0);
 // "Object: lat, lon".
 std::string object(const Pt& p);
 // "Object:  lat, lon": the place markers' form, two blanks.
@@ -63,15 +80,16 @@ std::string font(std::string_view size, int slot = 1);
 // (placefile_text).
 std::string stored_text(std::string_view value);
 
-// A stored setting as placefile text, or the fallback when nothing is stored.
-std::string setting_or(App& app, const std::string& key, const std::string& fallback);
+// A stored setting as placefile text, or the fallback (the key's own unless
+// told) when nothing is stored.
+std::string setting_or(App& app, const SettingKey& key, const std::string& fallback);
 inline std::string setting_or(App& app, const SettingKey& k) {
-    return setting_or(app, k.key, k.fallback);
+    return setting_or(app, k, k.fallback);
 }
 // A stored colour for a "Color:" line: the stored "R, G, B," form loses its ", ".
-std::string colour_setting(App& app, const std::string& key, const std::string& fallback);
+std::string colour_setting(App& app, const SettingKey& key, const std::string& fallback);
 inline std::string colour_setting(App& app, const SettingKey& k) {
-    return colour_setting(app, k.key, k.fallback);
+    return colour_setting(app, k, k.fallback);
 }
 
 }  // namespace tessaly

@@ -11,11 +11,8 @@ std::string FrmMain::placefile_path() { return app.platform.program_folder() + "
 void FrmMain::write_placefile() {
     try {
         auto& lines = placefile.items;
-        lines.clear();
         placefile_groups.clear();
-        lines.insert(lines.end(), {"Title: Tessaly", "RefreshSeconds: 1", pf::kThresholdAll,
-                                   "Font: 1, 12, 1, Segoe UI", "",
-                                   "IconFile: 1, 12, 12, 5, 5, stormtrack.png", ""});
+        lines = pf::header();
         app.write_list_to_file(placefile_path(), lines);
     } catch (const Failure& f) {
         app.message("Source: write_placefile / Description: " + f.description() + "\r" +

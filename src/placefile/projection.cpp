@@ -90,7 +90,7 @@ public:
     void time_marks() {
         const ClockTime& now = in.time_marks->now;
         const int minutes = projection_minutes_of(in.minutes_text);
-        emit(pf::text_color("200 200 200", "100"));
+        emit(pf::text_color(pf::kLabelGrey, pf::kOpaque));
         emit(pf::font(stored_text(in.time_marks->font_size)));
         for (int t = kTimeMarkStepMinutes; t <= minutes; t += kTimeMarkStepMinutes) {
             Pt p = dest10(start, az, in.speed_kt * t / 60);
@@ -128,7 +128,7 @@ public:
             // The left half of the inner ring is drawn twice for a darker core.
             if (r == 0) polygon(k, left);
         }
-        track(k, "100", true);
+        track(k, pf::kOpaque, true);
     }
 
     void fan(const ShapeLook& k) {
@@ -137,20 +137,20 @@ public:
         std::vector<Pt> right = arc(outer, {22, 20, 18, 15, 13, 11, 8, 6, 4, 2, 0}, +1);
         polygon(k, join({br}, right));
         if (in.borders) {
-            border(k, "100", right);
-            border(k, "100", {start, br, right.front()});
+            border(k, pf::kOpaque, right);
+            border(k, pf::kOpaque, {start, br, right.front()});
         }
         bl = dest10(stop, az + 188, back);
         br = dest10(stop, az + 172, back);
         std::vector<Pt> left = arc(outer, {0, 2, 4, 6, 8, 11, 13, 15, 18, 20}, -1);
         polygon(k, join(left, {bl}));
         if (in.borders) {
-            border(k, "100", left);
-            border(k, "100", {start, bl});
-            border(k, "100", {bl, left.back()});
-            border(k, "100", {right[9], left.front()});  // R2 to L0 across the front
+            border(k, pf::kOpaque, left);
+            border(k, pf::kOpaque, {start, bl});
+            border(k, pf::kOpaque, {bl, left.back()});
+            border(k, pf::kOpaque, {right[9], left.front()});  // R2 to L0 across the front
         }
-        track(k, "100", true);
+        track(k, pf::kOpaque, true);
     }
 
     void wedge(const ShapeLook& k) {

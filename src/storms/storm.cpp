@@ -53,9 +53,10 @@ std::string storm_summary(const Storm& s) {
 }
 
 std::vector<std::string> storm_label_lines(const Storm& s, std::string_view track_rgb) {
-    return {pf::object(s.anchor().text), pf::color(track_rgb, "100"),
-            "Text:  14, 0, 1, \"" + placefile_text(s.label) + "\", \"" +
-                placefile_text(storm_summary(s)) + "\"",
+    return {pf::object(s.anchor().text), pf::color(track_rgb, pf::kOpaque),
+            pf::object_text("\"" + placefile_text(s.label) + "\", \"" +
+                                placefile_text(storm_summary(s)) + "\"",
+                            14),
             pf::kEnd, ""};
 }
 

@@ -41,8 +41,7 @@ void FrmMain::restore_storms() {
         save_storms();
         return;
     }
-    const int hours = minutes_setting(app.get_setting(keys::restore_hours.key), 0, 24)
-                          .value_or(kDefaultRestoreHours);
+    const int hours = app.setting_number(keys::restore_hours);
     if (hours == 0) return;
     const StormsFile keep = storms_since(*r.file, app.platform.utc_seconds() - hours * 3600LL);
     for (const Storm& s : keep.storms.all()) {

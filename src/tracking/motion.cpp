@@ -16,13 +16,10 @@
 namespace tessaly {
 
 int projection_minutes_of(std::string_view minutes_text) {
-    return minutes_setting(minutes_text, kMinProjectionMinutes, kMaxProjectionMinutes)
-        .value_or(kDefaultProjectionMinutes);
+    return number_in_range(keys::projection_minutes, minutes_text);
 }
 
-int projection_length(App& app) {
-    return projection_minutes_of(app.get_setting("projection_minutes"));
-}
+int projection_length(App& app) { return app.setting_number(keys::projection_minutes); }
 
 double projection_distance_nm(double speed_kt, const std::string& minutes_text) {
     int m = projection_minutes_of(minutes_text);
@@ -46,28 +43,31 @@ void FrmMain::set_mark_mode(bool frames, int minutes) {
 }
 
 void FrmMain::load_mark_settings() {
-    int minutes = kDefaultFrameMinutes;
-    std::string stored = app.get_setting("mark_minutes");
+    const SettingKey& mk = keys::mark_minutes;
+    int minutes = mk.fallback_number();
+    std::string stored = app.get_setting(mk);
     if (!stored.empty()) {
-        if (auto v = minutes_setting(stored, kMinFrameMinutes, kMaxFrameMinutes)) {
+        if (auto v = minutes_setting(stored, mk)) {
             minutes = *v;
         } else {
             app.message("The stored minutes between frames (\"" + echo_value(stored) +
-                        "\") are not a whole number from 1 to 180. 10 minutes are used.");
+                        "\") are not a whole number " + range_words(mk) + ". " + mk.fallback +
+                        " minutes are used.");
         }
     }
-    set_mark_mode(app.get_setting("mark_mode") == "frames", minutes);
+    set_mark_mode(app.get_setting(keys::mark_mode) == "frames", minutes);
 
-    std::string length = app.get_setting("projection_minutes");
-    if (!length.empty() &&
-        !minutes_setting(length, kMinProjectionMinutes, kMaxProjectionMinutes)) {
+    const SettingKey& pk = keys::projection_minutes;
+    std::string length = app.get_setting(pk);
+    if (!length.empty() && !minutes_setting(length, pk)) {
         app.message("The stored projection length (\"" + echo_value(length) +
-                    "\") is not a whole number of minutes from 15 to 180. 60 minutes are used.");
+                    "\") is not a whole number of minutes " + range_words(pk) + ". " +
+                    pk.fallback + " minutes are used.");
     }
 }
 
 void FrmMain::mnu_mark_frames_Click() {
-    app.frmInput().ask(keys::mark_minutes.key, kFrameMinutesTitle, std::to_string(frame_minutes));
+    app.frmInput().ask(keys::mark_minutes, kFrameMinutesTitle, std::to_string(frame_minutes));
 }
 
 void FrmMain::place_forecast() {

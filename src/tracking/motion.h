@@ -7,24 +7,21 @@
 #include <string_view>
 
 #include "core/numtext.h"
+#include "app/settings_keys.h"
 #include "platform/platform.h"
 
 namespace tessaly {
 
 class App;
 
-inline constexpr int kDefaultFrameMinutes = 10;   // mark_minutes when missing
-inline constexpr int kMinFrameMinutes = 1, kMaxFrameMinutes = 180;
-inline constexpr int kDefaultProjectionMinutes = 60;  // projection_minutes when missing
-inline constexpr int kMinProjectionMinutes = 15, kMaxProjectionMinutes = 180;
 inline constexpr int kTimeMarkStepMinutes = 15;
-inline constexpr int kDefaultRestoreHours = 3;  // restore_hours when missing or unusable
 
-// projection_minutes from the store: 15..180, anything else the default.
+
+// projection_minutes from the store: within its range, anything else the default.
 int projection_length(App& app);
 
-// The projection length a track's minutes field holds: 15..180, anything
-// else the default.
+// The projection length a track's minutes field holds: within the key's
+// range, anything else the default.
 int projection_minutes_of(std::string_view minutes_text);
 
 // The distance (nautical miles) a storm at speed_kt travels in the minutes

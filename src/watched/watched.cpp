@@ -162,7 +162,7 @@ std::vector<std::string> watched_label_lines(const std::vector<WatchedPlace>& pl
         const bool alerted = alerts.place_alerted(w.id);
         const std::string& name = w.place.name;
         const std::string hover = alerted ? alerts.place_text(w.id) : "Watched place " + name;
-        lines.push_back(pf::text_color(alerted ? "255 0 0" : "255 255 255", "100"));
+        lines.push_back(pf::text_color(alerted ? "255 0 0" : pf::kWhite, pf::kOpaque));
         lines.push_back(pf::text({w.place.lat, w.place.lon},
                                  pf::quoted(alerted ? "! " + name : name) + ", " + pf::quoted(hover),
                                  kWatchedFontSlot));

@@ -56,7 +56,6 @@ struct AlertSettings {
     int alert_minutes = 30;
     zones::ClockStyle style = zones::ClockStyle::twelve;
 };
-inline constexpr int kMinAlertMinutes = 5, kMaxAlertMinutes = 180, kDefaultAlertMinutes = 30;
 // A storm already alerted warns again when its arrival comes this much
 // earlier, and once more when it is this close.
 inline constexpr int kAlertAgainMinutes = 10;

@@ -133,19 +133,17 @@ void FrmMain::check_alerts() {
     if (watched.empty() && alerts.all().empty() && watched_lines.empty()) return;
     FrmEditETA& ed = app.frmEditETA();
     AlertSettings s;
-    s.frame_delay_minutes = ed.stored_number(keys::frame_delay, FrmEditETA::kMinFrameDelayMinutes,
-                                             FrmEditETA::kMaxFrameDelayMinutes);
-    s.pathcast_miles = ed.stored_number(keys::pathcast_miles, FrmEditETA::kMinPathcastMiles,
-                                        FrmEditETA::kMaxPathcastMiles);
-    s.alert_minutes = ed.stored_number(keys::alert_minutes, kMinAlertMinutes, kMaxAlertMinutes);
-    s.style = zones::clock_style_of(app.get_setting(keys::clock_style.key));
+    s.frame_delay_minutes = ed.stored_number(keys::frame_delay);
+    s.pathcast_miles = ed.stored_number(keys::pathcast_miles);
+    s.alert_minutes = ed.stored_number(keys::alert_minutes);
+    s.style = zones::clock_style_of(app.get_setting(keys::clock_style));
     const std::vector<std::string> due =
         alerts.check(storms, watched, s, app.platform.utc_seconds());
 
     for (const std::string& text : due) app.ui.alert(*this, text);
     if (!due.empty()) {
         alerts_flashing_ = true;
-        if (app.get_setting(keys::alert_sound.key) != "0") {
+        if (app.get_setting(keys::alert_sound) != "0") {
             auto why = app.platform.play_sound(app.platform.program_folder() + "\\" +
                                                kAlertSoundFile);
             alert_sound_result = why ? std::string(kAlertSoundFile) + " could not be played (" +

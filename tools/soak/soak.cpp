@@ -160,9 +160,10 @@ int main(int argc, char** argv) {
         "border", "polygon", "track", "showcity", "showtime", "displayeta", "displayetamed",
         "displayeta2", "tag_text_edit", "eta_historic", "eta_database", "storm_labels", "time_marks"};
     // The settings a storm's drawing reads (the others shape the ETA lines only).
-    const std::vector<std::string> drawing_keys = {
-        "border_width", "polygon_trans", "track_width", "eta_fontsize", "border_rgb", "polygon_rgb",
-        "track_rgb", "border", "polygon", "track", "storm_labels", "time_marks"};
+    const std::vector<const SettingKey*> drawing_keys = {
+        &keys::border_width, &keys::polygon_trans, &keys::track_width, &keys::eta_fontsize,
+        &keys::border_rgb,   &keys::polygon_rgb,   &keys::track_rgb,   &keys::border,
+        &keys::polygon,      &keys::track,         &keys::storm_labels, &keys::time_marks};
     const std::vector<std::string> setting_values = {
         "", "abc", "-5", "1e308", "99999999999999999999", "1,", "1, 2, 3, 4, 5,", "300, -1, x,",
         "yes", "no", "1", "0", "248, 000, 000,", "2", "50", "\r\n;eta#1", std::string(300, '7'), "server"};
@@ -327,7 +328,7 @@ int main(int argc, char** argv) {
     auto restorable = [&](FrmMain& m, bool with_old = false) {
         const auto& items = m.placefile.items;
         std::vector<bool> drop(items.size(), false);
-        const std::int64_t since = p.utc_seconds() - kDefaultRestoreHours * 3600LL;
+        const std::int64_t since = p.utc_seconds() - keys::restore_hours.fallback_number() * 3600LL;
         for (const LineGroups::Group* g : groups(m)) {
             bool gone = g->purpose != LinePurpose::track || g->track <= 0;
             if (!gone) {
@@ -371,7 +372,7 @@ int main(int argc, char** argv) {
         const bool stale =
             slurp(p.real_path(p.program_folder() + "\\" + kStormsFileName)) != storms_file_text(sf);
         std::vector<std::string> settings;
-        for (const std::string& k : drawing_keys) settings.push_back(sim.app()->get_setting(k));
+        for (const SettingKey* k : drawing_keys) settings.push_back(sim.app()->get_setting(*k));
         // The time marks' font is the ETA editor's field, read from the store
         // when the window loads: a store changed behind it shows at the restart.
         auto time_mark_font = [&] {
@@ -380,14 +381,14 @@ int main(int argc, char** argv) {
         };
         const std::string font = time_mark_font();
         std::int64_t oldest = INT64_MAX;
-        const std::int64_t since = p.utc_seconds() - kDefaultRestoreHours * 3600LL;
+        const std::int64_t since = p.utc_seconds() - keys::restore_hours.fallback_number() * 3600LL;
         for (const Storm& st : m.storms.all())
             if (st.second.utc >= since) oldest = std::min(oldest, st.second.utc);
         run("restart");
         if (!sim.app() || sim.app()->ended()) return;
         // The start puts first-start values where a setting is empty.
         for (size_t i = 0; i < drawing_keys.size(); ++i)
-            if (sim.app()->get_setting(drawing_keys[i]) != settings[i]) last_setting_utc = p.utc_seconds();
+            if (sim.app()->get_setting(*drawing_keys[i]) != settings[i]) last_setting_utc = p.utc_seconds();
         if (font != "\n" && time_mark_font() != "\n" && time_mark_font() != font)
             last_setting_utc = p.utc_seconds();
         if (stale) {
@@ -614,11 +615,11 @@ int main(int argc, char** argv) {
         if (!sim.app() || sim.app()->ended()) {
             std::vector<std::string> settings;
             if (sim.app())
-                for (const std::string& k : drawing_keys) settings.push_back(sim.app()->get_setting(k));
+                for (const SettingKey* k : drawing_keys) settings.push_back(sim.app()->get_setting(*k));
             run("start");
             // The start puts first-start values where a setting is empty.
             for (size_t i = 0; i < settings.size() && sim.app(); ++i)
-                if (sim.app()->get_setting(drawing_keys[i]) != settings[i]) last_setting_utc = p.utc_seconds();
+                if (sim.app()->get_setting(*drawing_keys[i]) != settings[i]) last_setting_utc = p.utc_seconds();
         }
         int failed_before = p.writes_failed;
         bool faulty = p.disk_fault != SimPlatform::DiskFault::None;
@@ -690,7 +691,9 @@ int main(int argc, char** argv) {
             const std::string& value = setting_values[pick(setting_values.size())];
             run("setting " + key + " " + sim_quote(value));
             if (key == "storm_labels" && value == "0") labels_off_seen = true;
-            if (std::count(drawing_keys.begin(), drawing_keys.end(), key)) last_setting_utc = p.utc_seconds();
+            if (std::any_of(drawing_keys.begin(), drawing_keys.end(),
+                            [&](const SettingKey* k) { return key == k->key; }))
+                last_setting_utc = p.utc_seconds();
             done["setting"]++;
         } else if (r < 990) {
             if (!faulty) {

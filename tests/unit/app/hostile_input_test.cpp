@@ -395,9 +395,9 @@ TEST_F(Hostile, EchoedValuesAndHotkeys) {
     // One character, any case, and an empty field are stored as they are.
     script("type frmEdit.hkundo \"z\"\ntype frmEdit.hketa \"\"\n");
     EXPECT_EQ(messages() - before, 2u);
-    EXPECT_EQ(app().get_setting("hkundo"), "z");
-    EXPECT_EQ(app().get_setting("hketa"), "");
-    EXPECT_EQ(app().get_setting("hkselect"), "Q");
+    EXPECT_EQ(app().get_setting(keys::hkundo), "z");
+    EXPECT_EQ(app().get_setting(keys::hketa), "");
+    EXPECT_EQ(app().get_setting(keys::hkselect), "Q");
 }
 
 // watched.txt as an editor or a damaged disk may leave it: control bytes, a

@@ -40,9 +40,10 @@ protected:
 };
 
 TEST_F(BowEcho, AllSwitchesOnWritesTheFiftySevenLinesAndResets) {
-    for (const char* k : {"polygon", "border", "track"}) app->save_setting(k, "yes");
-    for (const char* k : {"polygon_rgb", "polygon_trans", "border_rgb", "border_width",
-                          "track_rgb", "track_width"})
+    for (const SettingKey& k : {keys::polygon, keys::border, keys::track})
+        app->save_setting(k, "yes");
+    for (const SettingKey& k : {keys::polygon_rgb, keys::polygon_trans, keys::border_rgb,
+                                keys::border_width, keys::track_rgb, keys::track_width})
         app->save_setting(k, "");
     coincident_points();
     bow->one.items = {"x"};
@@ -86,9 +87,9 @@ TEST_F(BowEcho, AllSwitchesOnWritesTheFiftySevenLinesAndResets) {
 }
 
 TEST_F(BowEcho, OnlyExactYesTurnsABlockOn) {
-    app->save_setting("polygon", "Yes");
-    app->save_setting("border", "no");
-    app->save_setting("track", "");
+    app->save_setting(keys::polygon, "Yes");
+    app->save_setting(keys::border, "no");
+    app->save_setting(keys::track, "");
     coincident_points();
     size_t before = app->frmMain().placefile.items.size();
     bow->bow_echo();
@@ -97,14 +98,14 @@ TEST_F(BowEcho, OnlyExactYesTurnsABlockOn) {
 }
 
 TEST_F(BowEcho, StoredColoursAreTreated) {
-    app->save_setting("polygon", "yes");
-    app->save_setting("border", "yes");
-    app->save_setting("track", "yes");
-    app->save_setting("polygon_rgb", "255, 0, 0,");
-    app->save_setting("border_rgb", "255, 0, 0,");
-    app->save_setting("track_rgb", "0, 0, 255,");
-    app->save_setting("polygon_trans", "");
-    app->save_setting("track_width", "7");
+    app->save_setting(keys::polygon, "yes");
+    app->save_setting(keys::border, "yes");
+    app->save_setting(keys::track, "yes");
+    app->save_setting(keys::polygon_rgb, "255, 0, 0,");
+    app->save_setting(keys::border_rgb, "255, 0, 0,");
+    app->save_setting(keys::track_rgb, "0, 0, 255,");
+    app->save_setting(keys::polygon_trans, "");
+    app->save_setting(keys::track_width, "7");
     coincident_points();
     size_t before = app->frmMain().placefile.items.size();
     bow->bow_echo();
@@ -118,8 +119,8 @@ TEST_F(BowEcho, StoredColoursAreTreated) {
 }
 
 TEST_F(BowEcho, ShortPolygonColourIsReportedAndAppendsNothing) {
-    app->save_setting("polygon", "yes");
-    app->save_setting("polygon_rgb", "255,0,0,");
+    app->save_setting(keys::polygon, "yes");
+    app->save_setting(keys::polygon_rgb, "255,0,0,");
     coincident_points();
     auto before = app->frmMain().placefile.items;
     bow->bow_echo();
@@ -133,9 +134,9 @@ TEST_F(BowEcho, ShortPolygonColourIsReportedAndAppendsNothing) {
 }
 
 TEST_F(BowEcho, QuarterPolygonUsesAQuarterOfTheWholeRange) {
-    app->save_setting("polygon", "yes");
-    app->save_setting("border", "no");
-    app->save_setting("track", "no");
+    app->save_setting(keys::polygon, "yes");
+    app->save_setting(keys::border, "no");
+    app->save_setting(keys::track, "no");
     // Point 8 is 10.0016 nm due north of point 7: crange "10", quarter 2.5.
     bow->List.items = {"35.0", "-97.0", "35.0", "-97.0", "35.0", "-97.0", "35.0", "-97.0",
                        "35.0", "-97.0", "35.0", "-97.0", "35.0", "-97.0", "35.1667", "-97.0"};

@@ -25,7 +25,7 @@ protected:
         boot();
         m = &sim->app()->frmMain();
         // The storm's letter is pinned by the storms' own tests.
-        sim->app()->save_setting("storm_labels", "0");
+        sim->app()->save_setting(keys::storm_labels, "0");
         out.str("");
     }
     // A finished track as the tracker leaves it: header plus the three marker lines.
@@ -106,9 +106,9 @@ TEST_F(Compiler, NonNumericSpeedStopsBeforeAnyShape) {
 TEST_F(Compiler, FailureAfterTheWriteKeepsLinesAndFileButDoesNotCount) {
     track("20");
     shapes(false, false, true);
-    sim->app()->save_setting("polygon", "no");
-    sim->app()->save_setting("track", "no");
-    sim->app()->save_setting("border", "yes");
+    sim->app()->save_setting(keys::polygon, "no");
+    sim->app()->save_setting(keys::track, "no");
+    sim->app()->save_setting(keys::border, "yes");
     m->tracker.text = "many";
     m->compiler();
     // Wedge with only its border: colour line without alpha, six points, "End: ", empty line.
@@ -133,9 +133,9 @@ TEST_F(Compiler, SwitchesAreExactAndCaseSensitive) {
     m->stop_lat.text = "35.0";
     m->stop_lon.text = "-97.0";
     auto* app = sim->app();
-    app->save_setting("polygon", "No");  // not "no": polygons stay on
-    app->save_setting("border", "YES");  // not "yes": no border
-    app->save_setting("track", "NO");    // not "no": track stays on
+    app->save_setting(keys::polygon, "No");  // not "no": polygons stay on
+    app->save_setting(keys::border, "YES");  // not "yes": no border
+    app->save_setting(keys::track, "NO");    // not "no": track stays on
     m->compiler();
     const auto& p = m->placefile.items;
     int polygons = 0, lines = 0, icons = 0;

@@ -77,7 +77,7 @@ TEST_F(StormListTest, ButtonsActOnTheHighlightedRowsStorm) {
     script("type frmInput.INP \"Hail\"\nclick frmInput.cmd_save\n");
     EXPECT_EQ(app().frmMain().storms.all()[0].label, "Hail");
     EXPECT_EQ(rows()[0].substr(0, 5), "Hail\t");
-    EXPECT_TRUE(app().frmInput().key.empty());  // nothing was stored for it
+    EXPECT_EQ(app().frmInput().key, nullptr);  // nothing was stored for it
 }
 
 }  // namespace

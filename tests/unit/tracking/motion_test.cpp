@@ -83,6 +83,21 @@ TEST_F(Marks, LiveMotionScalesToOneHour) {
     EXPECT_EQ(main().cell_speed.text, "10");
 }
 
+// A whole-number key's default lies in its range (else the reader's
+// fallback would be a value the key refuses), unusable text reads as the
+// default, and the messages name the range the key holds.
+TEST(MotionText, KeyRangesHoldTheirDefaults) {
+    for (const SettingKey* k : {&keys::mark_minutes, &keys::projection_minutes,
+                                &keys::restore_hours, &keys::frame_delay, &keys::pathcast_miles,
+                                &keys::pathcast_min_population, &keys::alert_minutes}) {
+        ASSERT_TRUE(k->has_range()) << k->key;
+        EXPECT_EQ(minutes_setting(k->fallback, *k), k->fallback_number()) << k->key;
+        EXPECT_EQ(number_in_range(*k, std::to_string(k->hi + 1)), k->fallback_number()) << k->key;
+    }
+    EXPECT_EQ(range_words(keys::projection_minutes), "from 15 to 180");
+    EXPECT_EQ(range_brackets(keys::frame_delay), "(0-30)");
+}
+
 TEST(MotionText, MinutesAndClock) {
     EXPECT_EQ(minutes_setting(" 15 ", 15, 180), 15);
     EXPECT_EQ(minutes_setting("000180", 15, 180), 180);
