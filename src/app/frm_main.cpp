@@ -121,7 +121,7 @@ void FrmMain::connect_handlers() {
     status_off.on_click = [this] { resume_link(); };
     Command2.on_click = [this] { Command2_Click(); };
     remove.on_click = [this] { remove_eta(); };
-    alert_banner.on_click = [this] { alert_banner_Click(); };
+    alert_banner.on_click = [this] { acknowledge_alerts(); };
 }
 
 void FrmMain::connect_menus() {
@@ -136,7 +136,7 @@ void FrmMain::connect_menus() {
         app.save_setting(keys::mark_mode, "hour");
         set_mark_mode(false, frame_minutes);
     };
-    mnu_mark_frames.on_click = [this] { mnu_mark_frames_Click(); };
+    mnu_mark_frames.on_click = [this] { ask_frame_minutes(); };
     mnu_projection_undo.on_click = [this] { undo_last_mark(); };
     mnu_storms_list.on_click = [this] { app.frmStorms().open(); };
     mnu_storms_next.on_click = [this] { next_storm(); };

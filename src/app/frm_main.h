@@ -125,7 +125,7 @@ public:
     // Mark mode from the store; one message for an unusable stored value.
     void load_mark_settings();
     void set_mark_mode(bool frames, int minutes);
-    void mnu_mark_frames_Click();  // asks the minutes with the input dialog
+    void ask_frame_minutes();  // asks the minutes with the input dialog
     // Takes back the most recent mark still in the placefile (a bow point, a
     // half-marked track, a finished track with its ETA lines, a built bow
     // echo) and rewrites the placefile; beeps when there is none.
@@ -221,7 +221,7 @@ public:
     // Tests every storm against every watched place now: new warnings show
     // in the banner, sound, flash, and the map and the storm list follow.
     void check_alerts();
-    void alert_banner_Click();
+    void acknowledge_alerts();
     // The labels written after the buffer at every write of the placefile.
     std::vector<std::string> watched_lines;
 

@@ -66,7 +66,7 @@ void FrmMain::load_mark_settings() {
     }
 }
 
-void FrmMain::mnu_mark_frames_Click() {
+void FrmMain::ask_frame_minutes() {
     app.frmInput().ask(keys::mark_minutes, kFrameMinutesTitle, std::to_string(frame_minutes));
 }
 

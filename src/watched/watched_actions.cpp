@@ -170,7 +170,7 @@ void FrmMain::check_alerts() {
     if (banner_changed) changed();
 }
 
-void FrmMain::alert_banner_Click() {
+void FrmMain::acknowledge_alerts() {
     alerts.acknowledge();
     alert_banner.text.clear();
     alert_banner.visible = false;
