@@ -62,24 +62,22 @@ void FrmInput::cmd_save_Click() {
         app.frmCustomETA1().changed();
     } else if (key == &keys::mark_minutes) {
         // Frames mode starts with a usable interval or not at all.
-        auto v = minutes_setting(INP.text, *key);
-        if (!v) {
-            app.message("The minutes between the two frames must be a whole number " +
-                        range_words(*key) + ".");
-            return;
-        }
+        auto v = typed_minutes("The minutes between the two frames must be a whole number ");
+        if (!v) return;
         app.save_setting(keys::mark_minutes, std::to_string(*v));
         app.save_setting(keys::mark_mode, "frames");
         app.frmMain().set_mark_mode(true, *v);
     } else if (key == &keys::projection_minutes) {
-        auto v = minutes_setting(INP.text, *key);
-        if (!v) {
-            app.message("The projection length must be a whole number of minutes " +
-                        range_words(*key) + ".");
-            return;
-        }
+        auto v = typed_minutes("The projection length must be a whole number of minutes ");
+        if (!v) return;
         app.save_setting(keys::projection_minutes, std::to_string(*v));
     }
+}
+
+std::optional<int> FrmInput::typed_minutes(const std::string& message_start) {
+    auto v = minutes_setting(INP.text, *key);
+    if (!v) app.message(message_start + range_words(*key) + ".");
+    return v;
 }
 
 FrmAbout::FrmAbout(App& a) : Window(a, "frmAbout") {

@@ -1,5 +1,6 @@
 #pragma once
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "app/settings_keys.h"
@@ -30,6 +31,9 @@ public:
     void cmd_save_Click();
 
 private:
+    // The typed whole minutes within the key's range; else nullopt after a
+    // message of message_start and the range.
+    std::optional<int> typed_minutes(const std::string& message_start);
     std::function<void(const std::string&)> apply_;
 };
 
