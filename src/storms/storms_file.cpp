@@ -155,6 +155,8 @@ Field clock_field(std::string key, At at) {
             [at](Storm& s, std::string_view v) { return parse_clock(v, at(s)); }};
 }
 
+// The field tables stay one field a line (clang-format breaks the accessors).
+// clang-format off
 template <class At>
 void add_mark(std::vector<Field>& f, const std::string& name, At mark) {
     f.push_back(text_field(name + "_lat_text", [mark](auto& s) -> auto& { return mark(s).text.lat; }));
@@ -199,6 +201,7 @@ const std::vector<Field>& storm_fields() {
     }();
     return fields;
 }
+// clang-format on
 
 void put(std::string& out, std::string_view key, std::string_view value) {
     out += key;

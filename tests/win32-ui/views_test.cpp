@@ -3,6 +3,7 @@
 // and back to the screen.
 #include <gtest/gtest.h>
 #include <windows.h>
+
 #include <commctrl.h>
 
 #include <algorithm>

@@ -3,6 +3,7 @@
 // is re-read every second. Used to demonstrate Tessaly without a viewer and as
 // the window the Win32 tests read. F9 drops the comma from the position text.
 #include <windows.h>
+
 #include <commctrl.h>
 
 #include <algorithm>

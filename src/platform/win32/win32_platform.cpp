@@ -1,6 +1,7 @@
 #include "platform/win32/win32_platform.h"
 
 #include <windows.h>
+
 #include <commdlg.h>
 #include <mmsystem.h>
 #include <shellapi.h>

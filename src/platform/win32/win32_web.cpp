@@ -1,6 +1,7 @@
 #include "platform/win32/win32_web.h"
 
 #include <windows.h>
+
 #include <winhttp.h>
 
 #include <chrono>

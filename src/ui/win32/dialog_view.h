@@ -4,6 +4,7 @@
 // and the model rendered back. The kinds of window with more to do (the main
 // window, the ETA windows) derive from it.
 #include <windows.h>
+
 #include <commctrl.h>
 
 #include <functional>

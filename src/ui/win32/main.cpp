@@ -1,6 +1,7 @@
 // Tessaly.exe: the window models of the portable core on the Win32 platform,
 // one UI thread, one message loop.
 #include <windows.h>
+
 #include <commctrl.h>
 
 #include "app/app.h"

@@ -16,6 +16,8 @@ std::vector<Binding> eta_box_bindings(int labels) {
 
 }  // namespace
 
+// One window a block, its name, template and kind on the first line.
+// clang-format off
 const std::vector<ViewDef>& view_defs() {
     static const std::vector<ViewDef> defs = {
         {"frmMain", IDD_MAIN, ViewKind::Main,
@@ -132,6 +134,7 @@ const std::vector<ViewDef>& view_defs() {
     };
     return defs;
 }
+// clang-format on
 
 const ViewDef* find_view_def(const std::string& window) {
     for (const ViewDef& d : view_defs())

@@ -7,6 +7,7 @@
 //                                       list view "  ID.ROW CELL | CELL ..." per row
 //   window_probe move TITLE X Y      -> moves the top-level window titled TITLE
 #include <windows.h>
+
 #include <commctrl.h>
 
 #include <algorithm>
