@@ -72,7 +72,7 @@ void BM_bow_echo(benchmark::State& s) {
     FrmBowEcho& bow = ses.app().frmBowEcho();
     for (auto _ : s) {
         bow.List.items = {"35.1", "-97.5", "35.15", "-97.45", "35.2", "-97.4", "35.25", "-97.35",
-                          "35.3", "-97.3", "35.35", "-97.25", "35.2", "-97.4", "35.4", "-97.0"};
+                          "35.3", "-97.3", "35.35", "-97.25", "35.2", "-97.4", "35.4",  "-97.0"};
         ses.app().frmMain().placefile.items.resize(7);
         bow.bow_echo();
     }

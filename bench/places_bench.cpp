@@ -10,9 +10,9 @@
 
 #include "app/app.h"
 #include "online/frm_new_eta.h"
+#include "pathcast/pathcast_rows.h"
 #include "places/local_places.h"
 #include "places/place_index.h"
-#include "pathcast/pathcast_rows.h"
 #include "platform/sim/simulator.h"
 
 using namespace tessaly;
@@ -40,16 +40,19 @@ void BM_place_search_25km(benchmark::State& s) {
 // A session with a track from Oklahoma City north-east at 30 knots, in the
 // ETA style `style`, after one view (the first view loads the index).
 std::unique_ptr<Simulator> oklahoma_track(const std::string& style, std::ostringstream& out) {
-    std::string dir = (std::filesystem::temp_directory_path() / ("tessaly-bench-" + style)).string();
+    std::string dir =
+        (std::filesystem::temp_directory_path() / ("tessaly-bench-" + style)).string();
     std::filesystem::remove_all(dir);
     auto sim = std::make_unique<Simulator>(dir, "C:\\Tessaly", out);
     sim->run(
         "setting version \"4.2\"\nsetting hkselect \"Q\"\nsetting hkerase \"W\"\n"
-        "setting hketa \"X\"\nsetting eta_style \"" + style + "\"\nclock 16:20:00 12h\nstart\n"
-        "desktop add \"KTLX - GRLevel3\"\ndesktop panel \"KTLX - GRLevel3\" \"35.47, -97.52\"\n"
-        "wait 1000\nclick frmMain.optgr3\npress Q\nwait 5\n"
-        "desktop panel \"KTLX - GRLevel3\" \"35.72, -96.98\"\nwait 5\npress Q\nwait 5\n"
-        "press X\nwait 5\n",
+        "setting hketa \"X\"\nsetting eta_style \"" +
+            style +
+            "\"\nclock 16:20:00 12h\nstart\n"
+            "desktop add \"KTLX - GRLevel3\"\ndesktop panel \"KTLX - GRLevel3\" \"35.47, -97.52\"\n"
+            "wait 1000\nclick frmMain.optgr3\npress Q\nwait 5\n"
+            "desktop panel \"KTLX - GRLevel3\" \"35.72, -96.98\"\nwait 5\npress Q\nwait 5\n"
+            "press X\nwait 5\n",
         dir);
     return sim;
 }
@@ -77,10 +80,9 @@ void BM_local_eta_view(benchmark::State& s) {
 // Labrador). Time per track.
 void BM_pathcast_rows(benchmark::State& s) {
     auto idx = PlaceIndex::decode(builtin_place_index_bytes());
-    const double centres[10][2] = {{35.47, -97.52}, {32.78, -96.80}, {41.88, -87.63},
-                                   {33.75, -84.39}, {39.74, -104.99}, {39.5, -116.5},
-                                   {63.0, -136.0}, {66.0, -95.0},    {26.0, -90.0},
-                                   {54.0, -62.0}};
+    const double centres[10][2] = {
+        {35.47, -97.52}, {32.78, -96.80}, {41.88, -87.63}, {33.75, -84.39}, {39.74, -104.99},
+        {39.5, -116.5},  {63.0, -136.0},  {66.0, -95.0},   {26.0, -90.0},   {54.0, -62.0}};
     std::vector<pathcast::Track> tracks;
     unsigned seed = 20261210;
     auto next = [&] {
@@ -114,9 +116,9 @@ void BM_pathcast_rows(benchmark::State& s) {
         }
     }
     s.counters["rows_per_track"] = static_cast<double>(rows) / 10;
-    s.counters["per_track_us"] = benchmark::Counter(
-        static_cast<double>(s.iterations()) * 10, benchmark::Counter::kIsRate |
-                                                      benchmark::Counter::kInvert);
+    s.counters["per_track_us"] =
+        benchmark::Counter(static_cast<double>(s.iterations()) * 10,
+                           benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
 
 // The whole pathcast view key as the program runs it (the window's rows and

@@ -14,8 +14,8 @@
 #include <string>
 
 #include "app/app.h"
-#include "online/frm_new_eta.h"
 #include "geonames_replies.h"
+#include "online/frm_new_eta.h"
 #include "platform/sim/simulator.h"
 
 using namespace tessaly;
@@ -56,12 +56,13 @@ struct BigSession {
           sim(dir, "C:\\Tessaly", out) {
         std::filesystem::remove_all(dir);
         std::filesystem::create_directories(dir);
-        {
-            std::ofstream(dir + "/stormtrack.png") << "png";
-        }
+        { std::ofstream(dir + "/stormtrack.png") << "png"; }
         // The views read the queued service replies.
-        run("setting version \"4.2\"\nsetting eta_database \"server\"\nsetting hkselect \"Q\"\nsetting hkerase \"W\"\n"
-            "setting hketa \"X\"\nsetting border \"yes\"\nsetting projection \"" + shape + "\"\n"
+        run("setting version \"4.2\"\nsetting eta_database \"server\"\nsetting hkselect "
+            "\"Q\"\nsetting hkerase \"W\"\n"
+            "setting hketa \"X\"\nsetting border \"yes\"\nsetting projection \"" +
+            shape +
+            "\"\n"
             "start\ndesktop add \"KTLX - GRLevel3\"\n"
             "desktop panel \"KTLX - GRLevel3\" \"32.8, -97.0\"\nwait 1000\nclick frmMain.optgr3\n");
         for (int i = 0; i < tracks; ++i) add_track_with_view(i);
@@ -77,13 +78,16 @@ struct BigSession {
     void add_track_with_view(int i) {
         double a, b, c, d;
         marks(i, a, b, c, d);
-        run("desktop panel \"KTLX - GRLevel3\" \"" + fmt(a) + ", " + fmt(b) + "\"\nwait 20\npress Q\nwait 20\n" +
-            "desktop panel \"KTLX - GRLevel3\" \"" + fmt(c) + ", " + fmt(d) + "\"\nwait 20\npress Q\nwait 20\n");
+        run("desktop panel \"KTLX - GRLevel3\" \"" + fmt(a) + ", " + fmt(b) +
+            "\"\nwait 20\npress Q\nwait 20\n" + "desktop panel \"KTLX - GRLevel3\" \"" + fmt(c) +
+            ", " + fmt(d) + "\"\nwait 20\npress Q\nwait 20\n");
         queue_view_replies(sim.platform(), {kFull, kFew, kFew});
         run("press X\nwait 50\n");
     }
 
-    size_t file_bytes() { return static_cast<size_t>(std::filesystem::file_size(dir + "/korvel.txt")); }
+    size_t file_bytes() {
+        return static_cast<size_t>(std::filesystem::file_size(dir + "/korvel.txt"));
+    }
 };
 
 // Sessions are built once per size and shape and kept: building 200 tracks
@@ -98,7 +102,8 @@ BigSession& session(int tracks, const std::string& shape) {
 void report_size(benchmark::State& s, BigSession& ses, size_t lines_before, size_t bytes_before) {
     s.counters["lines"] = static_cast<double>(lines_before);
     s.counters["file_kB"] = static_cast<double>(bytes_before) / 1000.0;
-    s.SetBytesProcessed(static_cast<int64_t>(s.iterations()) * static_cast<int64_t>(ses.file_bytes()));
+    s.SetBytesProcessed(static_cast<int64_t>(s.iterations()) *
+                        static_cast<int64_t>(ses.file_bytes()));
 }
 
 // One more track: the tracker's two markers, then the compile, which writes
@@ -183,11 +188,25 @@ void BM_write_session_lines(benchmark::State& s) {
 }  // namespace
 
 BENCHMARK_CAPTURE(BM_one_more_track, cone, "cone")
-    ->Arg(0)->Arg(25)->Arg(50)->Arg(100)->Arg(150)->Arg(200)->Unit(benchmark::kMicrosecond);
+    ->Arg(0)
+    ->Arg(25)
+    ->Arg(50)
+    ->Arg(100)
+    ->Arg(150)
+    ->Arg(200)
+    ->Unit(benchmark::kMicrosecond);
 BENCHMARK_CAPTURE(BM_one_more_track, fan, "fan")
-    ->Arg(0)->Arg(50)->Arg(100)->Arg(200)->Unit(benchmark::kMicrosecond);
+    ->Arg(0)
+    ->Arg(50)
+    ->Arg(100)
+    ->Arg(200)
+    ->Unit(benchmark::kMicrosecond);
 BENCHMARK_CAPTURE(BM_one_more_track, wedge, "wedge")
-    ->Arg(0)->Arg(50)->Arg(100)->Arg(200)->Unit(benchmark::kMicrosecond);
+    ->Arg(0)
+    ->Arg(50)
+    ->Arg(100)
+    ->Arg(200)
+    ->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_one_more_eta_view)->Arg(0)->Arg(50)->Arg(100)->Arg(200)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_write_session_lines)->Arg(10000)->Unit(benchmark::kMicrosecond);
 

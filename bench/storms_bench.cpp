@@ -44,26 +44,27 @@ struct StormSession {
     Simulator sim;
 
     explicit StormSession(int storms)
-        : dir((std::filesystem::temp_directory_path() / ("tessaly-storms-" + std::to_string(storms)))
+        : dir((std::filesystem::temp_directory_path() /
+               ("tessaly-storms-" + std::to_string(storms)))
                   .string()),
           sim(dir, "C:\\Tessaly", out) {
         std::filesystem::remove_all(dir);
         std::filesystem::create_directories(dir);
-        {
-            std::ofstream(dir + "/stormtrack.png") << "png";
-        }
+        { std::ofstream(dir + "/stormtrack.png") << "png"; }
         run("setting version \"4.2\"\nsetting eta_database \"server\"\nsetting hkselect \"Q\"\n"
             "setting hkerase \"W\"\nsetting hketa \"X\"\nsetting projection \"cone\"\n"
             "start\ndesktop add \"KTLX - GRLevel3\"\n"
             "desktop panel \"KTLX - GRLevel3\" \"32.8, -97.0\"\nwait 1000\nclick frmMain.optgr3\n");
         for (int i = 0; i < storms; ++i) {
-            run("desktop panel \"KTLX - GRLevel3\" \"" + panel(i, false) + "\"\nwait 20\npress Q\nwait 20\n" +
-                "desktop panel \"KTLX - GRLevel3\" \"" + panel(i, true) + "\"\nwait 20\npress Q\nwait 20\n");
+            run("desktop panel \"KTLX - GRLevel3\" \"" + panel(i, false) +
+                "\"\nwait 20\npress Q\nwait 20\n" + "desktop panel \"KTLX - GRLevel3\" \"" +
+                panel(i, true) + "\"\nwait 20\npress Q\nwait 20\n");
             queue_view_replies(sim.platform(), {"tx_argyle_r7_5places.xml"});
             run("press X\nwait 50\n");
         }
         if (main().storms.size() != static_cast<size_t>(storms))
-            throw std::runtime_error("the session has " + std::to_string(main().storms.size()) + " storms");
+            throw std::runtime_error("the session has " + std::to_string(main().storms.size()) +
+                                     " storms");
     }
 
     void run(const std::string& script) {
@@ -106,7 +107,8 @@ void BM_erase_storm(benchmark::State& s) {
         m.undo_erase();
         s.ResumeTiming();
     }
-    if (m.placefile.items.size() != lines) throw std::runtime_error("undo did not restore the placefile");
+    if (m.placefile.items.size() != lines)
+        throw std::runtime_error("undo did not restore the placefile");
     counters(s, ses);
 }
 

@@ -48,21 +48,23 @@ struct WatchedSession {
             // Each place a third of an hour along its storm's path.
             std::ofstream f(dir + "/watched.txt", std::ios::binary);
             for (int i = 0; i < kCount; ++i)
-                f << "Place " << i << "," << fmt(lat_of(i, 1.0 / 3)) << "," << fmt(lon_of(i, 1.0 / 3))
-                  << "\r\n";
+                f << "Place " << i << "," << fmt(lat_of(i, 1.0 / 3)) << ","
+                  << fmt(lon_of(i, 1.0 / 3)) << "\r\n";
         }
         run("setting version \"4.2\"\nsetting hkselect \"Q\"\nsetting hkerase \"W\"\n"
             "setting hketa \"X\"\nsetting projection \"cone\"\nclock 16:20:00 12h\nstart\n"
             "desktop add \"KTLX - GRLevel3\"\nwait 1000\nclick frmMain.optgr3\n");
         for (int i = 0; i < kCount; ++i)
-            run("desktop panel \"KTLX - GRLevel3\" \"" + fmt(lat_of(i, 0)) + ", " + fmt(lon_of(i, 0)) +
+            run("desktop panel \"KTLX - GRLevel3\" \"" + fmt(lat_of(i, 0)) + ", " +
+                fmt(lon_of(i, 0)) +
                 "\"\nwait 20\npress Q\nwait 20\ndesktop panel \"KTLX - GRLevel3\" \"" +
                 fmt(lat_of(i, 1)) + ", " + fmt(lon_of(i, 1)) + "\"\nwait 20\npress Q\nwait 20\n");
         FrmMain& m = main();
         if (m.storms.size() != kCount || m.watched.size() != kCount)
             throw std::runtime_error("the session has " + std::to_string(m.storms.size()) +
                                      " storms and " + std::to_string(m.watched.size()) + " places");
-        if (active() < kCount) throw std::runtime_error("only " + std::to_string(active()) + " alerts");
+        if (active() < kCount)
+            throw std::runtime_error("only " + std::to_string(active()) + " alerts");
     }
 
     void run(const std::string& script) {

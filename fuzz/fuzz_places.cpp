@@ -43,10 +43,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                            return in;
                        });
     // The same bytes as sites.txt itself, its city file a sound one.
-    read_custom_places(
-        "KTLX - GRLevel3", "C:\\T", [&](const std::string& p) -> std::optional<std::string> {
-            if (p == "C:\\T\\sites.txt") return in;
-            return std::string("\xEF\xBB\xBFHome,35.5,-97.5\rTown,35.6,-97.4\r\n");
-        });
+    read_custom_places("KTLX - GRLevel3", "C:\\T",
+                       [&](const std::string& p) -> std::optional<std::string> {
+                           if (p == "C:\\T\\sites.txt") return in;
+                           return std::string("\xEF\xBB\xBFHome,35.5,-97.5\rTown,35.6,-97.4\r\n");
+                       });
     return 0;
 }

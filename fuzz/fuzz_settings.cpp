@@ -14,7 +14,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     using namespace tessaly;
     Simulator& sim = fuzz_session();
     App& app = *sim.app();
-    std::vector<std::string> f = split(std::string(reinterpret_cast<const char*>(data), size), '\n');
+    std::vector<std::string> f =
+        split(std::string(reinterpret_cast<const char*>(data), size), '\n');
     f.resize(11);
     const char* keys[] = {"border_width", "polygon_trans", "polygon_rgb", "border_rgb", "track_rgb",
                           "track_width",  "polygon",       "border",      "track"};
@@ -35,8 +36,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         m.compiler();
     }
     FrmBowEcho& bow = app.frmBowEcho();
-    bow.List.items = {"35.1", "-97.5", "35.15", "-97.45", "35.2", "-97.4", "35.25", "-97.35",
-                      "35.3", "-97.3", "35.35", "-97.25", "35.2", "-97.4", "35.4", f[10].substr(0, 12)};
+    bow.List.items = {
+        "35.1", "-97.5", "35.15", "-97.45", "35.2", "-97.4", "35.25", "-97.35",
+        "35.3", "-97.3", "35.35", "-97.25", "35.2", "-97.4", "35.4",  f[10].substr(0, 12)};
     m.placefile.items.resize(7);
     try {
         bow.bow_echo();  // a non-number fails to the caller (the hotkey tracker reports it)

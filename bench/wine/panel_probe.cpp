@@ -18,7 +18,8 @@ double cpu_seconds() {
     FILETIME c, e, k, u;
     GetProcessTimes(GetCurrentProcess(), &c, &e, &k, &u);
     auto v = [](const FILETIME& f) {
-        return static_cast<double>((static_cast<unsigned long long>(f.dwHighDateTime) << 32) | f.dwLowDateTime) *
+        return static_cast<double>((static_cast<unsigned long long>(f.dwHighDateTime) << 32) |
+                                   f.dwLowDateTime) *
                1e-7;
     };
     return v(k) + v(u);
@@ -48,11 +49,13 @@ int main(int argc, char** argv) {
         for (int i = 0; i < 50; ++i, ++reads)
             if (p.read_panel(title, 4).status == tessaly::PanelStatus::Text) ++texts;
     }
-    const double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+    const double wall =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
     const double cpu = cpu_seconds() - cpu0;
-    std::printf("end reads %ld text %ld wall_us_per_read %.1f own_cpu_us_per_read %.1f first \"%s\"\n", reads,
-                texts, wall * 1e6 / static_cast<double>(reads), cpu * 1e6 / static_cast<double>(reads),
-                first.text.c_str());
+    std::printf(
+        "end reads %ld text %ld wall_us_per_read %.1f own_cpu_us_per_read %.1f first \"%s\"\n",
+        reads, texts, wall * 1e6 / static_cast<double>(reads),
+        cpu * 1e6 / static_cast<double>(reads), first.text.c_str());
     std::fflush(stdout);
     return reads > 0 && texts == reads ? 0 : 1;
 }

@@ -17,19 +17,19 @@ namespace tessaly {
 // The windows besides the main one: class and name (the name is also the
 // accessor's), in the order loaded_windows() lists them. A new window is one
 // entry here and its header in app.cpp.
-#define TESSALY_WINDOWS(X)                                                                      \
-    X(FrmEdit, frmEdit)                                                                         \
-    X(FrmEditETA, frmEditETA)                                                                   \
-    X(FrmCustomETA, frmCustomETA)                                                               \
-    X(FrmCustomETA1, frmCustomETA1)                                                             \
-    X(FrmCustomETA2, frmCustomETA2)                                                             \
-    X(FrmInput, frmInput)                                                                       \
-    X(FrmAbout, frmAbout)                                                                       \
-    X(FrmPFinfo, frmPFinfo)                                                                     \
-    X(FrmBowEcho, frmBowEcho)                                                                   \
-    X(FrmNewETA, frmNewETA)                                                                     \
-    X(FrmStorms, frmStorms)                                                                     \
-    X(FrmPathcast, frmPathcast)                                                                 \
+#define TESSALY_WINDOWS(X)          \
+    X(FrmEdit, frmEdit)             \
+    X(FrmEditETA, frmEditETA)       \
+    X(FrmCustomETA, frmCustomETA)   \
+    X(FrmCustomETA1, frmCustomETA1) \
+    X(FrmCustomETA2, frmCustomETA2) \
+    X(FrmInput, frmInput)           \
+    X(FrmAbout, frmAbout)           \
+    X(FrmPFinfo, frmPFinfo)         \
+    X(FrmBowEcho, frmBowEcho)       \
+    X(FrmNewETA, frmNewETA)         \
+    X(FrmStorms, frmStorms)         \
+    X(FrmPathcast, frmPathcast)     \
     X(FrmWatched, frmWatched)
 
 #define TESSALY_DECLARE_CLASS(type, name) class type;
@@ -96,7 +96,7 @@ private:
 #define TESSALY_SLOT(type, name) slot_##name,
         TESSALY_WINDOWS(TESSALY_SLOT)
 #undef TESSALY_SLOT
-        slot_count
+            slot_count
     };
     Window& get(Slot slot);
     // Index of a window's name; slot_count for the main window or an unknown name.

@@ -27,7 +27,8 @@ EscapedReport escaped_report(const std::exception_ptr& e) {
 
 bool Dispatcher::deliver(const void* key, const std::function<void()>& handler) {
     auto running = key ? running_.find(key) : running_.end();
-    if (running != running_.end() && boxes_open_ > running->second) return false;  // its box is open
+    if (running != running_.end() && boxes_open_ > running->second)
+        return false;  // its box is open
     const int outer = running == running_.end() ? -1 : running->second;
     if (key) running_[key] = boxes_open_;
     std::exception_ptr drivers;

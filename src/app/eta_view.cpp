@@ -222,9 +222,9 @@ void FrmMain::RUNeta(const Storm& storm,
     try {
         if (edit.text == "0") {
             double slat = to_number(storm.start.lat), slon = to_number(storm.start.lon);
-            const double bearing = to_number(publish_azimuth(
-                app, geodesy::azimuth_deg(slat, slon, to_number(storm.stop.lat),
-                                          to_number(storm.stop.lon))));
+            const double bearing = to_number(
+                publish_azimuth(app, geodesy::azimuth_deg(slat, slon, to_number(storm.stop.lat),
+                                                          to_number(storm.stop.lon))));
             // P lies as far ahead as the projection reaches.
             const Pt far = publish_destination(
                 app, geodesy::destination(
@@ -236,14 +236,14 @@ void FrmMain::RUNeta(const Storm& storm,
             };
             const LatLon s{slat, slon};
             auto& p = eta_points;
-            p[0] = LatLon{round10(far.lat), round10(far.lon)};    // P
-            p[1] = mean(p[0], s);                                   // 1/2
-            p[2] = mean(p[1], p[0]);                                // 3/4
-            p[3] = mean(p[1], s);                                   // 1/4
-            p[4] = mean(p[3], s);                                   // 1/8
-            p[5] = mean(p[3], p[1]);                                // 3/8
-            p[6] = mean(p[2], p[1]);                                // 5/8
-            p[7] = mean(p[2], p[0]);                                // 7/8
+            p[0] = LatLon{round10(far.lat), round10(far.lon)};  // P
+            p[1] = mean(p[0], s);                               // 1/2
+            p[2] = mean(p[1], p[0]);                            // 3/4
+            p[3] = mean(p[1], s);                               // 1/4
+            p[4] = mean(p[3], s);                               // 1/8
+            p[5] = mean(p[3], p[1]);                            // 3/8
+            p[6] = mean(p[2], p[1]);                            // 5/8
+            p[7] = mean(p[2], p[0]);                            // 7/8
             lookup.bufferr.items.clear();
             lookup.buffer.text.clear();
         }

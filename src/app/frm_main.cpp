@@ -1,6 +1,7 @@
 #include "app/frm_main.h"
 
 #include "app/app.h"
+#include "app/frm_dialogs.h"
 #include "core/failure.h"
 #include "core/numtext.h"
 #include "editor/frm_edit.h"
@@ -9,10 +10,9 @@
 #include "online/frm_new_eta.h"
 #include "placefile/format.h"
 #include "placefile/frm_pfinfo.h"
-#include "app/frm_dialogs.h"
 #include "storms/frm_storms.h"
-#include "watched/frm_watched.h"
 #include "tracking/motion.h"
+#include "watched/frm_watched.h"
 
 namespace tessaly {
 
@@ -62,8 +62,8 @@ void FrmMain::add_figures() {
 
 void FrmMain::add_hidden_fields() {
     using K = ControlKind;
-    for (Control* c : {&GR3, &GR2, &GRAE, &process, &scaption, &return_dis, &return_azimuth,
-                       &rlat, &rlon, &cursor_lat, &cursor_lon}) {
+    for (Control* c : {&GR3, &GR2, &GRAE, &process, &scaption, &return_dis, &return_azimuth, &rlat,
+                       &rlon, &cursor_lat, &cursor_lon}) {
         c->kind = K::Text;
         c->visible = false;
     }
@@ -125,9 +125,7 @@ void FrmMain::connect_handlers() {
 }
 
 void FrmMain::connect_menus() {
-    mnu_projection_edit.on_click = [this] {
-        skip_on_failure([&] { app.frmEdit().show(); });
-    };
+    mnu_projection_edit.on_click = [this] { skip_on_failure([&] { app.frmEdit().show(); }); };
     mnu_projection_fan.on_click = [this] { choose_projection("fan"); };
     mnu_projection_cone.on_click = [this] { choose_projection("cone"); };
     mnu_projection_wedge.on_click = [this] { choose_projection("wedge"); };
@@ -281,9 +279,8 @@ void FrmMain::open_user_guide() {
         return;
     }
     if (auto error = app.platform.open_document(path))
-        app.platform.message_box("User Guide",
-                                 "The user guide could not be opened:\r" + path + "\r\r" + *error,
-                                 false);
+        app.platform.message_box(
+            "User Guide", "The user guide could not be opened:\r" + path + "\r\r" + *error, false);
 }
 
 void FrmMain::read_registry() {
@@ -335,9 +332,9 @@ void FrmMain::read_projection_shape() {
 }
 
 void FrmMain::store_appearance_defaults() {
-    for (const SettingKey& k : {keys::border_rgb, keys::polygon_rgb, keys::border_width,
-                                keys::border, keys::track, keys::polygon_trans, keys::track_rgb,
-                                keys::track_width})
+    for (const SettingKey& k :
+         {keys::border_rgb, keys::polygon_rgb, keys::border_width, keys::border, keys::track,
+          keys::polygon_trans, keys::track_rgb, keys::track_width})
         app.setting_or_store_first_start(k);
 }
 

@@ -281,8 +281,8 @@ private:
     void show_classic_windows();
     bool storms_save_failed_ = false;  // the message is shown once until a save works
     bool watched_save_failed_ = false;
-    int watched_serial_ = 0;           // the last watched place's id
-    bool alerts_flashing_ = false;     // the taskbar button flashes
+    int watched_serial_ = 0;        // the last watched place's id
+    bool alerts_flashing_ = false;  // the taskbar button flashes
 };
 
 }  // namespace tessaly

@@ -86,8 +86,8 @@ inline constexpr SettingKey polygon_trans{"polygon_trans", "50", "25", "40"};
 
 // Marking and projection length (whole minutes; unusable values fall back).
 inline constexpr SettingKey mark_mode{"mark_mode", nullptr, "hour", nullptr};  // or "frames"
-inline constexpr SettingKey mark_minutes{"mark_minutes", nullptr, "10", nullptr, 1,
-                                        180};  // box: current
+inline constexpr SettingKey mark_minutes{"mark_minutes", nullptr, "10",
+                                         nullptr,        1,       180};  // box: current
 inline constexpr SettingKey projection_minutes{"projection_minutes", nullptr, "60", "60", 15, 180};
 
 // Storms: "0" draws no letter label beside a storm (missing = "1"); storms
@@ -128,8 +128,8 @@ inline constexpr SettingKey frame_delay{"frame_delay", nullptr, "0", "0", 0, 30}
 // Half-width of the path in statute miles (1..50).
 inline constexpr SettingKey pathcast_miles{"pathcast_miles", nullptr, "8", "8", 1, 50};
 // Index places with fewer people are left out (custom places never are).
-inline constexpr SettingKey pathcast_min_population{"pathcast_min_population", nullptr, "0",
-                                                    nullptr, 0, 999'999'999};
+inline constexpr SettingKey pathcast_min_population{
+    "pathcast_min_population", nullptr, "0", nullptr, 0, 999'999'999};
 // How the pathcast writes a time: "12" 3:15 PM CDT, "24" 15:15 CDT, "utc" 20:15Z.
 inline constexpr SettingKey clock_style{"clock_style", nullptr, "12", nullptr};
 // Where and how large the pathcast window was last left, in twips; missing:

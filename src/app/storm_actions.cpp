@@ -152,8 +152,8 @@ void FrmMain::remember_erase() {
     e.tracker = tracker.text;
     e.tag = tag;
     e.eta_windows_track = eta_windows_track;
-    e.rows = {start_lat.text,    start_lon.text, stop_lat.text,   stop_lon.text,
-              cell_speed.text,   cell_speedkts.text, disazimuth.text, cor_azimuth.text};
+    e.rows = {start_lat.text,  start_lon.text,     stop_lat.text,   stop_lon.text,
+              cell_speed.text, cell_speedkts.text, disazimuth.text, cor_azimuth.text};
     e.first_mark = first_mark;
     if (app.is_loaded("frmBowEcho")) e.bow_points = app.frmBowEcho().List.items;
     erased.push_back(std::move(e));

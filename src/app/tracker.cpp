@@ -12,8 +12,8 @@
 #include "core/text.h"
 #include "editor/frm_edit.h"
 #include "eta/frm_custom_eta.h"
-#include "online/frm_new_eta.h"
 #include "geodesy/geodesy.h"
+#include "online/frm_new_eta.h"
 #include "placefile/format.h"
 
 namespace tessaly {
@@ -206,10 +206,9 @@ void FrmMain::show_motion() {
     skip_on_failure([&] { cell_speedkts.text = num_text(round_half_even(knots() * 1.15077945)); });
     skip_on_failure([&] { cell_speed.text = num_text(round_half_even(knots())); });
     skip_on_failure([&] {
-        publish_azimuth(app, geodesy::azimuth_deg(to_number(start_lat.text),
-                                                  to_number(start_lon.text),
-                                                  to_number(cursor_lat.text),
-                                                  to_number(cursor_lon.text)));
+        publish_azimuth(
+            app, geodesy::azimuth_deg(to_number(start_lat.text), to_number(start_lon.text),
+                                      to_number(cursor_lat.text), to_number(cursor_lon.text)));
     });
     skip_on_failure([&] { disazimuth.text = return_azimuth.text; });
     skip_on_failure([&] { cor_azimuth.text = num_text(to_number(return_azimuth.text) + 180); });

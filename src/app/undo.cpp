@@ -41,30 +41,27 @@ void FrmMain::undo_last_mark() {
         };
 
         switch (last.purpose) {
-        case LinePurpose::bow_point: {
-            FrmBowEcho& bow = app.frmBowEcho();
-            auto& l = bow.List.items;
-            l.resize(l.size() >= 2 ? l.size() - 2 : 0);
-            bow.points.text = num_text(static_cast<double>(l.size() / 2));
-            break;
-        }
-        case LinePurpose::half_mark:
-            reset();
-            break;
-        case LinePurpose::track:
-            reset();
-            if (last.track > 0) {
-                remove_storm_lines(static_cast<int>(last.track));
-                // The next track takes the number again: no line carries it any more.
-                if (tracker.text == std::to_string(last.track))
-                    tracker.text = num_text(last.track - 1.0);
-                storms.erase(static_cast<int>(last.track));
-                show_storm(storms.selected());
-                storms_changed();
+            case LinePurpose::bow_point: {
+                FrmBowEcho& bow = app.frmBowEcho();
+                auto& l = bow.List.items;
+                l.resize(l.size() >= 2 ? l.size() - 2 : 0);
+                bow.points.text = num_text(static_cast<double>(l.size() / 2));
+                break;
             }
-            break;
-        case LinePurpose::bow_echo:
-            break;
+            case LinePurpose::half_mark: reset(); break;
+            case LinePurpose::track:
+                reset();
+                if (last.track > 0) {
+                    remove_storm_lines(static_cast<int>(last.track));
+                    // The next track takes the number again: no line carries it any more.
+                    if (tracker.text == std::to_string(last.track))
+                        tracker.text = num_text(last.track - 1.0);
+                    storms.erase(static_cast<int>(last.track));
+                    show_storm(storms.selected());
+                    storms_changed();
+                }
+                break;
+            case LinePurpose::bow_echo: break;
         }
         app.write_list_to_file(placefile_path(), placefile.items);
         changed();

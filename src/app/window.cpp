@@ -35,8 +35,7 @@ Control& Window::add(const std::string& control_name, Control& c, ControlKind ki
     return c;
 }
 
-Timer& Window::add_timer(Timer& t, const std::string& timer_name, int interval_ms,
-                         bool enabled) {
+Timer& Window::add_timer(Timer& t, const std::string& timer_name, int interval_ms, bool enabled) {
     t.name = timer_name;
     t.interval_ms = interval_ms;
     t.enabled = enabled;

@@ -17,7 +17,7 @@ enum class ControlKind { Text, Label, Check, Option, Menu, Button, List, Image, 
 
 struct Control {
     ControlKind kind = ControlKind::Label;
-    std::string text;   // text, caption or label
+    std::string text;      // text, caption or label
     bool checked = false;  // check box value, menu check mark, option value
     bool enabled = true;
     bool visible = true;
@@ -29,9 +29,10 @@ struct Control {
     // separated by tabs. Empty: a plain list of lines.
     std::vector<std::string> columns;
     std::string tooltip;
-    std::function<void()> on_click;   // buttons, menu items, images, labels; check boxes on value change
-    std::function<void()> on_change;  // text fields, on every change of text
-    std::function<void()> on_select;  // lists: the user highlighted a row (selected_row set)
+    std::function<void()>
+        on_click;  // buttons, menu items, images, labels; check boxes on value change
+    std::function<void()> on_change;    // text fields, on every change of text
+    std::function<void()> on_select;    // lists: the user highlighted a row (selected_row set)
     std::function<void()> on_dblclick;  // lists: double-click on the highlighted row
 
     // Programmatic changes fire the change and click actions as user edits do
@@ -62,7 +63,7 @@ struct Control {
 };
 
 struct Timer {
-    std::string name;      // "find_gr", "frmCustomETA.Timer1", ...
+    std::string name;  // "find_gr", "frmCustomETA.Timer1", ...
     int interval_ms = 0;
     bool enabled = false;
     std::function<void()> tick;

@@ -16,11 +16,11 @@ struct Failure : std::runtime_error {
 };
 
 // The failures the program can raise, with the numbers users know from its messages.
-[[noreturn]] void fail_type_mismatch();         // 13: text is not a number
-[[noreturn]] void fail_division_by_zero();      // 11
-[[noreturn]] void fail_overflow();              // 6
-[[noreturn]] void fail_invalid_argument();      // 5: invalid procedure call or argument
-[[noreturn]] void fail_subscript();             // 9: list index out of range
+[[noreturn]] void fail_type_mismatch();     // 13: text is not a number
+[[noreturn]] void fail_division_by_zero();  // 11
+[[noreturn]] void fail_overflow();          // 6
+[[noreturn]] void fail_invalid_argument();  // 5: invalid procedure call or argument
+[[noreturn]] void fail_subscript();         // 9: list index out of range
 [[noreturn]] void fail_file(const std::string& description);  // 75: path/file access error
 
 // "Source: " + source + " Description: " + description + CR + "Number: " + number

@@ -109,9 +109,9 @@ Parsed parse_number(std::string_view text, double& out) {
 double to_number(std::string_view text) {
     double v = 0;
     switch (parse_number(text, v)) {
-    case Parsed::mismatch: fail_type_mismatch();
-    case Parsed::overflow: fail_overflow();
-    case Parsed::number: break;
+        case Parsed::mismatch: fail_type_mismatch();
+        case Parsed::overflow: fail_overflow();
+        case Parsed::number: break;
     }
     return v;
 }

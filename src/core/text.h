@@ -6,7 +6,7 @@
 
 namespace tessaly {
 
-std::string trim(std::string_view s);                     // blanks at both ends
+std::string trim(std::string_view s);  // blanks at both ends
 std::string to_upper_ascii(std::string_view s);
 bool equals_icase(std::string_view a, std::string_view b);  // ASCII letters only
 // Every occurrence of `from` replaced by `to` (exact match).

@@ -1,9 +1,9 @@
 #include "editor/frm_edit.h"
 
 #include "app/app.h"
+#include "app/frm_dialogs.h"
 #include "core/failure.h"
 #include "core/text.h"
-#include "app/frm_dialogs.h"
 
 namespace tessaly {
 
@@ -21,9 +21,8 @@ FrmEdit::FrmEdit(App& a) : Window(a, "frmEdit") {
         "Polygon Transparency (0-100)";
     add("cmd_border_width", cmd_border_width, K::Button, "Border Line Width");
     add("cmd_track_width", cmd_track_width, K::Button, "Track Line Width");
-    add("cmd_projection_minutes", cmd_projection_minutes, K::Button, "Projection Length")
-        .tooltip = "Minutes of travel the projection covers " +
-                   range_brackets(keys::projection_minutes);
+    add("cmd_projection_minutes", cmd_projection_minutes, K::Button, "Projection Length").tooltip =
+        "Minutes of travel the projection covers " + range_brackets(keys::projection_minutes);
     add("timemarksc", timemarksc, K::Check, "Time marks along the track").tooltip =
         "Label the track with the clock time every 15 minutes?";
     add("hkselect", hkselect, K::Text, keys::hkselect.fallback);

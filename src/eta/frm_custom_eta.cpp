@@ -5,9 +5,8 @@
 namespace tessaly {
 
 const char* FrmCustomETABox::label_name(int i) {
-    static const char* names[] = {"one",   "two",   "three",  "four",  "five",
-                                  "six",   "seven", "eight",  "nine",  "ten",
-                                  "eleven", "twelve", "thirteen"};
+    static const char* names[] = {"one",   "two",  "three", "four",   "five",   "six",     "seven",
+                                  "eight", "nine", "ten",   "eleven", "twelve", "thirteen"};
     return names[i];
 }
 

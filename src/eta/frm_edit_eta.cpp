@@ -3,10 +3,10 @@
 #include <vector>
 
 #include "app/app.h"
+#include "app/frm_dialogs.h"
 #include "core/failure.h"
 #include "core/numtext.h"
 #include "core/text.h"
-#include "app/frm_dialogs.h"
 #include "eta/frm_custom_eta.h"
 #include "placefile/format.h"
 #include "zones/zones.h"
@@ -40,7 +40,8 @@ void apply_colour(App& app, FrmEditETA::Colour which, std::uint32_t c) {
 
 std::array<std::string, FrmEditETA::kColours> FrmEditETA::stored_colours(App& app) {
     std::array<std::string, kColours> v;
-    for (size_t i = 0; i < kColours; ++i) v[i] = app.setting_or_store_first_start(kEtaColours[i].key);
+    for (size_t i = 0; i < kColours; ++i)
+        v[i] = app.setting_or_store_first_start(kEtaColours[i].key);
     return v;
 }
 
@@ -65,7 +66,8 @@ void FrmEditETA::add_window_controls() {
         "Display the visual ETA window.";
     add("displayeta2", displayeta2, K::Check, "Display Classic Large ListBox").tooltip =
         "Display the visual ETA window.";
-    add("Command1", Command1, K::Button, "ETA City Text Color").tooltip = "Customize the ETA Window";
+    add("Command1", Command1, K::Button, "ETA City Text Color").tooltip =
+        "Customize the ETA Window";
     add("Command2", Command2, K::Button, "ETA Border Color").tooltip = "Customize the ETA Window";
     add("Command3", Command3, K::Button, "Korvelv3 Tag Text Color").tooltip =
         "Customize the ETA Window";

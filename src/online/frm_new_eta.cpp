@@ -21,7 +21,6 @@ namespace {
 
 constexpr int kMaxPlaces = 20;  // places read from one reply; also asked of the service
 
-
 // Text between `open` and the next `close` at or after `from`; the position
 // after `close` goes to `next`. nullopt when either is missing.
 std::optional<std::string> element(const std::string& s, const std::string& open,
@@ -51,7 +50,6 @@ std::optional<std::string> attribute(const std::string& tag, const std::string& 
 // A place name longer than this is cut: the marker stays readable and one
 // hostile record cannot blow up the placefile lines and the ETA lists.
 constexpr size_t kMaxNameCharacters = 100;
-
 
 std::string two_digits(long v) {
     char b[24];
@@ -217,15 +215,16 @@ std::string FrmNewETA::xml_text(const std::string& raw) { return one_line_text(r
 std::vector<PlaceRecord> FrmNewETA::parse_records(const std::string& s) {
     static const std::string kOpen = "<geoname>", kClose = "</geoname>";
     std::vector<PlaceRecord> out;
-    for (size_t at = s.find(kOpen); at != std::string::npos && out.size() < static_cast<size_t>(kMaxPlaces);) {
+    for (size_t at = s.find(kOpen);
+         at != std::string::npos && out.size() < static_cast<size_t>(kMaxPlaces);) {
         // One record's text: up to its end tag, or to the next record or the
         // end of the body when the end tag is missing (a cut reply), so that
         // no element is ever taken from another record.
         const size_t body = at + kOpen.size();
         const size_t next_open = s.find(kOpen, body);
         const size_t close = std::min(s.find(kClose, body), next_open);
-        const std::string record = s.substr(body, close == std::string::npos ? std::string::npos
-                                                                             : close - body);
+        const std::string record =
+            s.substr(body, close == std::string::npos ? std::string::npos : close - body);
         at = next_open;
 
         // The record's own elements, in order after its name; a record
@@ -306,11 +305,13 @@ void FrmNewETA::read_records(const std::vector<PlaceRecord>& records) {
                 lines.push_back(pf::place_object(a.at) + T);
                 lines.push_back(pf::text_color(ed.marker_rgb(), pf::kOpaque) + T);
                 lines.push_back(pf::font(ed.marker_font_size()) + T);
-                if (ed.showcity.checked) lines.push_back(pf::object_text(a.name + ", " + shown) + T);
-                if (ed.showtime.checked) lines.push_back(pf::object_text(shown + ", " + a.name) + T);
+                if (ed.showcity.checked)
+                    lines.push_back(pf::object_text(a.name + ", " + shown) + T);
+                if (ed.showtime.checked)
+                    lines.push_back(pf::object_text(shown + ", " + a.name) + T);
                 if (!ed.showcity.checked && !ed.showtime.checked)
-                    lines.push_back(pf::object_text(stored_text(ed.eta_rep.text) + " ," +
-                                                    a.name + " " + shown) +
+                    lines.push_back(pf::object_text(stored_text(ed.eta_rep.text) + " ," + a.name +
+                                                    " " + shown) +
                                     T);
                 lines.push_back(pf::kEnd + T);
                 lines.push_back(T);

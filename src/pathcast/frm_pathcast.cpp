@@ -17,8 +17,9 @@ FrmPathcast::FrmPathcast(App& a) : Window(a, "frmPathcast") {
     add("close", close, K::Button, "Close");
     copy.on_click = [this] { copy_rows(); };
     close.on_click = [this] { close_window(); };
-    add_timer(minute_Timer, "frmPathcast.minute_Timer", kMinuteIntervalMs, false).tick =
-        [this] { refresh_minute(); };
+    add_timer(minute_Timer, "frmPathcast.minute_Timer", kMinuteIntervalMs, false).tick = [this] {
+        refresh_minute();
+    };
 }
 
 void FrmPathcast::load() {
@@ -33,9 +34,7 @@ void FrmPathcast::load() {
 
 void FrmPathcast::close_request() { close_window(); }
 
-void FrmPathcast::moved() {
-    save_place(keys::pathcast_left, keys::pathcast_top);
-}
+void FrmPathcast::moved() { save_place(keys::pathcast_left, keys::pathcast_top); }
 
 void FrmPathcast::resized() {
     app.save_setting(keys::pathcast_width, std::to_string(width_twips));
@@ -88,13 +87,12 @@ void FrmPathcast::render() {
     if (pathcast_) {
         const std::string sep = app.platform.thousands_separator();
         for (const PathcastRow& r : pathcast_->rows) {
-            const std::string people =
-                r.place.population < 0 ? std::string()
-                                       : FrmPFinfo::group_thousands(r.place.population, sep);
-            rows.items.push_back(span_of(r, *pathcast_) + '\t' +
-                                 in_text(r.passage, pathcast_->view_utc) + '\t' +
-                                 town_text(r.place) + '\t' + passes_cell(r.passage) + '\t' +
-                                 people);
+            const std::string people = r.place.population < 0
+                                           ? std::string()
+                                           : FrmPFinfo::group_thousands(r.place.population, sep);
+            rows.items.push_back(
+                span_of(r, *pathcast_) + '\t' + in_text(r.passage, pathcast_->view_utc) + '\t' +
+                town_text(r.place) + '\t' + passes_cell(r.passage) + '\t' + people);
         }
         if (pathcast_->not_moving) note.text = kNotMoving;
         else if (pathcast_->rows.empty()) note.text = kNoTowns;

@@ -28,17 +28,16 @@ double central_angle(double la1, double lo1, double la2, double lo2) {
     return 2 * std::atan2(std::sqrt(a), std::sqrt(std::max(0.0, 1 - a)));
 }
 double initial_bearing(double la1, double lo1, double la2, double lo2) {
-    return std::atan2(std::sin(lo2 - lo1) * std::cos(la2),
-                      std::cos(la1) * std::sin(la2) -
-                          std::sin(la1) * std::cos(la2) * std::cos(lo2 - lo1));
+    return std::atan2(
+        std::sin(lo2 - lo1) * std::cos(la2),
+        std::cos(la1) * std::sin(la2) - std::sin(la1) * std::cos(la2) * std::cos(lo2 - lo1));
 }
 
 // The point `dist_nm` from (lat, lon) along `bearing_deg`, degrees.
 LatLon destination(double lat, double lon, double bearing_deg, double dist_nm) {
     const double la = rad(lat), lo = rad(lon), b = rad(bearing_deg), d = dist_nm / kRadiusNm;
-    const double la2 =
-        std::asin(std::clamp(std::sin(la) * std::cos(d) + std::cos(la) * std::sin(d) * std::cos(b),
-                             -1.0, 1.0));
+    const double la2 = std::asin(std::clamp(
+        std::sin(la) * std::cos(d) + std::cos(la) * std::sin(d) * std::cos(b), -1.0, 1.0));
     const double lo2 = lo + std::atan2(std::sin(b) * std::sin(d) * std::cos(la),
                                        std::cos(d) - std::sin(la) * std::sin(la2));
     return {deg(la2), deg(lo2)};
@@ -56,8 +55,8 @@ std::int64_t nearest_minute(double utc) { return std::llround(utc / 60) * 60; }
 
 }  // namespace
 
-TrackPosition track_position(double anchor_lat, double anchor_lon, double bearing_deg,
-                             double lat, double lon) {
+TrackPosition track_position(double anchor_lat, double anchor_lon, double bearing_deg, double lat,
+                             double lon) {
     const double la1 = rad(anchor_lat), lo1 = rad(anchor_lon), la2 = rad(lat), lo2 = rad(lon);
     const double d13 = central_angle(la1, lo1, la2, lo2);
     const double diff = initial_bearing(la1, lo1, la2, lo2) - rad(bearing_deg);

@@ -16,16 +16,16 @@ inline constexpr double kNmPerStatuteMile = 0.868976;
 struct TrackPosition {
     double along_nm = 0, cross_nm = 0;
 };
-TrackPosition track_position(double anchor_lat, double anchor_lon, double bearing_deg,
-                             double lat, double lon);
+TrackPosition track_position(double anchor_lat, double anchor_lon, double bearing_deg, double lat,
+                             double lon);
 
 // A storm as the pathcast reads it.
 struct Track {
-    double lat = 0, lon = 0;      // the anchor
-    double bearing_deg = 0;       // direction of motion
-    double speed_kt = 0;          // unrounded
-    std::int64_t anchor_utc = 0;  // when the storm was at the anchor
-    int projection_minutes = 60;  // how far ahead the path reaches
+    double lat = 0, lon = 0;                   // the anchor
+    double bearing_deg = 0;                    // direction of motion
+    double speed_kt = 0;                       // unrounded
+    std::int64_t anchor_utc = 0;               // when the storm was at the anchor
+    int projection_minutes = 60;               // how far ahead the path reaches
     double radius_nm = 8 * kNmPerStatuteMile;  // the path's half-width
 };
 

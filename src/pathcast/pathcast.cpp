@@ -61,9 +61,9 @@ bool arrived(const pathcast::Passage& p, std::int64_t now_utc) {
 
 // The 16-point compass word of a direction: "N", "NNE", .. "NNW".
 const char* compass16(double degrees) {
-    static constexpr std::array<const char*, 16> kPoints = {
-        "N", "NNE", "NE", "ENE", "E", "ESE", "SE", "SSE",
-        "S", "SSW", "SW", "WSW", "W", "WNW", "NW", "NNW"};
+    static constexpr std::array<const char*, 16> kPoints = {"N",  "NNE", "NE", "ENE", "E",  "ESE",
+                                                            "SE", "SSE", "S",  "SSW", "SW", "WSW",
+                                                            "W",  "WNW", "NW", "NNW"};
     double d = std::fmod(degrees, 360.0);
     if (d < 0) d += 360;
     return kPoints[static_cast<size_t>(std::floor((d + 11.25) / 22.5)) % 16];
@@ -77,8 +77,8 @@ std::string in_text(const pathcast::Passage& p, std::int64_t now_utc) {
 }
 
 std::string span_of(const PathcastRow& r, const Pathcast& p) {
-    return zones::span_text(r.passage.arrival, r.passage.departure,
-                            arrived(r.passage, p.view_utc), r.zone, p.style);
+    return zones::span_text(r.passage.arrival, r.passage.departure, arrived(r.passage, p.view_utc),
+                            r.zone, p.style);
 }
 
 std::string clipboard_text(const Storm& s, const Pathcast& p) {
@@ -113,8 +113,8 @@ std::vector<std::string> label_lines(const Pathcast& p, std::string_view rgb,
                  : zones::short_time_text(r.passage.arrival, r.zone, p.style));
         const std::string hover =
             span_of(r, p) + "  " + town_text(r.place) + "  " + passes_text(r.passage);
-        lines.push_back(pf::text({r.place.lat, r.place.lon}, pf::quoted(label) + ", " + pf::quoted(hover)) +
-                        T);
+        lines.push_back(
+            pf::text({r.place.lat, r.place.lon}, pf::quoted(label) + ", " + pf::quoted(hover)) + T);
     }
     lines.push_back(std::string(pf::kThresholdAll) + T);
     return lines;

@@ -16,7 +16,7 @@ struct Storm;
 
 struct PathcastPlace {
     std::string name;
-    std::string lat, lon;      // as written into the placefile
+    std::string lat, lon;  // as written into the placefile
     double lat_deg = 0, lon_deg = 0;
     std::string admin1, country;  // "OK", "US"; "" unknown
     long long population = -1;    // -1 unknown (custom places, server records)
@@ -31,12 +31,12 @@ struct PathcastRow {
 
 struct Pathcast {
     int storm_number = 0;
-    std::string label;             // the storm's
+    std::string label;  // the storm's
     pathcast::Track track;
-    std::int64_t view_utc = 0;     // the time of the view (or of the last tick)
+    std::int64_t view_utc = 0;  // the time of the view (or of the last tick)
     bool not_moving = false;
     zones::ClockStyle style = zones::ClockStyle::twelve;
-    zones::Zone pc_zone;           // the PC's, for the storm's own clock
+    zones::Zone pc_zone;            // the PC's, for the storm's own clock
     std::vector<PathcastRow> rows;  // arrival order, then name
 };
 

@@ -37,7 +37,8 @@ void FrmMain::pathcast_view(const Storm& storm) {
         if (server) {
             lookup.cancelled = false;
             RUNeta(storm, [&](const std::vector<PlaceRecord>& records) {
-                for (const PlaceRecord& r : records) rows.add_other_place(r.name, r.lat, r.lng, false);
+                for (const PlaceRecord& r : records)
+                    rows.add_other_place(r.name, r.lat, r.lng, false);
             });
             // Undone, erased or cancelled meanwhile: nothing of the view shows.
             if (storm_gone(storm, kept) || lookup.cancelled) return;
@@ -68,8 +69,8 @@ void FrmMain::pathcast_view(const Storm& storm) {
             a.lat = r.place.lat_deg;
             a.lon = r.place.lon_deg;
             a.distance_nm = r.passage.at.along_nm;
-            a.travel_minutes = static_cast<long>(
-                std::max<std::int64_t>(0, (r.passage.arrival - pathcast::minute_of(p.view_utc)) / 60));
+            a.travel_minutes = static_cast<long>(std::max<std::int64_t>(
+                0, (r.passage.arrival - pathcast::minute_of(p.view_utc)) / 60));
             a.read_at = now;
             a.utc = r.passage.arrival;
             a.in_path = true;

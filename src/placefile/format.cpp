@@ -63,8 +63,13 @@ std::string font(std::string_view size, int slot) {
 }
 
 std::vector<std::string> header() {
-    return {"Title: Tessaly", "RefreshSeconds: 1", kThresholdAll, font("12"), "",
-            cat({"IconFile: 1, 12, 12, 5, 5, ", kIconFile}), ""};
+    return {"Title: Tessaly",
+            "RefreshSeconds: 1",
+            kThresholdAll,
+            font("12"),
+            "",
+            cat({"IconFile: 1, 12, 12, 5, 5, ", kIconFile}),
+            ""};
 }
 
 }  // namespace pf

@@ -36,7 +36,8 @@ LineGroups::Id LineGroups::record(LinePurpose purpose, const std::vector<std::st
 }
 
 void LineGroups::extend(Id id, const std::vector<std::string>& buffer, size_t first) {
-    auto it = std::find_if(groups_.begin(), groups_.end(), [&](const Group& g) { return g.id == id; });
+    auto it =
+        std::find_if(groups_.begin(), groups_.end(), [&](const Group& g) { return g.id == id; });
     if (it == groups_.end()) return;
     for (size_t i = first; i < buffer.size(); ++i) {
         // Positions stay ascending: lines are only ever appended behind a group.
@@ -47,7 +48,8 @@ void LineGroups::extend(Id id, const std::vector<std::string>& buffer, size_t fi
 }
 
 bool LineGroups::remove(Id id, std::vector<std::string>& buffer) {
-    auto it = std::find_if(groups_.begin(), groups_.end(), [&](const Group& g) { return g.id == id; });
+    auto it =
+        std::find_if(groups_.begin(), groups_.end(), [&](const Group& g) { return g.id == id; });
     if (it == groups_.end()) return false;
     Group g = std::move(*it);
     groups_.erase(it);
@@ -73,7 +75,8 @@ size_t LineGroups::remove_if(std::vector<std::string>& buffer,
 
 bool LineGroups::rewrite(Id id, const std::string& old_text, const std::string& new_text,
                          std::vector<std::string>& buffer) {
-    auto it = std::find_if(groups_.begin(), groups_.end(), [&](const Group& g) { return g.id == id; });
+    auto it =
+        std::find_if(groups_.begin(), groups_.end(), [&](const Group& g) { return g.id == id; });
     if (it == groups_.end()) return false;
     for (size_t k = 0; k < it->lines.size(); ++k) {
         if (it->lines[k] != old_text) continue;

@@ -29,7 +29,8 @@ std::optional<double> to_double(std::string_view s) {
     if (!s.empty() && s.front() == '+') s.remove_prefix(1);
     double v = 0;
     auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), v);
-    if (s.empty() || ec != std::errc() || end != s.data() + s.size() || !std::isfinite(v)) return std::nullopt;
+    if (s.empty() || ec != std::errc() || end != s.data() + s.size() || !std::isfinite(v))
+        return std::nullopt;
     return v;
 }
 
@@ -55,7 +56,8 @@ std::vector<std::string_view> fields(std::string_view s) {
 
 // The first n comma-separated parts, then the rest of the line (free text
 // such as hover text may hold commas).
-std::vector<std::string_view> split_head(std::string_view s, size_t n, std::string_view& rest, bool& has_rest) {
+std::vector<std::string_view> split_head(std::string_view s, size_t n, std::string_view& rest,
+                                         bool& has_rest) {
     std::vector<std::string_view> out;
     has_rest = false;
     while (out.size() < n) {

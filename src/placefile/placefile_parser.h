@@ -38,7 +38,7 @@ struct PfIcon {
 struct PfText {
     double lat = 0, lon = 0;  // offsets in pixels inside an Object:
     int font = 0;
-    std::string text;   // everything after the font number, as written
+    std::string text;  // everything after the font number, as written
     PfColor color;
     // The text split as a viewer shows it: the label drawn on the map and
     // the hover text shown under the mouse ("\n" in it breaks lines); each

@@ -11,7 +11,10 @@ namespace {
 class Geometry {
 public:
     Geometry(const ProjectionInput& input, ProjectionOutput& output)
-        : in(input), out(output), start(input.start), stop(input.stop),
+        : in(input),
+          out(output),
+          start(input.start),
+          stop(input.stop),
           az_text(input.azimuth_text) {
         az = to_number(az_text);
         // The shapes reach as far as the storm travels in the projection's

@@ -136,8 +136,8 @@ const PlaceIndex& LocalPlaces::index() {
                 return *index_;
             }
         } else if (app_.platform.file_size(path)) {
-            why = "larger than " + std::to_string(kMaxIndexFileBytes >> 20) +
-                  " MB or cannot be read";
+            why =
+                "larger than " + std::to_string(kMaxIndexFileBytes >> 20) + " MB or cannot be read";
         }
     } catch (const std::bad_alloc&) {
         why = "too large for the memory";

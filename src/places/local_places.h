@@ -80,5 +80,4 @@ private:
     int next_id_ = 1;
 };
 
-
 }  // namespace tessaly

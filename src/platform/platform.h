@@ -16,9 +16,9 @@
 namespace tessaly {
 
 struct ClockTime {
-    int hour24 = 0;        // 0..23
-    int minute = 0;        // 0..59
-    int second = 0;        // 0..59
+    int hour24 = 0;           // 0..23
+    int minute = 0;           // 0..59
+    int second = 0;           // 0..59
     bool twelve_hour = true;  // the user's time format shows hours 1..12
 };
 
@@ -31,18 +31,18 @@ inline constexpr const char* kReplyTooLarge = "The reply is larger than 1 MiB";
 inline constexpr int kReplyTooLargeNumber = 12152;  // WinHTTP: invalid server response
 
 struct FetchResult {
-    bool ok = false;          // transfer completed (any HTTP status)
-    int http_status = 0;      // 200, 401, 503, ... (0 when no answer)
-    std::string body;         // reply body as received (bytes)
-    std::string error;        // transfer error description when !ok
-    int error_number = 0;     // transfer error number when !ok (e.g. timeout 10060)
+    bool ok = false;       // transfer completed (any HTTP status)
+    int http_status = 0;   // 200, 401, 503, ... (0 when no answer)
+    std::string body;      // reply body as received (bytes)
+    std::string error;     // transfer error description when !ok
+    int error_number = 0;  // transfer error number when !ok (e.g. timeout 10060)
 };
 
 // Outcome of reading a status-bar panel.
 enum class PanelStatus {
-    NoWindow,      // no top-level window with that exact title (or no status bar, no panels)
-    Empty,         // panel empty, or its text is 256 characters or longer
-    Text,          // `text` holds the panel text (1..255 characters)
+    NoWindow,  // no top-level window with that exact title (or no status bar, no panels)
+    Empty,     // panel empty, or its text is 256 characters or longer
+    Text,      // `text` holds the panel text (1..255 characters)
 };
 struct PanelRead {
     PanelStatus status = PanelStatus::NoWindow;
@@ -122,7 +122,7 @@ public:
     virtual std::string thousands_separator() = 0;  // "," in the simulator
 
     // --- files --------------------------------------------------------------
-    virtual std::string program_folder() = 0;     // as the program sees it, e.g. C:\Tessaly
+    virtual std::string program_folder() = 0;    // as the program sees it, e.g. C:\Tessaly
     virtual std::string application_name() = 0;  // executable name without extension
     // Size in bytes, or nullopt when the file does not exist or cannot be read.
     virtual std::optional<long long> file_size(const std::string& path) = 0;

@@ -25,14 +25,13 @@ ClockTime clock_after(const ClockTime& t, long minutes) {
     return out;
 }
 
-
 }  // namespace
 
 FrmStorms::FrmStorms(App& a) : Window(a, "frmStorms") {
     caption = "Storms";
     using K = ControlKind;
-    add("storm_list", storm_list, K::List).columns = {"Label", "Moving", "Speed",
-                                                       "Marked", "Age", "Next arrival"};
+    add("storm_list", storm_list, K::List).columns = {"Label",  "Moving", "Speed",
+                                                      "Marked", "Age",    "Next arrival"};
     add("select_storm", select_storm, K::Button, "Select");
     add("eta_storm", eta_storm, K::Button, "ETAs");
     add("rename_storm", rename_storm, K::Button, "Rename...");
@@ -67,9 +66,7 @@ void FrmStorms::close_request() {
     hide();
 }
 
-void FrmStorms::moved() {
-    save_place(keys::storms_left, keys::storms_top);
-}
+void FrmStorms::moved() { save_place(keys::storms_left, keys::storms_top); }
 
 std::string FrmStorms::row_text(const Storm& s, long long now_utc) {
     std::string next;
@@ -124,7 +121,8 @@ void FrmStorms::enable_buttons(bool any) {
 int FrmStorms::highlighted_number() const {
     const auto& all = app.frmMain().storms.all();
     int row = storm_list.selected_row;
-    return row >= 0 && row < static_cast<int>(all.size()) ? all[static_cast<size_t>(row)].number : 0;
+    return row >= 0 && row < static_cast<int>(all.size()) ? all[static_cast<size_t>(row)].number
+                                                          : 0;
 }
 
 // Each action leaves the rows current, also where it changed nothing.

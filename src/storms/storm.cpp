@@ -11,7 +11,8 @@ namespace tessaly {
 
 std::string storm_letters(int number) {
     std::string s;
-    for (int n = number; n > 0; n = (n - 1) / 26) s.insert(s.begin(), static_cast<char>('A' + (n - 1) % 26));
+    for (int n = number; n > 0; n = (n - 1) / 26)
+        s.insert(s.begin(), static_cast<char>('A' + (n - 1) % 26));
     return s;
 }
 
@@ -19,7 +20,8 @@ std::string clock_text(const ClockTime& t) {
     char b[32];
     if (t.twelve_hour) {
         int h = t.hour24 % 12;
-        std::snprintf(b, sizeof b, "%d:%02d %s", h == 0 ? 12 : h, t.minute, t.hour24 < 12 ? "AM" : "PM");
+        std::snprintf(b, sizeof b, "%d:%02d %s", h == 0 ? 12 : h, t.minute,
+                      t.hour24 < 12 ? "AM" : "PM");
     } else {
         std::snprintf(b, sizeof b, "%02d:%02d", t.hour24, t.minute);
     }
@@ -54,9 +56,9 @@ std::string storm_summary(const Storm& s) {
 
 std::vector<std::string> storm_label_lines(const Storm& s, std::string_view track_rgb) {
     return {pf::object(s.anchor().text), pf::color(track_rgb, pf::kOpaque),
-            pf::object_text("\"" + placefile_text(s.label) + "\", \"" +
-                                placefile_text(storm_summary(s)) + "\"",
-                            14),
+            pf::object_text(
+                "\"" + placefile_text(s.label) + "\", \"" + placefile_text(storm_summary(s)) + "\"",
+                14),
             pf::kEnd, ""};
 }
 

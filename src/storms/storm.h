@@ -15,10 +15,10 @@ namespace tessaly {
 
 // One press of the select key on the viewer.
 struct Mark {
-    Pt text;                 // the position as read from the viewer's status bar
+    Pt text;                  // the position as read from the viewer's status bar
     double lat = 0, lon = 0;  // the same as numbers
-    std::int64_t utc = 0;    // the press, seconds since 1970-01-01 UTC
-    ClockTime clock;         // the PC's local clock at the press
+    std::int64_t utc = 0;     // the press, seconds since 1970-01-01 UTC
+    ClockTime clock;          // the PC's local clock at the press
 };
 
 enum class MarkMode { hour, frames };
@@ -31,22 +31,22 @@ struct Shapes {
 
 // One place of an ETA view.
 struct Arrival {
-    std::string name;        // as written into the placefile and the lists
-    Pt at;                   // its coordinates as written
+    std::string name;  // as written into the placefile and the lists
+    Pt at;             // its coordinates as written
     double lat = 0, lon = 0;
     double distance_nm = 0;  // from the storm's anchor
     long travel_minutes = 0;
-    ClockTime read_at;       // the local clock when the place was read
-    std::int64_t utc = 0;    // the arrival, on the whole minute the clock shows
+    ClockTime read_at;     // the local clock when the place was read
+    std::int64_t utc = 0;  // the arrival, on the whole minute the clock shows
     bool in_path = false;
 };
 
 struct Storm {
-    int number = 0;          // N of its ETA tag " ;eta#N"; 1 for the first storm
-    std::string label;       // "A" for storm 1 unless renamed
-    Mark first, second;      // the two presses, in order
+    int number = 0;      // N of its ETA tag " ;eta#N"; 1 for the first storm
+    std::string label;   // "A" for storm 1 unless renamed
+    Mark first, second;  // the two presses, in order
     MarkMode mode = MarkMode::hour;
-    int mark_minutes = 10;   // minutes between the two frames (frames mode)
+    int mark_minutes = 10;  // minutes between the two frames (frames mode)
     // Motion, from the marks: knots unrounded, degrees it moves toward and
     // comes from (exact; the window shows whole degrees).
     double speed_kt = 0, bearing_deg = 0, from_deg = 0;
@@ -112,7 +112,10 @@ public:
     bool select_next();
     // Takes the storm out; the selection moves to the newest storm left.
     std::optional<Storm> erase(int number);
-    void clear() { storms_.clear(); selected_ = 0; }
+    void clear() {
+        storms_.clear();
+        selected_ = 0;
+    }
 
     // The storm whose track passes nearest (lat, lon) within max_nm, or nullptr.
     const Storm* nearest(double lat, double lon, double max_nm) const;

@@ -116,7 +116,10 @@ bool parse_shapes(std::string_view s, Shapes& sh) {
         size_t sp = s.find(' ');
         std::string_view w = s.substr(0, sp);
         s = sp == std::string_view::npos ? std::string_view() : s.substr(sp + 1);
-        bool* flag = w == "cone" ? &sh.cone : w == "fan" ? &sh.fan : w == "wedge" ? &sh.wedge : nullptr;
+        bool* flag = w == "cone"    ? &sh.cone
+                     : w == "fan"   ? &sh.fan
+                     : w == "wedge" ? &sh.wedge
+                                    : nullptr;
         if (!flag || *flag) return false;
         *flag = any = true;
         if (sp != std::string_view::npos && s.empty()) return false;  // a trailing blank
@@ -240,7 +243,9 @@ void split_line(std::string_view line, std::string_view& key, std::string_view& 
     value = sp == std::string_view::npos ? std::string_view() : line.substr(sp + 1);
 }
 
-std::string at_line(long n, std::string_view what) { return "line " + std::to_string(n) + ": " + std::string(what); }
+std::string at_line(long n, std::string_view what) {
+    return "line " + std::to_string(n) + ": " + std::string(what);
+}
 
 // The version line: "" when it is this version's, else why the file is refused.
 std::string version_problem(std::string_view line) {
@@ -289,7 +294,8 @@ private:
     std::string finish_storm() {
         if (!storm_) return {};
         for (size_t i = 0; i < fields_.size(); ++i)
-            if (!seen_[i]) return "storm " + std::to_string(storm_->number) + " has no " + fields_[i].key;
+            if (!seen_[i])
+                return "storm " + std::to_string(storm_->number) + " has no " + fields_[i].key;
         file.storms.add(std::move(*storm_));
         storm_.reset();
         return {};
@@ -297,10 +303,12 @@ private:
 
     std::string storm_line(long n, std::string_view value) {
         if (auto p = finish_storm(); !p.empty()) return p;
-        if (!counter_ || !selected_) return at_line(n, "a storm before the counter and the selection");
+        if (!counter_ || !selected_)
+            return at_line(n, "a storm before the counter and the selection");
         int number = 0;
         if (!parse_num(value, number) || number < 1) return at_line(n, "bad storm number");
-        if (!numbers_.insert(number).second) return at_line(n, "storm " + std::string(value) + " twice");
+        if (!numbers_.insert(number).second)
+            return at_line(n, "storm " + std::string(value) + " twice");
         if (numbers_.size() > kStormsFileMaxStorms) return "more than 1000 storms";
         storm_.emplace();
         storm_->number = number;
@@ -311,7 +319,8 @@ private:
     std::string field_line(long n, std::string_view key, std::string_view value) {
         size_t i = 0;
         while (i < fields_.size() && fields_[i].key != key) ++i;
-        if (i == fields_.size()) return at_line(n, "unknown field " + std::string(key.substr(0, 40)));
+        if (i == fields_.size())
+            return at_line(n, "unknown field " + std::string(key.substr(0, 40)));
         if (seen_[i]) return at_line(n, fields_[i].key + " twice");
         if (!fields_[i].set(*storm_, value)) return at_line(n, "bad " + fields_[i].key);
         seen_[i] = true;
@@ -385,7 +394,7 @@ StormsFile storms_since(const StormsFile& f, std::int64_t since_utc) {
     out.counter = f.counter;
     for (const Storm& s : f.storms.all())
         if (s.second.utc >= since_utc) out.storms.add(s);  // each add selects the newest so far
-    out.storms.select(f.storms.selected_number());        // kept if its storm was
+    out.storms.select(f.storms.selected_number());         // kept if its storm was
     return out;
 }
 

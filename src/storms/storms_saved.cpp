@@ -2,8 +2,8 @@
 #include "app/app.h"
 #include "core/failure.h"
 #include "core/numtext.h"
-#include "tracking/motion.h"
 #include "storms/storms_file.h"
+#include "tracking/motion.h"
 
 namespace tessaly {
 

@@ -5,11 +5,11 @@
 #include <cstdio>
 
 #include "app/app.h"
+#include "app/frm_dialogs.h"
 #include "app/published.h"
 #include "core/failure.h"
 #include "core/numtext.h"
 #include "core/text.h"
-#include "app/frm_dialogs.h"
 #include "eta/arrival.h"
 #include "geodesy/geodesy.h"
 
@@ -61,8 +61,8 @@ void FrmMain::load_mark_settings() {
     std::string length = app.get_setting(pk);
     if (!length.empty() && !minutes_setting(length, pk)) {
         app.message("The stored projection length (\"" + echo_value(length) +
-                    "\") is not a whole number of minutes " + range_words(pk) + ". " +
-                    pk.fallback + " minutes are used.");
+                    "\") is not a whole number of minutes " + range_words(pk) + ". " + pk.fallback +
+                    " minutes are used.");
     }
 }
 

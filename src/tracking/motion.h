@@ -6,8 +6,8 @@
 #include <string>
 #include <string_view>
 
-#include "core/numtext.h"
 #include "app/settings_keys.h"
+#include "core/numtext.h"
 #include "platform/platform.h"
 
 namespace tessaly {
@@ -15,7 +15,6 @@ namespace tessaly {
 class App;
 
 inline constexpr int kTimeMarkStepMinutes = 15;
-
 
 // projection_minutes from the store: within its range, anything else the default.
 int projection_length(App& app);

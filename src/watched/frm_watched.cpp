@@ -33,9 +33,7 @@ void FrmWatched::load() {
 
 void FrmWatched::close_request() { hide(); }
 
-void FrmWatched::moved() {
-    save_place(keys::watched_left, keys::watched_top);
-}
+void FrmWatched::moved() { save_place(keys::watched_left, keys::watched_top); }
 
 void FrmWatched::open() {
     refresh();
@@ -48,7 +46,8 @@ void FrmWatched::refresh() {
     places.items.clear();
     for (const WatchedPlace& w : all)
         places.items.push_back(w.place.name + '\t' + w.place.lat + '\t' + w.place.lon);
-    places.selected_row = row < static_cast<int>(all.size()) ? row : static_cast<int>(all.size()) - 1;
+    places.selected_row =
+        row < static_cast<int>(all.size()) ? row : static_cast<int>(all.size()) - 1;
     remove_place.enabled = rename_place.enabled = !all.empty();
     changed();
 }
@@ -56,8 +55,9 @@ void FrmWatched::refresh() {
 void FrmWatched::add_typed_place() {
     const auto at = parse_typed_position(new_position.text);
     if (!at) {
-        app.message("Type the position as a latitude and a longitude in degrees, such as "
-                    "35.47, -97.52.");
+        app.message(
+            "Type the position as a latitude and a longitude in degrees, such as "
+            "35.47, -97.52.");
         return;
     }
     if (!app.frmMain().add_watched(new_name.text, at->first, at->second)) return;
@@ -89,10 +89,11 @@ void FrmWatched::rename_highlighted() {
     if (!w) return;
     App& a = app;
     const int id = w->id;
-    a.frmInput().ask_text(" Rename Watched Place", w->place.name, [&a, id](const std::string& text) {
-        a.frmMain().rename_watched(id, text);
-        if (a.is_loaded("frmWatched")) a.frmWatched().refresh();
-    });
+    a.frmInput().ask_text(" Rename Watched Place", w->place.name,
+                          [&a, id](const std::string& text) {
+                              a.frmMain().rename_watched(id, text);
+                              if (a.is_loaded("frmWatched")) a.frmWatched().refresh();
+                          });
 }
 
 }  // namespace tessaly

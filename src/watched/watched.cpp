@@ -35,8 +35,7 @@ std::string watched_name_problem(const std::vector<WatchedPlace>& places, const 
     const std::string n = trim(name);
     if (n.empty() || character_count(n) > kMaxCustomNameCharacters ||
         n.find_first_of(",\r\n") != std::string::npos || n[0] == '#')
-        return "A watched place needs a name of 1 to " +
-               std::to_string(kMaxCustomNameCharacters) +
+        return "A watched place needs a name of 1 to " + std::to_string(kMaxCustomNameCharacters) +
                " characters, without a comma and not starting with #.";
     for (const WatchedPlace& w : places)
         if (w.id != except_id && equals_icase(w.place.name, n))
@@ -163,9 +162,9 @@ std::vector<std::string> watched_label_lines(const std::vector<WatchedPlace>& pl
         const std::string& name = w.place.name;
         const std::string hover = alerted ? alerts.place_text(w.id) : "Watched place " + name;
         lines.push_back(pf::text_color(alerted ? "255 0 0" : pf::kWhite, pf::kOpaque));
-        lines.push_back(pf::text({w.place.lat, w.place.lon},
-                                 pf::quoted(alerted ? "! " + name : name) + ", " + pf::quoted(hover),
-                                 kWatchedFontSlot));
+        lines.push_back(pf::text(
+            {w.place.lat, w.place.lon},
+            pf::quoted(alerted ? "! " + name : name) + ", " + pf::quoted(hover), kWatchedFontSlot));
     }
     return lines;
 }

@@ -23,9 +23,9 @@ inline constexpr const char* kWatchedFileName = "watched.txt";
 inline constexpr std::size_t kWatchedFileMaxBytes = 1024 * 1024;
 
 struct WatchedPlace {
-    int id = 0;          // stable while the program runs (a rename keeps it)
-    CustomPlace place;   // name and position as written in the file
-    zones::Zone zone;    // the clock its alerts are written in
+    int id = 0;         // stable while the program runs (a rename keeps it)
+    CustomPlace place;  // name and position as written in the file
+    zones::Zone zone;   // the clock its alerts are written in
 };
 
 struct WatchedRead {
@@ -85,7 +85,7 @@ public:
     void acknowledge();
     // Active, unacknowledged alerts' texts, earliest arrival first.
     std::vector<std::string> banner_lines() const;
-    bool place_alerted(int place_id) const;    // on some storm's path now
+    bool place_alerted(int place_id) const;  // on some storm's path now
     bool storm_alerted(int storm_number) const;
     // The place's alert text with the earliest arrival ("" none).
     std::string place_text(int place_id) const;

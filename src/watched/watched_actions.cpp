@@ -73,8 +73,7 @@ void FrmMain::watched_changed() {
     if (app.is_loaded("frmWatched")) app.frmWatched().refresh();
 }
 
-bool FrmMain::add_watched(const std::string& name, const std::string& lat,
-                          const std::string& lon) {
+bool FrmMain::add_watched(const std::string& name, const std::string& lat, const std::string& lon) {
     if (std::string why = watched_name_problem(watched, name); !why.empty()) {
         app.message(why);
         return false;
@@ -144,8 +143,8 @@ void FrmMain::check_alerts() {
     if (!due.empty()) {
         alerts_flashing_ = true;
         if (app.get_setting(keys::alert_sound) != "0") {
-            auto why = app.platform.play_sound(app.platform.program_folder() + "\\" +
-                                               kAlertSoundFile);
+            auto why =
+                app.platform.play_sound(app.platform.program_folder() + "\\" + kAlertSoundFile);
             alert_sound_result = why ? std::string(kAlertSoundFile) + " could not be played (" +
                                            *why + "); the exclamation sound instead"
                                      : std::string(kAlertSoundFile) + " played";

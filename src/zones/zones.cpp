@@ -192,8 +192,7 @@ LocalTime Zone::local(std::int64_t utc) const {
     return l;
 }
 
-std::int64_t Zone::utc_of(int year, int month, int day, int hour24, int minute,
-                          int second) const {
+std::int64_t Zone::utc_of(int year, int month, int day, int hour24, int minute, int second) const {
     Posix::time_zone tz(lib_rule_);
     auto ld = date::local_days{date::year{year} / date::month{static_cast<unsigned>(month)} /
                                date::day{static_cast<unsigned>(day)}};
@@ -208,10 +207,10 @@ std::int64_t Zone::utc_of(int year, int month, int day, int hour24, int minute,
 std::optional<Zone> find_zone(std::string_view n) {
     using detail::kZoneRules;
     const auto* end = kZoneRules + detail::kZoneRuleCount;
-    const auto* hit = std::lower_bound(kZoneRules, end, n, [](const detail::NameRule& e,
-                                                              std::string_view key) {
-        return std::string_view(e.name) < key;
-    });
+    const auto* hit =
+        std::lower_bound(kZoneRules, end, n, [](const detail::NameRule& e, std::string_view key) {
+            return std::string_view(e.name) < key;
+        });
     std::string rule(hit != end && n == hit->name ? hit->rule : n);
     auto lib = lib_rule_of(rule);
     if (!lib || !parse(lib->text)) return std::nullopt;

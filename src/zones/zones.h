@@ -62,8 +62,8 @@ std::string time_text(std::int64_t utc_seconds, const Zone& z, ClockStyle style)
 // both share it), "11:55 AM–12:04 PM CDT", "15:15–15:24 CDT", "20:15–20:24Z".
 // `from_is_now`: "now–3:24 PM CDT". Two different abbreviations (a DST change
 // between the two) are each written with their own time.
-std::string span_text(std::int64_t from_utc, std::int64_t to_utc, bool from_is_now,
-                      const Zone& z, ClockStyle style);
+std::string span_text(std::int64_t from_utc, std::int64_t to_utc, bool from_is_now, const Zone& z,
+                      ClockStyle style);
 // The short form of a map label: "3:15p" / "11:55a", "15:15", "20:15Z".
 std::string short_time_text(std::int64_t utc_seconds, const Zone& z, ClockStyle style);
 

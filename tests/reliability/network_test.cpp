@@ -130,8 +130,8 @@ TEST_F(Network, TransferFaultsEndAsNamedFailures) {
     EXPECT_FALSE(file.r.ok);
     EXPECT_TRUE(file.r.body.empty());
 
-    std::cout << "reset " << reset.ms << " ms, redirect loop "
-              << loop.ms << " ms, 50 MB body stopped after " << huge.ms << " ms\n";
+    std::cout << "reset " << reset.ms << " ms, redirect loop " << loop.ms
+              << " ms, 50 MB body stopped after " << huge.ms << " ms\n";
 }
 
 // Through the ETA view: one message per view, naming the first failure, and

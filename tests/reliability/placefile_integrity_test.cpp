@@ -38,7 +38,8 @@ long env_or(const char* name, long fallback) {
 // to 8 x 20 places read); the buffer grows over `keep` tracks before an erase.
 std::string busy_script(int cycles, int keep = 12) {
     std::ostringstream s;
-    s << "setting version \"4.2\"\nsetting eta_database \"server\"\nsetting grtype \"gr3\"\nsetting hkselect \"Q\"\n"
+    s << "setting version \"4.2\"\nsetting eta_database \"server\"\nsetting grtype "
+         "\"gr3\"\nsetting hkselect \"Q\"\n"
          "setting hkerase \"W\"\nsetting hketa \"X\"\nclock 11:50:00 12h\nstart\n"
          "desktop add \"KICT - GRLevel3\"\nwait 1000\n";
     const char* replies[] = {"ks_wichita_r25_20places.xml", "tx_dallas_r25_25places.xml",
@@ -46,9 +47,18 @@ std::string busy_script(int cycles, int keep = 12) {
     for (int c = 0; c < cycles; ++c) {
         // Starts south-west of the reply's places so that many lie in the path.
         const bool dallas = c % 4 == 1;
-        double lat = (dallas ? 32.2 : c % 4 == 3 ? 25.6 : c % 4 == 2 ? 34.9 : 37.2) + (c % 7) * 0.01;
-        double lon = (dallas ? -97.4 : c % 4 == 3 ? -98.7 : c % 4 == 2 ? -97.9 : -97.8) - (c % 5) * 0.01;
-        s << "desktop panel \"KICT - GRLevel3\" \"" << lat << ", " << lon << "\"\npress Q\nwait 5\n";
+        double lat = (dallas       ? 32.2
+                      : c % 4 == 3 ? 25.6
+                      : c % 4 == 2 ? 34.9
+                                   : 37.2) +
+                     (c % 7) * 0.01;
+        double lon = (dallas       ? -97.4
+                      : c % 4 == 3 ? -98.7
+                      : c % 4 == 2 ? -97.9
+                                   : -97.8) -
+                     (c % 5) * 0.01;
+        s << "desktop panel \"KICT - GRLevel3\" \"" << lat << ", " << lon
+          << "\"\npress Q\nwait 5\n";
         s << "desktop panel \"KICT - GRLevel3\" \"" << lat + 0.6 << ", " << lon + 0.6
           << "\"\nwait 5\npress Q\nwait 5\n";
         for (int i = 0; i < 8; ++i) s << "web reply \"" << kGeo << replies[c % 4] << "\"\n";
@@ -148,8 +158,8 @@ TEST_F(Integrity, AReaderNeverSeesATornFile) {
     EXPECT_EQ(unknown, 0u);
     EXPECT_EQ(ref.contents.count(disk()), 1u);  // the last write is on disk
     std::cout << "torn-read: " << ref.writes << " writes, " << reads << " reads (" << distinct
-              << " distinct contents), " << torn << " torn, " << unknown << " unknown, "
-              << missing << " before the first write\n";
+              << " distinct contents), " << torn << " torn, " << unknown << " unknown, " << missing
+              << " before the first write\n";
     RecordProperty("writes", std::to_string(ref.writes));
     RecordProperty("reads", std::to_string(reads));
     fs::remove(path);
@@ -160,9 +170,10 @@ TEST_F(Integrity, KilledDuringWritesTheFileIsOldOrNewAndNoTempStays) {
     const std::string script = busy_script(2, 100);
     Reference ref = reference_run(dir, script);
     // The previous session's file, there before each trial.
-    const std::string previous = "Title: Tessaly\r\nRefreshSeconds: 1\r\nThreshold: 999\r\n"
-                                 "Font: 1, 12, 1, Segoe UI\r\n\r\nIconFile: 1, 12, 12, 5, 5, "
-                                 "stormtrack.png\r\n\r\nText: 1, 2, 1, earlier session\r\n";
+    const std::string previous =
+        "Title: Tessaly\r\nRefreshSeconds: 1\r\nThreshold: 999\r\n"
+        "Font: 1, 12, 1, Segoe UI\r\n\r\nIconFile: 1, 12, 12, 5, 5, "
+        "stormtrack.png\r\n\r\nText: 1, 2, 1, earlier session\r\n";
     fs::create_directories(dir);
     std::string busy = write_script("busy", script);
     std::string start = write_script("start", "setting version \"4.2\"\nstart\n");
@@ -171,9 +182,9 @@ TEST_F(Integrity, KilledDuringWritesTheFileIsOldOrNewAndNoTempStays) {
     auto t0 = std::chrono::steady_clock::now();
     int st = 0;
     waitpid(spawn_sim(dir, busy), &st, 0);
-    long run_us = std::chrono::duration_cast<std::chrono::microseconds>(
-                      std::chrono::steady_clock::now() - t0)
-                      .count();
+    long run_us =
+        std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - t0)
+            .count();
     ASSERT_TRUE(WIFEXITED(st) && WEXITSTATUS(st) == 0);
 
     std::mt19937 rng(static_cast<unsigned>(env_or("TESSALY_KILL_SEED", 9)));
@@ -229,9 +240,9 @@ TEST_F(Integrity, KilledDuringWritesTheFileIsOldOrNewAndNoTempStays) {
     std::cout << "kill-during-write: " << trials << " trials over a " << run_us / 1000
               << " ms run, " << corrupted << " corrupted, " << previous_kept
               << " kept the previous file, " << temp_left << " killed with a temporary file "
-              << "out, " << stale_after_start << " left after the next start; storms.txt: "
-              << storms_saved << " held storms, " << storms_damaged << " damaged, " << storms_lost
-              << " lost at the restart\n";
+              << "out, " << stale_after_start
+              << " left after the next start; storms.txt: " << storms_saved << " held storms, "
+              << storms_damaged << " damaged, " << storms_lost << " lost at the restart\n";
     RecordProperty("trials", std::to_string(trials));
     fs::remove(busy);
     fs::remove(start);
@@ -266,11 +277,13 @@ TEST_F(Integrity, DiskFaultsKeepBufferAndFile) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.fault);
         // No storm letter: its hover's degree sign is one byte on disk, two in the buffer.
-        boot("setting version \"4.2\"\nsetting eta_database \"server\"\nsetting grtype \"gr3\"\nsetting hkselect \"Q\"\n"
-             "setting hkerase \"W\"\nsetting hketa \"X\"\nsetting storm_labels \"0\"\nstart\n"
-             "desktop add \"KTLX - GRLevel3\"\nwait 1000\n"
-             "desktop panel \"KTLX - GRLevel3\" \"35.0, -97.0\"\npress Q\nwait 5\n"
-             "desktop panel \"KTLX - GRLevel3\" \"35.5, -96.5\"\nwait 5\n");
+        boot(
+            "setting version \"4.2\"\nsetting eta_database \"server\"\nsetting grtype "
+            "\"gr3\"\nsetting hkselect \"Q\"\n"
+            "setting hkerase \"W\"\nsetting hketa \"X\"\nsetting storm_labels \"0\"\nstart\n"
+            "desktop add \"KTLX - GRLevel3\"\nwait 1000\n"
+            "desktop panel \"KTLX - GRLevel3\" \"35.0, -97.0\"\npress Q\nwait 5\n"
+            "desktop panel \"KTLX - GRLevel3\" \"35.5, -96.5\"\nwait 5\n");
         const std::string before = disk();
         ASSERT_EQ(check::split_crlf(before).lines.size(), 9u);  // header and the start marker
         if (std::string(c.fault) == "real-missing") fs::remove_all(dir);
@@ -293,7 +306,8 @@ TEST_F(Integrity, DiskFaultsKeepBufferAndFile) {
         EXPECT_FALSE(app().ended());
 
         const std::vector<std::string> kept = m.placefile.items;
-        script("fault disk off\ndesktop panel \"KTLX - GRLevel3\" \"35.2, -97.1\"\npress Q\nwait 5\n");
+        script(
+            "fault disk off\ndesktop panel \"KTLX - GRLevel3\" \"35.2, -97.1\"\npress Q\nwait 5\n");
         std::vector<std::string> lines = check::split_crlf(disk()).lines;
         ASSERT_EQ(lines.size(), kept.size() + 2);  // the new start marker's two lines
         EXPECT_TRUE(std::equal(kept.begin(), kept.end(), lines.begin()));

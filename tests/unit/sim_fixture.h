@@ -14,12 +14,12 @@ namespace tessaly {
 
 class SimTest : public ::testing::Test {
 protected:
-    std::string dir = (std::filesystem::temp_directory_path() /
-                       ("tessaly-" + std::string(::testing::UnitTest::GetInstance()
-                                                     ->current_test_info()
-                                                     ->test_suite_name()) +
-                        "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name()))
-                          .string();
+    std::string dir =
+        (std::filesystem::temp_directory_path() /
+         ("tessaly-" +
+          std::string(::testing::UnitTest::GetInstance()->current_test_info()->test_suite_name()) +
+          "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name()))
+            .string();
     std::ostringstream out;
     std::unique_ptr<Simulator> sim;
 

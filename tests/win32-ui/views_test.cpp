@@ -64,7 +64,8 @@ protected:
         std::filesystem::remove_all(dir);
         std::filesystem::create_directories(dir);
         platform = std::make_unique<SimPlatform>(dir, "C:\\Tessaly", "Tessaly");
-        std::ofstream(platform->real_path("C:\\Tessaly\\stormtrack.png"), std::ios::binary) << "png";
+        std::ofstream(platform->real_path("C:\\Tessaly\\stormtrack.png"), std::ios::binary)
+            << "png";
         ui = std::make_unique<Win32Ui>(GetModuleHandleW(nullptr));
     }
     void TearDown() override {
@@ -83,7 +84,9 @@ protected:
     void setting(const std::string& key, const std::string& value) {
         platform->settings["Tessaly\\Korvel3\\" + key] = value;
     }
-    std::string stored(const std::string& key) { return platform->settings["Tessaly\\Korvel3\\" + key]; }
+    std::string stored(const std::string& key) {
+        return platform->settings["Tessaly\\Korvel3\\" + key];
+    }
     HWND item(const std::string& window, int id) { return GetDlgItem(ui->hwnd_of(window), id); }
     // Lets queued messages and timers run for a while.
     void pump_for(int ms) {
@@ -197,7 +200,8 @@ TEST_F(ViewsTest, AccessKeysDoNotClashWithinAWindowNorWithTheDefaultHotkeys) {
                     const wchar_t* amp = wcschr(item, L'&');
                     if (!amp) continue;
                     EXPECT_TRUE(item_keys.insert(towlower(amp[1])).second) << win32::narrow(item);
-                    EXPECT_EQ(hotkeys.find(towlower(amp[1])), std::wstring::npos) << win32::narrow(item);
+                    EXPECT_EQ(hotkeys.find(towlower(amp[1])), std::wstring::npos)
+                        << win32::narrow(item);
                 }
             }
         }
@@ -256,7 +260,8 @@ TEST_F(ViewsTest, MainWindowShowsTheModelAndForwardsItsEvents) {
          h = FindWindowExW(nullptr, h, TOOLTIPS_CLASSW, nullptr))
         if (GetWindow(h, GW_OWNER) == main) tips = h;
     ASSERT_NE(tips, nullptr);
-    for (auto [id, control] : {std::pair{IDC_AZ_LABEL, "az_label"}, std::pair{IDC_STATUS_ON, "status_on"}}) {
+    for (auto [id, control] :
+         {std::pair{IDC_AZ_LABEL, "az_label"}, std::pair{IDC_STATUS_ON, "status_on"}}) {
         wchar_t tip[128] = {};
         TTTOOLINFOW ti{};
         ti.cbSize = sizeof ti;
@@ -318,7 +323,8 @@ TEST_F(ViewsTest, StormListShowsItsRowsInColumnsAndActsOnTheRowTheUserPicks) {
     EXPECT_EQ(cell(1, 0), L"B");
     EXPECT_EQ(cell(1, 2), L"00 kt / 00 mph");
     auto highlighted = [&] {
-        return static_cast<int>(SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+        return static_cast<int>(
+            SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
     };
     EXPECT_EQ(highlighted(), 1);  // the selected storm's row
 
@@ -344,8 +350,10 @@ TEST_F(ViewsTest, StormListShowsItsRowsInColumnsAndActsOnTheRowTheUserPicks) {
     SendMessageW(dlg, WM_EXITSIZEMOVE, 0, 0);
     RECT r{};
     GetWindowRect(dlg, &r);
-    EXPECT_EQ(stored("storms_left"), std::to_string(MulDiv(r.left, 1440, static_cast<int>(dpi_of(dlg)))));
-    EXPECT_EQ(stored("storms_top"), std::to_string(MulDiv(r.top, 1440, static_cast<int>(dpi_of(dlg)))));
+    EXPECT_EQ(stored("storms_left"),
+              std::to_string(MulDiv(r.left, 1440, static_cast<int>(dpi_of(dlg)))));
+    EXPECT_EQ(stored("storms_top"),
+              std::to_string(MulDiv(r.top, 1440, static_cast<int>(dpi_of(dlg)))));
     SendMessageW(dlg, WM_COMMAND, IDCANCEL, 0);
     EXPECT_FALSE(IsWindowVisible(dlg));
 }
@@ -468,7 +476,8 @@ TEST_F(ViewsTest, WatchedPlacesAreAddedByTheFieldsAndRenamedAndRemovedByTheLists
     }
 
     // Enter in the position field adds the place; the fields empty.
-    HWND name = item("frmWatched", IDC_WATCHED_NAME), position = item("frmWatched", IDC_WATCHED_POSITION);
+    HWND name = item("frmWatched", IDC_WATCHED_NAME),
+         position = item("frmWatched", IDC_WATCHED_POSITION);
     SetWindowTextW(name, L"Home");
     SetWindowTextW(position, L"35.47, -97.52");
     SetFocus(position);
@@ -551,8 +560,8 @@ TEST_F(ViewsTest, AnAlertShowsInARedBannerThatGrowsTheMainWindowUntilClicked) {
     EXPECT_EQ(text.rfind(L"Storm A reaches Home at", 0), 0u) << win32::narrow(text);
     // White on red, from the window's own colour handler.
     HDC dc = GetDC(banner);
-    auto brush = reinterpret_cast<HBRUSH>(
-        SendMessageW(main, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(banner)));
+    auto brush = reinterpret_cast<HBRUSH>(SendMessageW(
+        main, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(banner)));
     LOGBRUSH lb{};
     ASSERT_TRUE(brush && GetObjectW(brush, sizeof lb, &lb));
     EXPECT_EQ(lb.lbColor, RGB(200, 0, 0));
@@ -619,7 +628,8 @@ TEST_F(ViewsTest, TimersRunFromSetTimerAndTheirEffectsAreRendered) {
     // disabled, then the GRLevel3 one becomes usable when one appears.
     pump_for(1300);
     EXPECT_FALSE(IsWindowEnabled(item("frmMain", IDC_OPTGR3)));
-    EXPECT_EQ(text_of(item("frmMain", IDC_STATUS)).rfind(L"Searching for GRLevelX Software", 0), 0u);
+    EXPECT_EQ(text_of(item("frmMain", IDC_STATUS)).rfind(L"Searching for GRLevelX Software", 0),
+              0u);
     SimPlatform::SimWindow viewer;
     viewer.title = "KTLX - GRLevel3";
     platform->desktop.push_back(viewer);

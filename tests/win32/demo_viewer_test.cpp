@@ -98,7 +98,9 @@ TEST(DemoViewer, PanelFourShowsThePositionUnderTheMouse) {
         PanelRead r = read_until(p, title, PanelStatus::Text, "35.2231, -97.4412");
         EXPECT_EQ(r.text, "35.2231, -97.4412");
     }
-    struct Pixel { int x, y; };
+    struct Pixel {
+        int x, y;
+    };
     const Pixel pixels[] = {
         {m.width / 2 + 150, m.height / 2 - 100},  // north-east of the centre
         {m.width / 2 - 37, m.height / 2 + 61},    // south-west
@@ -116,7 +118,8 @@ TEST(DemoViewer, PanelFourShowsThePositionUnderTheMouse) {
     // North-east of the centre means a higher latitude and a longitude
     // closer to zero: 150 px east and 100 px north at 0.001 degrees a pixel.
     {
-        std::string ne = position_text(35.2231, -97.4412, 0.001, m, m.width / 2 + 150, m.height / 2 - 100);
+        std::string ne =
+            position_text(35.2231, -97.4412, 0.001, m, m.width / 2 + 150, m.height / 2 - 100);
         double lat = 0, lon = 0;
         ASSERT_EQ(std::sscanf(ne.c_str(), "%lf, %lf", &lat, &lon), 2);
         EXPECT_NEAR(lat, 35.2231 + 0.1, 0.00051);
@@ -134,7 +137,9 @@ TEST(DemoViewer, PanelFourShowsThePositionUnderTheMouse) {
     const int reads = 500;
     auto t0 = std::chrono::steady_clock::now();
     for (int i = 0; i < reads; ++i) ASSERT_EQ(p.read_panel(title, 4).text, want);
-    auto us = std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - t0).count();
+    auto us =
+        std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - t0)
+            .count();
     RecordProperty("microseconds_per_read", static_cast<int>(us / reads));
     std::printf("demo viewer panel read: %lld us each\n", static_cast<long long>(us / reads));
 }
@@ -173,8 +178,9 @@ class DemoViewerKinds : public ::testing::TestWithParam<const char*> {};
 TEST_P(DemoViewerKinds, WarningsWindowIsNotTakenForTheViewer) {
     const std::string kind = GetParam();
     const std::string title = "KFWS - " + kind, warnings = "Warnings - " + kind;
-    DemoViewerProcess viewer("--site KFWS --kind " + kind + " --warnings --center 32.5731,-97.3031 --scale 0.002",
-                             title);
+    DemoViewerProcess viewer(
+        "--site KFWS --kind " + kind + " --warnings --center 32.5731,-97.3031 --scale 0.002",
+        title);
     ASSERT_TRUE(viewer.ready()) << viewer.error();
     Win32Platform p;
     // The warnings window comes up just after the main one.
@@ -209,7 +215,9 @@ TEST_P(DemoViewerKinds, WarningsWindowIsNotTakenForTheViewer) {
     f.find_gr_Timer();
     EXPECT_EQ(f.status.text, title);
     tessaly::Control& field = kind == "GRLevel3" ? f.GR3 : kind == "GRLevel2" ? f.GR2 : f.GRAE;
-    tessaly::Control& choice = kind == "GRLevel3" ? f.optgr3 : kind == "GRLevel2" ? f.optgr2 : f.optgrae;
+    tessaly::Control& choice = kind == "GRLevel3"   ? f.optgr3
+                               : kind == "GRLevel2" ? f.optgr2
+                                                    : f.optgrae;
     EXPECT_EQ(field.text, title);
     EXPECT_TRUE(choice.enabled);
 

@@ -28,8 +28,9 @@ Answer fetch(const std::string& path) {
     int id = p.fetch_start(hostile() + path);
     p.pump_until([&] { return p.fetch_done(id); });
     Answer a;
-    a.ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - t0)
-               .count();
+    a.ms =
+        std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - t0)
+            .count();
     a.r = p.fetch_take(id);
     return a;
 }

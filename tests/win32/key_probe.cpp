@@ -32,7 +32,10 @@ int main(int argc, char** argv) {
             std::string s = argv[++i];
             if (s == "hook") o.source = KeySource::Hook;
             else if (s == "async") o.source = KeySource::Async;
-            else { std::fprintf(stderr, "unknown source %s\n", s.c_str()); return 2; }
+            else {
+                std::fprintf(stderr, "unknown source %s\n", s.c_str());
+                return 2;
+            }
         } else if (a == "--window") {
             o.own_window = true;
         } else if (a == "--idle-ms" && i + 1 < argc) {

@@ -17,10 +17,10 @@
 
 #include "platform/win32/win32_platform.h"
 #include "platform/win32/windows_zones.h"
+#include "storms/storms_file.h"
 #include "win32/fixture/fake_viewer.h"
 #include "win32/fixture/file_reader.h"
 #include "win32/fixture/storms_writer.h"
-#include "storms/storms_file.h"
 #include "zones/zones.h"
 
 namespace fs = std::filesystem;
@@ -47,9 +47,8 @@ struct TempDir {
     fs::path path;
     TempDir() {
         path = fs::temp_directory_path() /
-               ("tessaly-w32-" + std::to_string(std::chrono::steady_clock::now()
-                                                    .time_since_epoch()
-                                                    .count()));
+               ("tessaly-w32-" +
+                std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()));
         fs::create_directories(path);
     }
     ~TempDir() {
@@ -150,7 +149,8 @@ TEST(Win32StatusBar, RepeatedReadsReleaseTheirMemory) {
     Win32Platform p;
     // Leaking a reservation per read would exhaust nothing this soon, but a
     // leaked process handle per read shows as a failure to open eventually.
-    for (int i = 0; i < 2000; ++i) ASSERT_EQ(p.read_panel(kViewerTitle, 4).status, PanelStatus::Text);
+    for (int i = 0; i < 2000; ++i)
+        ASSERT_EQ(p.read_panel(kViewerTitle, 4).status, PanelStatus::Text);
 }
 
 // The real use: the status bar belongs to another process, so the text goes
@@ -176,8 +176,9 @@ TEST(Win32StatusBar, ReadsPanelFourOfAnotherProcess) {
     auto t0 = std::chrono::steady_clock::now();
     const int reads = 200;
     for (int i = 0; i < reads; ++i) ASSERT_EQ(p.read_panel(title, 4).status, PanelStatus::Text);
-    auto us = std::chrono::duration_cast<std::chrono::microseconds>(
-                  std::chrono::steady_clock::now() - t0).count();
+    auto us =
+        std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - t0)
+            .count();
     RecordProperty("microseconds_per_read", static_cast<int>(us / reads));
     std::printf("cross-process panel read: %lld us each\n", static_cast<long long>(us / reads));
 }
@@ -293,20 +294,23 @@ TEST(Win32Files, ReplaceFileWhileAnotherProcessReadsIt) {
         auto r0 = std::chrono::steady_clock::now();
         if (p.replace_file(target, placefile_version(i % 2))) ++failed;
         auto one = std::chrono::duration_cast<std::chrono::milliseconds>(
-                       std::chrono::steady_clock::now() - r0).count();
+                       std::chrono::steady_clock::now() - r0)
+                       .count();
         if (one >= 5) ++slow;
         slowest_ms = std::max<long long>(slowest_ms, one);
     }
-    auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(
-                  std::chrono::steady_clock::now() - t0).count();
+    auto ms =
+        std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - t0)
+            .count();
     std::ofstream(dir.path / "korvel.txt.stop").put('\n');
     int code = reader.wait(30000);
     std::string result = read_all(dir.path / "korvel.txt.result");
     long long reads = -1, torn = -1, retries = -1;
     std::sscanf(result.c_str(), "reads %lld torn %lld retries %lld", &reads, &torn, &retries);
-    std::printf("placefile replaced %d times in %lld ms (%d took 5 ms or more, slowest %lld ms); "
-                "reader: %lld reads checked, %lld torn, %lld open retries\n",
-                replaces, static_cast<long long>(ms), slow, slowest_ms, reads, torn, retries);
+    std::printf(
+        "placefile replaced %d times in %lld ms (%d took 5 ms or more, slowest %lld ms); "
+        "reader: %lld reads checked, %lld torn, %lld open retries\n",
+        replaces, static_cast<long long>(ms), slow, slowest_ms, reads, torn, retries);
     RecordProperty("reads_checked", static_cast<int>(reads));
     RecordProperty("torn_reads", static_cast<int>(torn));
     EXPECT_EQ(failed, 0);
@@ -357,7 +361,8 @@ TEST(Win32Files, KilledDuringStormSavesTheFileIsWholeAndNothingIsLost) {
         auto t0 = std::chrono::steady_clock::now();
         ASSERT_EQ(writer.wait(60000), 0);
         run_us = static_cast<long>(std::chrono::duration_cast<std::chrono::microseconds>(
-                                       std::chrono::steady_clock::now() - t0).count());
+                                       std::chrono::steady_clock::now() - t0)
+                                       .count());
         ASSERT_EQ(last_logged_count(folder), saves);
         ASSERT_EQ(read_all(file), tessaly::win32::fixture::storms_text(saves));
     }
@@ -411,16 +416,18 @@ TEST(Win32Files, KilledDuringStormSavesTheFileIsWholeAndNothingIsLost) {
         if (done == 0 ? n != before && n != 1 : n > static_cast<size_t>(done) + 1) ++stray;
         before = n;
     }
-    auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(
-                  std::chrono::steady_clock::now() - t0).count();
-    std::printf("storms kill test: %d trials in %lld ms, each kill after one of the first %d "
-                "saves (a run of them %ld ms) and up to one save's time more "
-                "(%.1f saves finished per kill on average, %d runs finished first, %d killed "
-                "after a rename before its log line); %d damaged, %d lost, %d with a temporary "
-                "file left, %d out of step with the log, %d writers not started\n",
-                trials, static_cast<long long>(ms), saves, run_us / 1000,
-                trials ? static_cast<double>(counts) / trials : 0.0, finished, ahead, damaged, lost,
-                temp_left, stray, no_writer);
+    auto ms =
+        std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - t0)
+            .count();
+    std::printf(
+        "storms kill test: %d trials in %lld ms, each kill after one of the first %d "
+        "saves (a run of them %ld ms) and up to one save's time more "
+        "(%.1f saves finished per kill on average, %d runs finished first, %d killed "
+        "after a rename before its log line); %d damaged, %d lost, %d with a temporary "
+        "file left, %d out of step with the log, %d writers not started\n",
+        trials, static_cast<long long>(ms), saves, run_us / 1000,
+        trials ? static_cast<double>(counts) / trials : 0.0, finished, ahead, damaged, lost,
+        temp_left, stray, no_writer);
     RecordProperty("trials", trials);
     RecordProperty("damaged", damaged);
     RecordProperty("lost", lost);
@@ -471,7 +478,7 @@ TEST(Win32CodePage, CurrencySignIsA4) {
     EXPECT_EQ(p.to_codepage("\xC2\xA4"), "\xA4");
     EXPECT_EQ(p.from_codepage("\xA4"), "\xC2\xA4");
     EXPECT_EQ(p.to_codepage("plain"), "plain");
-    EXPECT_EQ(p.to_codepage("\xE2\x82\xAC"), "\x80");         // the euro sign
+    EXPECT_EQ(p.to_codepage("\xE2\x82\xAC"), "\x80");                // the euro sign
     EXPECT_EQ(p.to_codepage("Kr\xC4\x81ko\xE2\x98\x83"), "Kr?ko?");  // not in the code page
     EXPECT_EQ(p.from_codepage(p.to_codepage("Z\xC3\xBCrich")), "Z\xC3\xBCrich");
 }
@@ -609,10 +616,13 @@ TEST(Win32Web, FetchesFromTheTestServerWhileTimersRun) {
     int ids[3];
     for (auto& id : ids)
         id = p.fetch_start(base + "/findNearbyPlaceName?lat=35.47&lng=-97.52&radius=15");
-    p.pump_until([&] { return std::all_of(std::begin(ids), std::end(ids),
-                                          [&](int id) { return p.fetch_done(id); }); });
-    auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(
-                  std::chrono::steady_clock::now() - t0).count();
+    p.pump_until([&] {
+        return std::all_of(std::begin(ids), std::end(ids),
+                           [&](int id) { return p.fetch_done(id); });
+    });
+    auto ms =
+        std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - t0)
+            .count();
     for (int id : ids) {
         auto r = p.fetch_take(id);
         EXPECT_TRUE(r.ok) << r.error;
@@ -636,8 +646,9 @@ TEST(Win32Web, AbandonReturnsAtOnce) {
         EXPECT_TRUE(p.fetch_done(id));
         EXPECT_FALSE(p.fetch_take(id).ok);
     }  // the platform goes while the request is still out
-    auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(
-                  std::chrono::steady_clock::now() - t0).count();
+    auto ms =
+        std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - t0)
+            .count();
     EXPECT_LT(ms, 200);
 }
 
@@ -649,10 +660,12 @@ TEST(Win32Web, TimesOutAfterTenSeconds) {
     Win32Platform p;
     TickCounter timer(100);
     auto t0 = std::chrono::steady_clock::now();
-    int id = p.fetch_start(std::string(slow) + "/findNearbyPlaceName?lat=35.47&lng=-97.52&radius=15");
+    int id =
+        p.fetch_start(std::string(slow) + "/findNearbyPlaceName?lat=35.47&lng=-97.52&radius=15");
     p.pump_until([&] { return p.fetch_done(id); });
-    auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(
-                  std::chrono::steady_clock::now() - t0).count();
+    auto ms =
+        std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - t0)
+            .count();
     auto r = p.fetch_take(id);
     std::printf("timeout after %lld ms: %d %s\n", static_cast<long long>(ms), r.error_number,
                 r.error.c_str());

@@ -62,7 +62,8 @@ bool parse_args(int argc, char** argv, Options& o) {
         } else if (a == "--placefile") {
             if (!next(o.placefile)) return false;
         } else if (a == "--center") {
-            if (!next(v) || std::sscanf(v.c_str(), "%lf,%lf", &o.center_lat, &o.center_lon) != 2) return false;
+            if (!next(v) || std::sscanf(v.c_str(), "%lf,%lf", &o.center_lat, &o.center_lon) != 2)
+                return false;
         } else if (a == "--scale") {
             if (!next(v)) return false;
             o.scale = std::atof(v.c_str());
@@ -104,7 +105,9 @@ void to_latlon(const RECT& m, int x, int y, double& lat, double& lon) {
 COLORREF rgb(const PfColor& c) { return RGB(c.r, c.g, c.b); }
 
 // Alpha as written is a 0-100 opacity; larger values count as opaque.
-BYTE opacity(const PfColor& c) { return static_cast<BYTE>(std::clamp(c.alpha, 0, 100) * 255 / 100); }
+BYTE opacity(const PfColor& c) {
+    return static_cast<BYTE>(std::clamp(c.alpha, 0, 100) * 255 / 100);
+}
 
 std::wstring widen(const std::string& s) {
     if (s.empty()) return {};
@@ -126,7 +129,10 @@ void draw_grid(HDC dc, const RECT& m) {
     const double steps[] = {0.01, 0.02, 0.05, 0.1, 0.2, 0.5, 1, 2, 5, 10, 20, 45};
     double step = 45;
     for (double s : steps)
-        if (s / g_opt.scale >= 60) { step = s; break; }
+        if (s / g_opt.scale >= 60) {
+            step = s;
+            break;
+        }
     double lat0, lon0, lat1, lon1;
     to_latlon(m, m.left, m.bottom, lat0, lon0);
     to_latlon(m, m.right, m.top, lat1, lon1);
@@ -208,10 +214,13 @@ void draw_icon(HDC dc, POINT c, const tessaly::PfIcon& icon) {
     auto at = [&](double fwd, double side) {
         double x = fwd * std::sin(a) + side * std::cos(a);
         double y = -fwd * std::cos(a) + side * std::sin(a);
-        return POINT{c.x + static_cast<int>(std::lround(x)), c.y + static_cast<int>(std::lround(y))};
+        return POINT{c.x + static_cast<int>(std::lround(x)),
+                     c.y + static_cast<int>(std::lround(y))};
     };
     POINT tri[3] = {at(8, 0), at(-5, -5), at(-5, 5)};
-    COLORREF fill = icon.icon == 1 ? RGB(40, 200, 60) : icon.icon == 3 ? RGB(230, 40, 40) : RGB(250, 210, 40);
+    COLORREF fill = icon.icon == 1   ? RGB(40, 200, 60)
+                    : icon.icon == 3 ? RGB(230, 40, 40)
+                                     : RGB(250, 210, 40);
     HBRUSH brush = CreateSolidBrush(fill);
     HGDIOBJ old_brush = SelectObject(dc, brush);
     HGDIOBJ old_pen = SelectObject(dc, GetStockObject(BLACK_PEN));
@@ -236,7 +245,9 @@ struct Hovered {
 POINT g_mouse{-1000, -1000};
 
 Hovered hover_at(const RECT& m, POINT mouse) {
-    auto close_to = [&](POINT p) { return std::abs(p.x - mouse.x) <= 8 && std::abs(p.y - mouse.y) <= 8; };
+    auto close_to = [&](POINT p) {
+        return std::abs(p.x - mouse.x) <= 8 && std::abs(p.y - mouse.y) <= 8;
+    };
     for (const auto& t : g_pf.texts) {
         POINT p = to_px(m, t.lat, t.lon);
         if (!t.hover.empty() && close_to(p)) return {&t, p};
@@ -282,8 +293,8 @@ void draw_hover(HDC dc, const RECT& m) {
     DeleteObject(bg);
     SetTextColor(dc, RGB(0, 0, 0));
     for (size_t i = 0; i < lines.size(); ++i)
-        TextOutW(dc, box.left + 4, box.top + 3 + static_cast<int>(i) * tm.tmHeight, lines[i].c_str(),
-                 static_cast<int>(lines[i].size()));
+        TextOutW(dc, box.left + 4, box.top + 3 + static_cast<int>(i) * tm.tmHeight,
+                 lines[i].c_str(), static_cast<int>(lines[i].size()));
 }
 
 void paint(HDC dc, const RECT& m) {
@@ -291,7 +302,8 @@ void paint(HDC dc, const RECT& m) {
     FillRect(dc, &m, bg);
     DeleteObject(bg);
     SetBkMode(dc, TRANSPARENT);
-    HGDIOBJ old_font = SelectObject(dc, g_font ? static_cast<HGDIOBJ>(g_font) : GetStockObject(DEFAULT_GUI_FONT));
+    HGDIOBJ old_font =
+        SelectObject(dc, g_font ? static_cast<HGDIOBJ>(g_font) : GetStockObject(DEFAULT_GUI_FONT));
     draw_grid(dc, m);
     for (const auto& p : g_pf.polygons) draw_polygon(dc, m, p);
     for (const auto& l : g_pf.lines) draw_line(dc, m, l);
@@ -301,12 +313,14 @@ void paint(HDC dc, const RECT& m) {
         POINT base = to_px(m, o.lat, o.lon);
         for (const auto& i : o.icons) draw_icon(dc, base, i);
         for (const auto& t : o.texts)
-            draw_text(dc, POINT{base.x + clamp_px(t.lat), base.y - clamp_px(t.lon)}, t);  // pixel offsets, y up
+            draw_text(dc, POINT{base.x + clamp_px(t.lat), base.y - clamp_px(t.lon)},
+                      t);  // pixel offsets, y up
     }
     draw_hover(dc, m);
     if (g_opt.placefile.empty() || g_pf_missing) {
         SetTextColor(dc, RGB(200, 200, 200));
-        const wchar_t* msg = g_opt.placefile.empty() ? L"no placefile (--placefile PATH)" : L"placefile not readable";
+        const wchar_t* msg = g_opt.placefile.empty() ? L"no placefile (--placefile PATH)"
+                                                     : L"placefile not readable";
         TextOutW(dc, m.left + 8, m.bottom - 20, msg, static_cast<int>(wcslen(msg)));
     }
     SelectObject(dc, old_font);
@@ -315,14 +329,17 @@ void paint(HDC dc, const RECT& m) {
 // --- placefile and status bar -------------------------------------------------
 
 void set_part(int part, const std::string& text) {
-    if (g_status) SendMessageA(g_status, SB_SETTEXTA, static_cast<WPARAM>(part), reinterpret_cast<LPARAM>(text.c_str()));
+    if (g_status)
+        SendMessageA(g_status, SB_SETTEXTA, static_cast<WPARAM>(part),
+                     reinterpret_cast<LPARAM>(text.c_str()));
 }
 
 void reload() {
     if (g_opt.placefile.empty()) return;
     // Full sharing, so a writer replacing the file by rename is never blocked by us.
-    HANDLE f = CreateFileA(g_opt.placefile.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                           nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE f = CreateFileA(g_opt.placefile.c_str(), GENERIC_READ,
+                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     bool missing = f == INVALID_HANDLE_VALUE;
     std::string text;
     if (!missing) {
@@ -337,8 +354,9 @@ void reload() {
     g_pf_text = std::move(text);
     g_pf = tessaly::parse_placefile(g_pf_text);
     char info[96];
-    std::snprintf(info, sizeof info, "%zu polygons, %zu lines, %zu icons, %zu problems", g_pf.polygons.size(),
-                  g_pf.lines.size(), g_pf.icons.size() + g_pf.objects.size(), g_pf.problems.size());
+    std::snprintf(info, sizeof info, "%zu polygons, %zu lines, %zu icons, %zu problems",
+                  g_pf.polygons.size(), g_pf.lines.size(), g_pf.icons.size() + g_pf.objects.size(),
+                  g_pf.problems.size());
     set_part(2, missing ? std::string("placefile not readable") : std::string(info));
     InvalidateRect(g_main, nullptr, FALSE);
 }
@@ -372,8 +390,7 @@ LRESULT CALLBACK main_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
             layout_status();
             InvalidateRect(hwnd, nullptr, FALSE);
             return 0;
-        case WM_ERASEBKGND:
-            return 1;  // painting covers everything (double-buffered)
+        case WM_ERASEBKGND: return 1;  // painting covers everything (double-buffered)
         case WM_PAINT: {
             PAINTSTRUCT ps;
             HDC dc = BeginPaint(hwnd, &ps);
@@ -399,7 +416,8 @@ LRESULT CALLBACK main_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
             {
                 POINT now{static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp))};
                 RECT m = map_rect();
-                if (hover_at(m, now).text != hover_at(m, g_mouse).text) InvalidateRect(hwnd, &m, FALSE);
+                if (hover_at(m, now).text != hover_at(m, g_mouse).text)
+                    InvalidateRect(hwnd, &m, FALSE);
                 g_mouse = now;
             }
             return 0;
@@ -415,11 +433,8 @@ LRESULT CALLBACK main_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         case WM_KEYDOWN:
             if (wp == VK_F9 && !(lp & (1 << 30))) g_no_comma = !g_no_comma;
             return 0;
-        case WM_DESTROY:
-            PostQuitMessage(0);
-            return 0;
-        default:
-            return DefWindowProcA(hwnd, msg, wp, lp);
+        case WM_DESTROY: PostQuitMessage(0); return 0;
+        default: return DefWindowProcA(hwnd, msg, wp, lp);
     }
 }
 
@@ -466,14 +481,15 @@ int main(int argc, char** argv) {
     ww.lpszClassName = "TessalyDemoWarnings";
     RegisterClassA(&ww);
 
-    g_font = CreateFontA(-13, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                         CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, "Segoe UI");
+    g_font = CreateFontA(-13, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                         OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH,
+                         "Segoe UI");
     std::string title = g_opt.site + " - " + g_opt.kind;
-    g_main = CreateWindowExA(0, wc.lpszClassName, title.c_str(), WS_OVERLAPPEDWINDOW, 40, 40, 900, 700, nullptr,
-                             nullptr, inst, nullptr);
+    g_main = CreateWindowExA(0, wc.lpszClassName, title.c_str(), WS_OVERLAPPEDWINDOW, 40, 40, 900,
+                             700, nullptr, nullptr, inst, nullptr);
     if (!g_main) return 1;
-    g_status = CreateWindowExA(0, STATUSCLASSNAMEA, "", WS_CHILD | WS_VISIBLE | SBARS_SIZEGRIP, 0, 0, 0, 0, g_main,
-                               nullptr, inst, nullptr);
+    g_status = CreateWindowExA(0, STATUSCLASSNAMEA, "", WS_CHILD | WS_VISIBLE | SBARS_SIZEGRIP, 0,
+                               0, 0, 0, g_main, nullptr, inst, nullptr);
     layout_status();
     set_part(0, g_opt.site);
     set_part(1, g_opt.kind);
@@ -483,8 +499,8 @@ int main(int argc, char** argv) {
 
     if (g_opt.warnings) {
         std::string wt = "Warnings - " + g_opt.kind;
-        HWND w = CreateWindowExA(0, ww.lpszClassName, wt.c_str(), WS_OVERLAPPEDWINDOW, 960, 40, 300, 200, nullptr,
-                                 nullptr, inst, nullptr);
+        HWND w = CreateWindowExA(0, ww.lpszClassName, wt.c_str(), WS_OVERLAPPEDWINDOW, 960, 40, 300,
+                                 200, nullptr, nullptr, inst, nullptr);
         if (w) ShowWindow(w, SW_SHOWNOACTIVATE);
     }
 

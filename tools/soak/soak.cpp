@@ -46,15 +46,15 @@
 #include <vector>
 
 #include "app/app.h"
+#include "app/frm_dialogs.h"
 #include "bowecho/frm_bow_echo.h"
 #include "core/failure.h"
 #include "core/numtext.h"
+#include "eta/frm_edit_eta.h"
 #include "placefile_check.h"
 #include "platform/sim/simulator.h"
-#include "eta/frm_edit_eta.h"
 #include "storms/frm_storms.h"
 #include "storms/storms_file.h"
-#include "app/frm_dialogs.h"
 #include "tracking/motion.h"
 
 using namespace tessaly;
@@ -138,7 +138,8 @@ int main(int argc, char** argv) {
     {
         std::string many;
         for (int i = 0; i < 25; ++i)
-            many += rec("P" + std::to_string(i), "35." + std::to_string(10 + i), "-97.0" + std::to_string(i));
+            many += rec("P" + std::to_string(i), "35." + std::to_string(10 + i),
+                        "-97.0" + std::to_string(i));
         bodies.push_back("<geonames>" + many + "</geonames>");
         bodies.push_back(rec("Line\r\nBreak\tTab \"q\", c; s", "35.3", "-97.1") +
                          rec(std::string(500, 'n'), "35.4", "-97.1") +
@@ -150,28 +151,59 @@ int main(int argc, char** argv) {
         bodies.push_back(rec("X", "nan", "-97") + rec("Y", "1e308", "1e308") + rec("Z", "", ""));
         bodies.push_back(std::string(kReplyLimitBytes + 1, ' '));  // refused by the cap
     }
-    const std::vector<std::string> hostile_panels = {
-        "", "no comma", ",", ",,,,", "35.1, -97.2>junk", "35.1\r\nPolygon:, -97\nEnd:",
-        std::string(255, ','), std::string(300, '9'), "\xB0\xFF\xFE, \x01", "nan, inf",
-        "1e308, -1e308", "  35.2 ,  -97.3  ", "35.1, -97.2, 1200 ft"};
+    const std::vector<std::string> hostile_panels = {"",
+                                                     "no comma",
+                                                     ",",
+                                                     ",,,,",
+                                                     "35.1, -97.2>junk",
+                                                     "35.1\r\nPolygon:, -97\nEnd:",
+                                                     std::string(255, ','),
+                                                     std::string(300, '9'),
+                                                     "\xB0\xFF\xFE, \x01",
+                                                     "nan, inf",
+                                                     "1e308, -1e308",
+                                                     "  35.2 ,  -97.3  ",
+                                                     "35.1, -97.2, 1200 ft"};
     const std::vector<std::string> setting_keys = {
-        "border_width", "polygon_trans", "track_width", "eta_fontsize", "eta_text",
-        "eta_background", "border_rgb", "polygon_rgb", "track_rgb", "eta_rgb", "eta_rep",
-        "border", "polygon", "track", "showcity", "showtime", "displayeta", "displayetamed",
-        "displayeta2", "tag_text_edit", "eta_historic", "eta_database", "storm_labels", "time_marks"};
+        "border_width",   "polygon_trans", "track_width",   "eta_fontsize", "eta_text",
+        "eta_background", "border_rgb",    "polygon_rgb",   "track_rgb",    "eta_rgb",
+        "eta_rep",        "border",        "polygon",       "track",        "showcity",
+        "showtime",       "displayeta",    "displayetamed", "displayeta2",  "tag_text_edit",
+        "eta_historic",   "eta_database",  "storm_labels",  "time_marks"};
     // The settings a storm's drawing reads (the others shape the ETA lines only).
     const std::vector<const SettingKey*> drawing_keys = {
-        &keys::border_width, &keys::polygon_trans, &keys::track_width, &keys::eta_fontsize,
-        &keys::border_rgb,   &keys::polygon_rgb,   &keys::track_rgb,   &keys::border,
+        &keys::border_width, &keys::polygon_trans, &keys::track_width,  &keys::eta_fontsize,
+        &keys::border_rgb,   &keys::polygon_rgb,   &keys::track_rgb,    &keys::border,
         &keys::polygon,      &keys::track,         &keys::storm_labels, &keys::time_marks};
-    const std::vector<std::string> setting_values = {
-        "", "abc", "-5", "1e308", "99999999999999999999", "1,", "1, 2, 3, 4, 5,", "300, -1, x,",
-        "yes", "no", "1", "0", "248, 000, 000,", "2", "50", "\r\n;eta#1", std::string(300, '7'), "server"};
-    const std::vector<std::string> clicks = {
-        "frmMain.mnu_projection_fan", "frmMain.mnu_projection_cone",
-        "frmMain.mnu_projection_wedge", "frmMain.mnubowecho", "frmMain.optgr3",
-        "frmMain.optgr2", "frmMain.remove", "frmMain.mnu_placefile_clear",
-        "frmMain.Command2", "frmMain.mnu_eta_view", "frmMain.mnu_projection_undo"};
+    const std::vector<std::string> setting_values = {"",
+                                                     "abc",
+                                                     "-5",
+                                                     "1e308",
+                                                     "99999999999999999999",
+                                                     "1,",
+                                                     "1, 2, 3, 4, 5,",
+                                                     "300, -1, x,",
+                                                     "yes",
+                                                     "no",
+                                                     "1",
+                                                     "0",
+                                                     "248, 000, 000,",
+                                                     "2",
+                                                     "50",
+                                                     "\r\n;eta#1",
+                                                     std::string(300, '7'),
+                                                     "server"};
+    const std::vector<std::string> clicks = {"frmMain.mnu_projection_fan",
+                                             "frmMain.mnu_projection_cone",
+                                             "frmMain.mnu_projection_wedge",
+                                             "frmMain.mnubowecho",
+                                             "frmMain.optgr3",
+                                             "frmMain.optgr2",
+                                             "frmMain.remove",
+                                             "frmMain.mnu_placefile_clear",
+                                             "frmMain.Command2",
+                                             "frmMain.mnu_eta_view",
+                                             "frmMain.mnu_projection_undo"};
     const char* titles[] = {"KTLX - GRLevel3", "KICT - GRLevel2"};
 
     CountingBuf counter;
@@ -208,11 +240,12 @@ int main(int argc, char** argv) {
     // (none while labels were off when it was drawn), its label its own.
     const size_t kHeaderLines = 7;
     bool storms_unchecked = false;  // checked after the event instead
-    auto check_storms = [&](FrmMain& m, const std::vector<std::string>& lines, const std::string& where) {
+    auto check_storms = [&](FrmMain& m, const std::vector<std::string>& lines,
+                            const std::string& where) {
         std::map<std::string, int> labels;
         for (const Storm& s : m.storms.all()) {
-            const std::string name = where + ": storm " +
-                                     std::to_string(s.number) + " (" + s.label + ")";
+            const std::string name =
+                where + ": storm " + std::to_string(s.number) + " (" + s.label + ")";
             if (labels[s.label]++) violation(name + ": label shared with another storm");
             const LineGroups::Group* track = nullptr;
             int tracks_of_storm = 0;
@@ -245,7 +278,8 @@ int main(int argc, char** argv) {
             const FrmMain& m = sim.app()->frmMain();
             const size_t buffer = m.placefile.items.size();
             if (f.lines.size() != buffer + m.watched_lines.size())
-                violation("write " + std::to_string(writes) + ": line count differs from the buffer");
+                violation("write " + std::to_string(writes) +
+                          ": line count differs from the buffer");
             else
                 for (size_t k = 0; k < m.watched_lines.size(); ++k)
                     if (f.lines[buffer + k] != on_disk(m.watched_lines[k])) {
@@ -254,7 +288,8 @@ int main(int argc, char** argv) {
                         break;
                     }
         }
-        if (slurp(placefile) != bytes) violation("write " + std::to_string(writes) + ": disk differs");
+        if (slurp(placefile) != bytes)
+            violation("write " + std::to_string(writes) + ": disk differs");
         ParsedPlacefile parsed = parse_placefile(bytes);
         problems += static_cast<long>(parsed.problems.size());
         if (sim.app()) {
@@ -279,7 +314,8 @@ int main(int argc, char** argv) {
                     if (trace) {
                         std::cerr << "storms:";
                         for (const Storm& st : m.storms.all()) std::cerr << " " << st.number;
-                        std::cerr << " eta windows " << m.eta_windows_track << " line " << l << "\n";
+                        std::cerr << " eta windows " << m.eta_windows_track << " line " << l
+                                  << "\n";
                     }
                     violation("write " + std::to_string(writes) + ": ETA tag " + n +
                               " beyond the track counter " + m.tracker.text);
@@ -290,14 +326,13 @@ int main(int argc, char** argv) {
             // (exit); the check after the event covers those.
             if (m.placefile.items.size() > kHeaderLines || !groups(m).empty())
                 check_storms(m, f.lines, "write " + std::to_string(writes));
-            else
-                storms_unchecked = true;
+            else storms_unchecked = true;
         }
         for (auto& pr : parsed.problems)
             if (check::structural(pr)) {
                 ++structural;
-                violation("write " + std::to_string(writes) + ": line " +
-                          std::to_string(pr.line) + ": " + pr.message);
+                violation("write " + std::to_string(writes) + ": line " + std::to_string(pr.line) +
+                          ": " + pr.message);
                 if (trace) {
                     std::cerr << "structural: " << pr.message << " at " << pr.line << "\n";
                     std::ofstream(dir + "-structural-" + pr.message.substr(0, 4) + ".txt",
@@ -313,7 +348,9 @@ int main(int argc, char** argv) {
 
     std::mt19937_64 rng(seed);
     auto pick = [&](size_t n) { return static_cast<size_t>(rng() % n); };
-    auto chance = [&](int percent_tenths) { return static_cast<int>(rng() % 1000) < percent_tenths; };
+    auto chance = [&](int percent_tenths) {
+        return static_cast<int>(rng() % 1000) < percent_tenths;
+    };
     auto run = [&](const std::string& line) {
         if (sim.run(line + "\n", dir) != 0) {
             if (trace) std::cerr << "script failed: " << line << ": " << sim.error << "\n";
@@ -388,7 +425,8 @@ int main(int argc, char** argv) {
         if (!sim.app() || sim.app()->ended()) return;
         // The start puts first-start values where a setting is empty.
         for (size_t i = 0; i < drawing_keys.size(); ++i)
-            if (sim.app()->get_setting(*drawing_keys[i]) != settings[i]) last_setting_utc = p.utc_seconds();
+            if (sim.app()->get_setting(*drawing_keys[i]) != settings[i])
+                last_setting_utc = p.utc_seconds();
         if (font != "\n" && time_mark_font() != "\n" && time_mark_font() != font)
             last_setting_utc = p.utc_seconds();
         if (stale) {
@@ -405,9 +443,10 @@ int main(int argc, char** argv) {
         if (after != before) {
             size_t i = 0;
             while (i < before.size() && i < after.size() && before[i] == after[i]) ++i;
-            violation("restart at " + std::to_string(p.now_ms) + " ms: restored placefile differs at line " +
-                      std::to_string(i) + ": before \"" + (i < before.size() ? before[i] : "(end)") +
-                      "\", after \"" + (i < after.size() ? after[i] : "(end)") + "\"");
+            violation("restart at " + std::to_string(p.now_ms) +
+                      " ms: restored placefile differs at line " + std::to_string(i) +
+                      ": before \"" + (i < before.size() ? before[i] : "(end)") + "\", after \"" +
+                      (i < after.size() ? after[i] : "(end)") + "\"");
         }
     };
 
@@ -429,8 +468,8 @@ int main(int argc, char** argv) {
 
     std::map<std::string, long> done;
     const std::vector<std::string> labels = {
-        "", "ABCDEFGHIJKLM", "ABCDEFGHIJKL", ";", "a;b", "\"", "Q\"x", "Hook", "X1", " ",
-        "\xC3\x89t\xC3\xA9", "\xE2\x98\x85", "a,b", "Text:", "\r\n", "End:", "\xFF\xFE"};
+        "",  "ABCDEFGHIJKLM",     "ABCDEFGHIJKL", ";",   "a;b",   "\"",   "Q\"x", "Hook",    "X1",
+        " ", "\xC3\x89t\xC3\xA9", "\xE2\x98\x85", "a,b", "Text:", "\r\n", "End:", "\xFF\xFE"};
     // A storm's number, or one no storm has.
     auto some_number = [&](FrmMain& m) {
         if (!m.storms.empty() && !chance(100)) return m.storms.all()[pick(m.storms.size())].number;
@@ -456,9 +495,11 @@ int main(int argc, char** argv) {
         int k = static_cast<int>(rng() % 100);
         try {
             if (k < 12) {
-                if (list_row()) run(chance(500) ? "click frmStorms.select_storm"
-                                                : "dblclick frmStorms.storm_list " +
-                                                      std::to_string(sim.app()->frmStorms().storm_list.selected_row));
+                if (list_row())
+                    run(chance(500)
+                            ? "click frmStorms.select_storm"
+                            : "dblclick frmStorms.storm_list " +
+                                  std::to_string(sim.app()->frmStorms().storm_list.selected_row));
                 if (chance(300)) run("close frmStorms");
                 done["storm list select"]++;
             } else if (k < 20) {
@@ -485,12 +526,14 @@ int main(int argc, char** argv) {
             } else if (k < 70) {
                 const int n = some_number(m);
                 std::string label = labels[pick(labels.size())];
-                if (chance(150) && !m.storms.empty()) label = m.storms.all()[pick(m.storms.size())].label;
+                if (chance(150) && !m.storms.empty())
+                    label = m.storms.all()[pick(m.storms.size())].label;
                 const bool usable = m.storms.find(n) && label_problem(m.storms, n, label).empty();
                 const bool renamed = m.rename_storm(n, label);
                 if (sim.app() != started) return;  // a scheduled restart came inside its message
-                if (renamed != usable) violation("rename of storm " + std::to_string(n) + " to \"" + label +
-                                                 "\": " + (renamed ? "taken" : "refused"));
+                if (renamed != usable)
+                    violation("rename of storm " + std::to_string(n) + " to \"" + label +
+                              "\": " + (renamed ? "taken" : "refused"));
                 // (A key the timers handle inside its message box may erase the storm.)
                 if (renamed && m.storms.find(n) && m.storms.find(n)->label != label)
                     violation("rename not kept");
@@ -514,11 +557,14 @@ int main(int argc, char** argv) {
                 if (after == before && now != items) {
                     size_t i = 0;
                     while (i < items.size() && i < now.size() && items[i] == now[i]) ++i;
-                    violation("undo of an erase gave back the storms or the placefile, not both: storms " +
-                              std::to_string(before.size()) + " -> " + std::to_string(after.size()) +
-                              ", lines " + std::to_string(items.size()) + " -> " + std::to_string(now.size()) +
-                              ", first difference at " + std::to_string(i) + ": \"" +
-                              (i < items.size() ? items[i] : "(end)") + "\" / \"" + (i < now.size() ? now[i] : "(end)") + "\"");
+                    violation(
+                        "undo of an erase gave back the storms or the placefile, not both: "
+                        "storms " +
+                        std::to_string(before.size()) + " -> " + std::to_string(after.size()) +
+                        ", lines " + std::to_string(items.size()) + " -> " +
+                        std::to_string(now.size()) + ", first difference at " + std::to_string(i) +
+                        ": \"" + (i < items.size() ? items[i] : "(end)") + "\" / \"" +
+                        (i < now.size() ? now[i] : "(end)") + "\"");
                 }
                 done[after == before ? "storm erase undone" : "storm erase undo missed"]++;
             } else if (k < 92) {
@@ -535,12 +581,24 @@ int main(int argc, char** argv) {
     // Watched places added (by the watch key or the window's fields), removed
     // and renamed. After a change made while the disk works, watched.txt
     // must read back as the places are.
-    const std::vector<std::string> place_names = {
-        "Home", "home", "", " ", "a,b", "#x", std::string(101, 'n'), std::string(100, 'n'),
-        "Q\"x", "\xC3\x89t\xC3\xA9", "\xE2\x98\x85", "Line\r\nBreak", "Text:", "\xFF\xFE", ";eta#1"};
+    const std::vector<std::string> place_names = {"Home",
+                                                  "home",
+                                                  "",
+                                                  " ",
+                                                  "a,b",
+                                                  "#x",
+                                                  std::string(101, 'n'),
+                                                  std::string(100, 'n'),
+                                                  "Q\"x",
+                                                  "\xC3\x89t\xC3\xA9",
+                                                  "\xE2\x98\x85",
+                                                  "Line\r\nBreak",
+                                                  "Text:",
+                                                  "\xFF\xFE",
+                                                  ";eta#1"};
     const std::vector<std::string> place_positions = {
-        "35.2, -97.1", "35.2 -97.1", "  34.0 ,  -96.5  ", "91, 0", "0, 181", "nan, 1", "", "35.2",
-        "1e308, 1", "35.1, -97.2, 1200 ft", "-0, -0"};
+        "35.2, -97.1", "35.2 -97.1", "  34.0 ,  -96.5  ",    "91, 0", "0, 181", "nan, 1", "",
+        "35.2",        "1e308, 1",   "35.1, -97.2, 1200 ft", "-0, -0"};
     long watched_checked = 0;
     size_t max_watched = 0;
     auto watched_action = [&] {
@@ -549,7 +607,8 @@ int main(int argc, char** argv) {
         FrmMain& m = started->frmMain();
         auto places_of = [](const std::vector<WatchedPlace>& v) {
             std::vector<std::string> rows;
-            for (const WatchedPlace& w : v) rows.push_back(w.place.name + "," + w.place.lat + "," + w.place.lon);
+            for (const WatchedPlace& w : v)
+                rows.push_back(w.place.name + "," + w.place.lat + "," + w.place.lon);
             return rows;
         };
         const std::vector<std::string> before = places_of(m.watched);
@@ -599,10 +658,12 @@ int main(int argc, char** argv) {
         ++watched_checked;
         WatchedRead saved = read_watched(slurp(dir + "/" + kWatchedFileName), kWatchedFileName);
         std::vector<std::string> on_file;
-        for (const CustomPlace& c : saved.places) on_file.push_back(c.name + "," + c.lat + "," + c.lon);
+        for (const CustomPlace& c : saved.places)
+            on_file.push_back(c.name + "," + c.lat + "," + c.lon);
         if (on_file != after || !saved.problem.empty())
-            violation("watched.txt holds " + std::to_string(on_file.size()) + " places, the window " +
-                      std::to_string(after.size()) + (saved.problem.empty() ? "" : ": " + saved.problem));
+            violation("watched.txt holds " + std::to_string(on_file.size()) +
+                      " places, the window " + std::to_string(after.size()) +
+                      (saved.problem.empty() ? "" : ": " + saved.problem));
     };
     long fault_until = -1, sample_every = std::max(1L, events / 10);
     std::vector<std::pair<long, long>> rss;  // (event, kB)
@@ -615,11 +676,13 @@ int main(int argc, char** argv) {
         if (!sim.app() || sim.app()->ended()) {
             std::vector<std::string> settings;
             if (sim.app())
-                for (const SettingKey* k : drawing_keys) settings.push_back(sim.app()->get_setting(*k));
+                for (const SettingKey* k : drawing_keys)
+                    settings.push_back(sim.app()->get_setting(*k));
             run("start");
             // The start puts first-start values where a setting is empty.
             for (size_t i = 0; i < settings.size() && sim.app(); ++i)
-                if (sim.app()->get_setting(*drawing_keys[i]) != settings[i]) last_setting_utc = p.utc_seconds();
+                if (sim.app()->get_setting(*drawing_keys[i]) != settings[i])
+                    last_setting_utc = p.utc_seconds();
         }
         int failed_before = p.writes_failed;
         bool faulty = p.disk_fault != SimPlatform::DiskFault::None;
@@ -647,8 +710,11 @@ int main(int argc, char** argv) {
             done["cursor"]++;
         } else if (r < 750) {
             int k = static_cast<int>(rng() % 100);
-            int code = k < 55 ? 'Q' : k < 63 ? 'W' : k < 73 ? 'X' : k < 78 ? 'U'
-                                                                     : 1 + static_cast<int>(pick(255));
+            int code = k < 55   ? 'Q'
+                       : k < 63 ? 'W'
+                       : k < 73 ? 'X'
+                       : k < 78 ? 'U'
+                                : 1 + static_cast<int>(pick(255));
             p.press(code);
             if (trace) std::cerr << "key " << code << " answers " << p.web_answers.size() << "\n";
             sim.advance(5);
@@ -802,9 +868,9 @@ int main(int argc, char** argv) {
     for (auto& [k, v] : counter.kinds) std::cout << " " << k << " " << v;
     std::cout << "\n  placefile: " << writes << " writes checked, " << p.writes_failed
               << " failed writes under faults (in " << failed_checked
-              << " events, each checked: old file kept), "
-              << max_lines << " lines / " << max_bytes << " bytes at most, " << problems
-              << " value problems, " << structural << " writes with a structural problem"
+              << " events, each checked: old file kept), " << max_lines << " lines / " << max_bytes
+              << " bytes at most, " << problems << " value problems, " << structural
+              << " writes with a structural problem"
               << "\n  restarts that came inside a wait or a message box: " << sim.deferred_starts
               << "\n  storms: " << max_storms << " at most; restarts: " << restarts_checked
               << " restored placefiles compared (" << restarts_storms << " with storms), "

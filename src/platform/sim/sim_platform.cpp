@@ -124,8 +124,9 @@ bool SimPlatform::set_clipboard_text(const std::string& text) {
 }
 
 void SimPlatform::message_box(const std::string& title, const std::string& text, bool critical) {
-    if (emit) emit(std::string("msgbox ") + (critical ? "critical " : "") + sim_quote(title) + " " +
-                   sim_quote(text));
+    if (emit)
+        emit(std::string("msgbox ") + (critical ? "critical " : "") + sim_quote(title) + " " +
+             sim_quote(text));
     if (message_box_open) message_box_open();
 }
 

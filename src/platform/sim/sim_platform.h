@@ -19,7 +19,7 @@ public:
     // dir: real folder for the program folder; folder: the folder as the program sees it.
     SimPlatform(std::string dir, std::string folder, std::string app_name);
 
-    std::function<void(const std::string&)> emit;  // one event line
+    std::function<void(const std::string&)> emit;            // one event line
     std::function<void(const std::function<bool()>&)> pump;  // set by the simulator
     // Runs while a message box is open (set by the simulator): the timers fire.
     std::function<void()> message_box_open;
@@ -46,7 +46,7 @@ public:
     // first desktop window; the program's own window while the desktop is empty.
     enum class Front { Default, Nothing, Window, Program, Typing };
     Front front = Front::Default;
-    std::string front_title;  // for Front::Window
+    std::string front_title;                      // for Front::Window
     std::map<std::string, std::string> settings;  // "app\section\key" -> value
     bool placefile_readonly = false;
     // Injected file faults for replace_file (script: `fault disk ...`).

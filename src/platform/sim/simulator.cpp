@@ -143,7 +143,8 @@ void Simulator::start_program() {
 
 void Simulator::restart_program() {
     // Delivered whatever runs: the program ends for the restart.
-    if (app_ && !app_->ended()) dispatcher_.deliver(nullptr, [this] { app_->frmMain().Form_Unload(); });
+    if (app_ && !app_->ended())
+        dispatcher_.deliver(nullptr, [this] { app_->frmMain().Form_Unload(); });
     start_when_unwound();
 }
 
@@ -313,8 +314,8 @@ void Simulator::print_file(const std::string& what) {
             else lf = true;
         }
         // The placefile is in the code page; the program's own other files are UTF-8.
-        emit(what + "[" + std::to_string(n++) + "] = " +
-             sim_quote(what == "placefile" ? cp1252_to_utf8(line) : line));
+        emit(what + "[" + std::to_string(n++) +
+             "] = " + sim_quote(what == "placefile" ? cp1252_to_utf8(line) : line));
     }
     emit(what + ".count = " + std::to_string(n));
     if (lf) emit(what + ".lineends = LF");
@@ -342,9 +343,7 @@ void Simulator::print_control(const std::string& what, const Control& c) {
     switch (c.kind) {
         case ControlKind::Check:
         case ControlKind::Option:
-        case ControlKind::Menu:
-            emit(what + " = " + (c.checked ? "checked" : "unchecked"));
-            break;
+        case ControlKind::Menu: emit(what + " = " + (c.checked ? "checked" : "unchecked")); break;
         case ControlKind::List: {
             if (!c.columns.empty()) {
                 std::string headers;
@@ -358,8 +357,7 @@ void Simulator::print_control(const std::string& what, const Control& c) {
             if (c.selected_row >= 0) emit(what + ".selected = " + std::to_string(c.selected_row));
             break;
         }
-        default:
-            emit(what + " = " + sim_quote(c.text));
+        default: emit(what + " = " + sim_quote(c.text));
     }
 }
 
@@ -452,12 +450,12 @@ void Simulator::do_clock(const Line& l) {
     bool dated = l.size() >= 5;
     int y = 2026, mo = 6, d = 1, h = 0, m = 0, s = 0;
     char end = 0;
-    if (dated && (std::sscanf(l.arg(1).c_str(), "%d-%d-%d%c", &y, &mo, &d, &end) != 3 ||
-                  mo < 1 || mo > 12 || d < 1 || d > 31))
+    if (dated && (std::sscanf(l.arg(1).c_str(), "%d-%d-%d%c", &y, &mo, &d, &end) != 3 || mo < 1 ||
+                  mo > 12 || d < 1 || d > 31))
         throw ScriptError(kUsage);
     const std::string& t = l.arg(dated ? 2 : 1);
-    if (std::sscanf(t.c_str(), "%d:%d:%d", &h, &m, &s) != 3 || h < 0 || h > 23 || m < 0 ||
-        m > 59 || s < 0 || s > 59)
+    if (std::sscanf(t.c_str(), "%d:%d:%d", &h, &m, &s) != 3 || h < 0 || h > 23 || m < 0 || m > 59 ||
+        s < 0 || s > 59)
         throw ScriptError(kUsage);
     bool twelve = true;
     if (l.size() > (dated ? 3u : 2u)) {
@@ -701,18 +699,30 @@ void Simulator::do_print(const Line& l) {
 void Simulator::command(const std::string& text) {
     using Step = void (Simulator::*)(const Line&);
     static const std::map<std::string, Step> kCommands = {
-        {"setting", &Simulator::do_setting},     {"icon", &Simulator::do_icon},
-        {"clock", &Simulator::do_clock},         {"desktop", &Simulator::do_desktop},
-        {"file", &Simulator::do_file},           {"msgbox", &Simulator::do_msgbox},
-        {"placefile", &Simulator::do_placefile}, {"fault", &Simulator::do_fault},
-        {"colordialog", &Simulator::do_colordialog}, {"web", &Simulator::do_web},
-        {"start", &Simulator::do_start},         {"restart", &Simulator::do_restart},
-        {"press", &Simulator::do_key},           {"hold", &Simulator::do_key},
-        {"release", &Simulator::do_key},         {"tick", &Simulator::do_tick},
-        {"wait", &Simulator::do_wait},           {"schedule", &Simulator::do_schedule},
-        {"click", &Simulator::do_click},         {"select", &Simulator::do_click},
-        {"dblclick", &Simulator::do_click},      {"type", &Simulator::do_type},
-        {"close", &Simulator::do_close},         {"print", &Simulator::do_print},
+        {"setting", &Simulator::do_setting},
+        {"icon", &Simulator::do_icon},
+        {"clock", &Simulator::do_clock},
+        {"desktop", &Simulator::do_desktop},
+        {"file", &Simulator::do_file},
+        {"msgbox", &Simulator::do_msgbox},
+        {"placefile", &Simulator::do_placefile},
+        {"fault", &Simulator::do_fault},
+        {"colordialog", &Simulator::do_colordialog},
+        {"web", &Simulator::do_web},
+        {"start", &Simulator::do_start},
+        {"restart", &Simulator::do_restart},
+        {"press", &Simulator::do_key},
+        {"hold", &Simulator::do_key},
+        {"release", &Simulator::do_key},
+        {"tick", &Simulator::do_tick},
+        {"wait", &Simulator::do_wait},
+        {"schedule", &Simulator::do_schedule},
+        {"click", &Simulator::do_click},
+        {"select", &Simulator::do_click},
+        {"dblclick", &Simulator::do_click},
+        {"type", &Simulator::do_type},
+        {"close", &Simulator::do_close},
+        {"print", &Simulator::do_print},
     };
     Line l{text, tokenize(text)};
     if (l.tk.empty()) return;

@@ -121,7 +121,7 @@ private:
     std::vector<RunningTimer> running_timers_;
     int depth_ = 0;
     long long msgbox_open_ms_ = 0;  // how long each message box stays open
-    bool start_pending_ = false;  // a (re)start waits for the pumps and boxes to unwind
+    bool start_pending_ = false;    // a (re)start waits for the pumps and boxes to unwind
     Dispatcher dispatcher_;
 };
 

@@ -17,7 +17,7 @@ namespace {
 // runs on the installing thread; atomics keep a query from another thread sound.
 struct HookedKeys {
     std::atomic<bool> down[256];
-    std::atomic<bool> pressed[256];  // went up to down since the code's last query
+    std::atomic<bool> pressed[256];       // went up to down since the code's last query
     std::atomic<ULONGLONG> last_ms[256];  // GetTickCount64 at the code's last event
 };
 HookedKeys g_hooked;
@@ -49,9 +49,12 @@ LRESULT CALLBACK keyboard_hook(int code, WPARAM wp, LPARAM lp) {
         unsigned vk = k->vkCode;
         note_key(vk, (k->flags & LLKHF_UP) == 0);
         switch (vk) {
-            case VK_LSHIFT: case VK_RSHIFT: note_either_side(VK_SHIFT, VK_LSHIFT, VK_RSHIFT); break;
-            case VK_LCONTROL: case VK_RCONTROL: note_either_side(VK_CONTROL, VK_LCONTROL, VK_RCONTROL); break;
-            case VK_LMENU: case VK_RMENU: note_either_side(VK_MENU, VK_LMENU, VK_RMENU); break;
+            case VK_LSHIFT:
+            case VK_RSHIFT: note_either_side(VK_SHIFT, VK_LSHIFT, VK_RSHIFT); break;
+            case VK_LCONTROL:
+            case VK_RCONTROL: note_either_side(VK_CONTROL, VK_LCONTROL, VK_RCONTROL); break;
+            case VK_LMENU:
+            case VK_RMENU: note_either_side(VK_MENU, VK_LMENU, VK_RMENU); break;
             default: break;
         }
     }
@@ -61,8 +64,8 @@ LRESULT CALLBACK keyboard_hook(int code, WPARAM wp, LPARAM lp) {
 
 // Mouse buttons never pass a keyboard hook; their codes stay polled.
 bool is_mouse_button(int code) {
-    return code == VK_LBUTTON || code == VK_RBUTTON || code == VK_MBUTTON ||
-           code == VK_XBUTTON1 || code == VK_XBUTTON2;
+    return code == VK_LBUTTON || code == VK_RBUTTON || code == VK_MBUTTON || code == VK_XBUTTON1 ||
+           code == VK_XBUTTON2;
 }
 
 }  // namespace

@@ -309,8 +309,7 @@ bool Win32Platform::set_clipboard_text(const std::string& text) {
     return ok;
 }
 
-void Win32Platform::message_box(const std::string& title, const std::string& text,
-                                bool critical) {
+void Win32Platform::message_box(const std::string& title, const std::string& text, bool critical) {
     if (modal_hook_) modal_hook_(true);
     MessageBoxW(static_cast<HWND>(owner_), widen(text).c_str(), widen(title).c_str(),
                 MB_OK | MB_TOPMOST | (critical ? MB_ICONERROR : 0u));
@@ -327,8 +326,7 @@ void Win32Platform::beep() { MessageBeep(MB_OK); }
 std::optional<std::string> Win32Platform::play_sound(const std::string& path) {
     const std::wstring file = widen(path);
     std::optional<std::string> why;
-    if (waveOutGetNumDevs() == 0)
-        why = "no sound device";
+    if (waveOutGetNumDevs() == 0) why = "no sound device";
     else if (GetFileAttributesW(file.c_str()) == INVALID_FILE_ATTRIBUTES)
         why = "the file is missing";
     else if (!PlaySoundW(file.c_str(), nullptr, SND_FILENAME | SND_ASYNC | SND_NODEFAULT))
@@ -369,7 +367,8 @@ ClockTime Win32Platform::local_time() {
 std::int64_t Win32Platform::utc_seconds() {
     FILETIME ft{};
     GetSystemTimeAsFileTime(&ft);
-    const std::uint64_t ticks = (static_cast<std::uint64_t>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime;
+    const std::uint64_t ticks =
+        (static_cast<std::uint64_t>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime;
     // 100 ns ticks since 1601-01-01; 11644473600 s lie between 1601 and 1970.
     return static_cast<std::int64_t>(ticks / 10000000ULL) - 11644473600LL;
 }
@@ -550,7 +549,8 @@ std::optional<std::string> Win32Platform::replace_file(const std::string& path,
         if (attempt >= 8) Sleep(1);
     }
     // Still held: overwrite in place, which a reader sharing the file allows.
-    bool ok = write_whole_file(target, bytes, OPEN_ALWAYS, FILE_SHARE_READ | FILE_SHARE_WRITE, true);
+    bool ok =
+        write_whole_file(target, bytes, OPEN_ALWAYS, FILE_SHARE_READ | FILE_SHARE_WRITE, true);
     DWORD err = ok ? 0 : GetLastError();
     DeleteFileW(tmp.c_str());
     if (!ok) return win32::error_text(err);

@@ -12,7 +12,7 @@ namespace tessaly {
 namespace win32 {
 class Web;
 struct PanelBuffer;
-}
+}  // namespace win32
 
 class Win32Platform : public Platform {
 public:

@@ -37,16 +37,16 @@ std::string utf8_to_acp(const std::string& utf8) { return from_wide(CP_ACP, wide
 std::string acp_to_utf8(const std::string& bytes) { return narrow(to_wide(CP_ACP, bytes)); }
 
 std::string error_text(unsigned long code, void* module) {
-    DWORD flags = FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                  FORMAT_MESSAGE_IGNORE_INSERTS;
+    DWORD flags =
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS;
     if (module) flags |= FORMAT_MESSAGE_FROM_HMODULE;
     wchar_t* buf = nullptr;
     DWORD n = FormatMessageW(flags, module, code, 0, reinterpret_cast<wchar_t*>(&buf), 0, nullptr);
     std::wstring w;
     if (n && buf) w.assign(buf, n);
     if (buf) LocalFree(buf);
-    while (!w.empty() && (w.back() == L'\r' || w.back() == L'\n' || w.back() == L' ' ||
-                          w.back() == L'.'))
+    while (!w.empty() &&
+           (w.back() == L'\r' || w.back() == L'\n' || w.back() == L' ' || w.back() == L'.'))
         w.pop_back();
     if (w.empty()) return "Error " + std::to_string(code);
     return narrow(w);

@@ -81,10 +81,10 @@ FetchResult fetch(const std::string& url_utf8) {
     if (path.empty()) path = L"/";
     bool secure = parts.nScheme == INTERNET_SCHEME_HTTPS;
 
-    Handle session(WinHttpOpen(L"Tessaly",
-                               is_loopback(host) ? WINHTTP_ACCESS_TYPE_NO_PROXY
-                                                 : WINHTTP_ACCESS_TYPE_DEFAULT_PROXY,
-                               WINHTTP_NO_PROXY_NAME, WINHTTP_NO_PROXY_BYPASS, 0));
+    Handle session(WinHttpOpen(
+        L"Tessaly",
+        is_loopback(host) ? WINHTTP_ACCESS_TYPE_NO_PROXY : WINHTTP_ACCESS_TYPE_DEFAULT_PROXY,
+        WINHTTP_NO_PROXY_NAME, WINHTTP_NO_PROXY_BYPASS, 0));
     if (!session) return failure(GetLastError());
     WinHttpSetTimeouts(session.h, kTimeoutMs, kTimeoutMs, kTimeoutMs, kTimeoutMs);
     Handle connection(WinHttpConnect(session.h, host.c_str(), parts.nPort, 0));
@@ -96,16 +96,15 @@ FetchResult fetch(const std::string& url_utf8) {
     DWORD receive_timeout = kTimeoutMs;
     WinHttpSetOption(request.h, WINHTTP_OPTION_RECEIVE_RESPONSE_TIMEOUT, &receive_timeout,
                      sizeof receive_timeout);
-    if (!WinHttpSendRequest(request.h, WINHTTP_NO_ADDITIONAL_HEADERS, 0, WINHTTP_NO_REQUEST_DATA,
-                            0, 0, 0) ||
+    if (!WinHttpSendRequest(request.h, WINHTTP_NO_ADDITIONAL_HEADERS, 0, WINHTTP_NO_REQUEST_DATA, 0,
+                            0, 0) ||
         !WinHttpReceiveResponse(request.h, nullptr))
         return failure(GetLastError());
 
     FetchResult r;
     DWORD status = 0, size = sizeof status;
     if (WinHttpQueryHeaders(request.h, WINHTTP_QUERY_STATUS_CODE | WINHTTP_QUERY_FLAG_NUMBER,
-                            WINHTTP_HEADER_NAME_BY_INDEX, &status, &size,
-                            WINHTTP_NO_HEADER_INDEX))
+                            WINHTTP_HEADER_NAME_BY_INDEX, &status, &size, WINHTTP_NO_HEADER_INDEX))
         r.http_status = static_cast<int>(status);
     std::vector<char> buf(64 * 1024);
     for (;;) {

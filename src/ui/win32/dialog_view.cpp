@@ -52,7 +52,8 @@ std::vector<std::wstring> cells_of(const std::string& item) {
     size_t start = 0;
     for (;;) {
         size_t tab = item.find('\t', start);
-        out.push_back(widen(item.substr(start, tab == std::string::npos ? std::string::npos : tab - start)));
+        out.push_back(
+            widen(item.substr(start, tab == std::string::npos ? std::string::npos : tab - start)));
         if (tab == std::string::npos) break;
         start = tab + 1;
     }
@@ -115,11 +116,12 @@ void DialogView::create() {
             }
     }
     HINSTANCE instance = ui_.instance();
-    HICON big = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_TESSALY), IMAGE_ICON,
-                                              GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), 0));
-    HICON little = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_TESSALY), IMAGE_ICON,
-                                                GetSystemMetrics(SM_CXSMICON),
-                                                GetSystemMetrics(SM_CYSMICON), 0));
+    HICON big =
+        static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_TESSALY), IMAGE_ICON,
+                                      GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), 0));
+    HICON little = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_TESSALY),
+                                                 IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
+                                                 GetSystemMetrics(SM_CYSMICON), 0));
     if (big) SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big));
     if (little) SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(little));
     // One character per hotkey field.
@@ -197,8 +199,7 @@ void DialogView::render() {
                     b.items = c.items;
                 }
                 break;
-            case ControlKind::Image:
-                break;
+            case ControlKind::Image: break;
             default:
                 if (first || c.text != b.text) {
                     std::wstring t = widen(c.text);
@@ -313,7 +314,8 @@ void DialogView::render_list_view(Bound& b, bool first) {
         LVITEMW state{};
         state.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
         state.state = 0;
-        SendMessageW(h, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&state));
+        SendMessageW(h, LVM_SETITEMSTATE, static_cast<WPARAM>(-1),
+                     reinterpret_cast<LPARAM>(&state));
         if (c.selected_row >= 0 && static_cast<size_t>(c.selected_row) < c.items.size()) {
             state.state = LVIS_SELECTED | LVIS_FOCUSED;
             SendMessageW(h, LVM_SETITEMSTATE, static_cast<WPARAM>(c.selected_row),
@@ -348,8 +350,8 @@ void DialogView::check_selection(int id) {
     Bound* b = bound(id);
     if (!b || !b->list_view) return;
     b->selection_check_posted = false;
-    int row = static_cast<int>(SendMessageW(b->hwnd, LVM_GETNEXTITEM, static_cast<WPARAM>(-1),
-                                            LVNI_SELECTED));
+    int row = static_cast<int>(
+        SendMessageW(b->hwnd, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
     if (row == b->selected_row) return;
     b->selected_row = row;  // on screen already
     Control* c = b->control;
@@ -404,10 +406,12 @@ void DialogView::place() {
             x = m.left;
             y = m.bottom + gap;
         }
-        x = std::clamp(x, static_cast<int>(mi.rcWork.left),
-                       static_cast<int>(std::max(mi.rcWork.left, mi.rcWork.right - (r.right - r.left))));
-        y = std::clamp(y, static_cast<int>(mi.rcWork.top),
-                       static_cast<int>(std::max(mi.rcWork.top, mi.rcWork.bottom - (r.bottom - r.top))));
+        x = std::clamp(
+            x, static_cast<int>(mi.rcWork.left),
+            static_cast<int>(std::max(mi.rcWork.left, mi.rcWork.right - (r.right - r.left))));
+        y = std::clamp(
+            y, static_cast<int>(mi.rcWork.top),
+            static_cast<int>(std::max(mi.rcWork.top, mi.rcWork.bottom - (r.bottom - r.top))));
     }
     SetWindowPos(hwnd_, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
@@ -517,7 +521,8 @@ void DialogView::on_command(int id, int code, HWND from) {
                 forward(c, [c] { c->click(); });
                 // The pause toggle swaps its lamps: the focus goes with it.
                 if (had_focus && !IsWindowVisible(from)) {
-                    HWND other = GetDlgItem(hwnd_, id == IDC_STATUS_ON ? IDC_STATUS_OFF : IDC_STATUS_ON);
+                    HWND other =
+                        GetDlgItem(hwnd_, id == IDC_STATUS_ON ? IDC_STATUS_OFF : IDC_STATUS_ON);
                     if (other && IsWindowVisible(other)) SetFocus(other);
                 }
             }
@@ -542,8 +547,7 @@ void DialogView::on_command(int id, int code, HWND from) {
                 });
             }
             break;
-        default:
-            break;
+        default: break;
     }
 }
 
@@ -571,15 +575,11 @@ INT_PTR DialogView::handle(UINT msg, WPARAM wp, LPARAM lp) {
         case WM_COMMAND:
             on_command(LOWORD(wp), HIWORD(wp), reinterpret_cast<HWND>(lp));
             return TRUE;
-        case WM_CLOSE:
-            forward([this] { model_->close_request(); });
-            return TRUE;
+        case WM_CLOSE: forward([this] { model_->close_request(); }); return TRUE;
         case WM_NOTIFY:
             if (lp) on_notify(*reinterpret_cast<const NMHDR*>(lp));
             return FALSE;
-        case kSelectionSettled:
-            check_selection(static_cast<int>(wp));
-            return TRUE;
+        case kSelectionSettled: check_selection(static_cast<int>(wp)); return TRUE;
         case WM_EXITSIZEMOVE:
             if (remembers_place()) {
                 RECT r{};
@@ -603,22 +603,18 @@ INT_PTR DialogView::handle(UINT msg, WPARAM wp, LPARAM lp) {
                 }
             }
             return FALSE;
-        case WM_QUERYENDSESSION:
-            SetWindowLongPtrW(hwnd_, DWLP_MSGRESULT, TRUE);
-            return TRUE;
-        case WM_ENDSESSION:
-            return TRUE;
+        case WM_QUERYENDSESSION: SetWindowLongPtrW(hwnd_, DWLP_MSGRESULT, TRUE); return TRUE;
+        case WM_ENDSESSION: return TRUE;
         case WM_DPICHANGED: {
             // The dialog manager rescales the template; fonts of our own follow.
             auto* r = reinterpret_cast<const RECT*>(lp);
             if (r)
-                SetWindowPos(hwnd_, nullptr, r->left, r->top, r->right - r->left, r->bottom - r->top,
-                             SWP_NOZORDER | SWP_NOACTIVATE);
+                SetWindowPos(hwnd_, nullptr, r->left, r->top, r->right - r->left,
+                             r->bottom - r->top, SWP_NOZORDER | SWP_NOACTIVATE);
             make_fonts();
             return FALSE;
         }
-        default:
-            return FALSE;
+        default: return FALSE;
     }
 }
 

@@ -60,14 +60,9 @@ INT_PTR EtaBoxView::handle(UINT msg, WPARAM wp, LPARAM lp) {
                 return eta_colours(dc, reinterpret_cast<HWND>(lp));
             }
             return FALSE;
-        case WM_PAINT:
-            paint_frame();
-            return TRUE;
-        case WM_SIZE:
-            InvalidateRect(hwnd_, nullptr, TRUE);
-            return FALSE;
-        default:
-            return DialogView::handle(msg, wp, lp);
+        case WM_PAINT: paint_frame(); return TRUE;
+        case WM_SIZE: InvalidateRect(hwnd_, nullptr, TRUE); return FALSE;
+        default: return DialogView::handle(msg, wp, lp);
     }
 }
 

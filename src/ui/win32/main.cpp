@@ -18,7 +18,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     ui.attach(app);
     // The loop that runs while a web request is out keeps keyboard
     // navigation in the modeless windows working.
-    platform.set_message_filter([&ui](void* msg) { return ui.dialog_message(static_cast<MSG*>(msg)); });
+    platform.set_message_filter(
+        [&ui](void* msg) { return ui.dialog_message(static_cast<MSG*>(msg)); });
     // The hotkeys are read from a keyboard hook on this thread where the
     // system allows one; otherwise from the asynchronous key state.
     // Presses then come as posted messages, and the scan runs on them.

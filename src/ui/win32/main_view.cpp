@@ -72,9 +72,9 @@ void MainView::layout_banner() {
         // The text's height as the static will draw it (wrapped at words),
         // at most kBannerMaxLines lines; the rest is cut.
         HDC dc = GetDC(banner);
-        HGDIOBJ old = SelectObject(dc, banner_font_ ? banner_font_
-                                                    : reinterpret_cast<HFONT>(SendMessageW(
-                                                          banner, WM_GETFONT, 0, 0)));
+        HGDIOBJ old = SelectObject(
+            dc, banner_font_ ? banner_font_
+                             : reinterpret_cast<HFONT>(SendMessageW(banner, WM_GETFONT, 0, 0)));
         TEXTMETRICW tm{};
         GetTextMetricsW(dc, &tm);
         std::wstring text = win32::widen(c.text);
@@ -98,7 +98,8 @@ void MainView::layout_banner() {
     mi.cbSize = sizeof mi;
     if (HMONITOR mon = MonitorFromWindow(hwnd_, MONITOR_DEFAULTTONEAREST);
         mon && GetMonitorInfoW(mon, &mi) && top + height > mi.rcWork.bottom)
-        top = std::max(static_cast<int>(mi.rcWork.top), static_cast<int>(mi.rcWork.bottom) - height);
+        top =
+            std::max(static_cast<int>(mi.rcWork.top), static_cast<int>(mi.rcWork.bottom) - height);
     SetWindowPos(hwnd_, nullptr, w.left, top, w.right - w.left, height,
                  SWP_NOZORDER | SWP_NOACTIVATE);
 }
@@ -114,7 +115,8 @@ INT_PTR MainView::handle(UINT msg, WPARAM wp, LPARAM lp) {
             if (LOWORD(wp) != WA_INACTIVE) forward([this] { main_.Form_Activate(); });
             return FALSE;
         case WM_CTLCOLORSTATIC:
-            if (reinterpret_cast<HWND>(lp) == GetDlgItem(hwnd_, IDC_ALERT_BANNER) && banner_brush_) {
+            if (reinterpret_cast<HWND>(lp) == GetDlgItem(hwnd_, IDC_ALERT_BANNER) &&
+                banner_brush_) {
                 HDC dc = reinterpret_cast<HDC>(wp);
                 SetTextColor(dc, kBannerText);
                 SetBkColor(dc, kBannerBack);
@@ -139,8 +141,7 @@ INT_PTR MainView::handle(UINT msg, WPARAM wp, LPARAM lp) {
             }
             return FALSE;
         }
-        default:
-            return DialogView::handle(msg, wp, lp);
+        default: return DialogView::handle(msg, wp, lp);
     }
 }
 

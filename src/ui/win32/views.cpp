@@ -7,8 +7,8 @@ namespace tessaly::ui {
 namespace {
 
 std::vector<Binding> eta_box_bindings(int labels) {
-    static const char* names[] = {"one", "two",   "three",  "four",   "five",    "six",     "seven",
-                                  "eight", "nine", "ten", "eleven", "twelve", "thirteen"};
+    static const char* names[] = {"one",   "two",  "three", "four",   "five",   "six",     "seven",
+                                  "eight", "nine", "ten",   "eleven", "twelve", "thirteen"};
     std::vector<Binding> b{{"Labeltitle", IDC_LABELTITLE}, {"labelClose", IDC_LABELCLOSE}};
     for (int i = 0; i < labels; ++i) b.push_back({names[i], IDC_ETA_LABEL_FIRST + i});
     return b;

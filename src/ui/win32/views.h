@@ -14,13 +14,13 @@ struct Binding {
 };
 
 enum class ViewKind {
-    Dialog,   // an ordinary window with a caption
-    Main,     // the main window: menu bar, pause toggle, activation
-    EtaBox,   // the small and medium ETA windows: no caption, drawn colours
-    EtaList,  // the classic ETA list: a resizable tool window
-    Storms,   // the storm list: keys of its own in the list
-    Pathcast, // the pathcast: a resizable floating list remembering its place and size
-    Watched,  // the watched places: keys of its own in the list and the fields
+    Dialog,    // an ordinary window with a caption
+    Main,      // the main window: menu bar, pause toggle, activation
+    EtaBox,    // the small and medium ETA windows: no caption, drawn colours
+    EtaList,   // the classic ETA list: a resizable tool window
+    Storms,    // the storm list: keys of its own in the list
+    Pathcast,  // the pathcast: a resizable floating list remembering its place and size
+    Watched,   // the watched places: keys of its own in the list and the fields
 };
 
 struct ViewDef {

@@ -10,9 +10,10 @@ namespace tessaly::ui {
 class WatchedView : public ListKeysView {
 public:
     WatchedView(Win32Ui& ui, Window& model, const ViewDef& def)
-        : ListKeysView(ui, model, def, IDC_WATCHED_PLACES,
-                       {{VK_DELETE, "remove_place"}, {VK_F2, "rename_place"},
-                        {VK_RETURN, "rename_place"}}) {}
+        : ListKeysView(
+              ui, model, def, IDC_WATCHED_PLACES,
+              {{VK_DELETE, "remove_place"}, {VK_F2, "rename_place"}, {VK_RETURN, "rename_place"}}) {
+    }
 
     bool key_message(const MSG& msg) override;
 };

@@ -27,20 +27,14 @@ constexpr wchar_t kTimerClass[] = L"TessalyTimers";
 // model's class.
 std::unique_ptr<DialogView> make_view(Win32Ui& ui, Window& w, const ViewDef& def) {
     switch (def.kind) {
-        case ViewKind::Main:
-            return std::make_unique<MainView>(ui, static_cast<FrmMain&>(w), def);
+        case ViewKind::Main: return std::make_unique<MainView>(ui, static_cast<FrmMain&>(w), def);
         case ViewKind::EtaBox:
             return std::make_unique<EtaBoxView>(ui, static_cast<FrmCustomETABox&>(w), def);
-        case ViewKind::EtaList:
-            return std::make_unique<EtaListView>(ui, w, def);
-        case ViewKind::Storms:
-            return std::make_unique<StormsView>(ui, w, def);
-        case ViewKind::Pathcast:
-            return std::make_unique<PathcastView>(ui, w, def);
-        case ViewKind::Watched:
-            return std::make_unique<WatchedView>(ui, w, def);
-        case ViewKind::Dialog:
-            break;
+        case ViewKind::EtaList: return std::make_unique<EtaListView>(ui, w, def);
+        case ViewKind::Storms: return std::make_unique<StormsView>(ui, w, def);
+        case ViewKind::Pathcast: return std::make_unique<PathcastView>(ui, w, def);
+        case ViewKind::Watched: return std::make_unique<WatchedView>(ui, w, def);
+        case ViewKind::Dialog: break;
     }
     return std::make_unique<DialogView>(ui, w, def);
 }

@@ -100,9 +100,10 @@ TEST(Dispatcher, AFailedCheckPassesSkipOnFailureAndIsReportedWithFileAndLine) {
     });
     EXPECT_EQ(steps, 1);
     ASSERT_EQ(r.texts.size(), 1u);
-    EXPECT_EQ(r.texts[0], "Source: Tessaly Description: Check failed: 1 + 1 == 3 at "
-                          "dispatcher_test.cpp:" +
-                              std::to_string(line) + "\rNumber: 51");
+    EXPECT_EQ(r.texts[0],
+              "Source: Tessaly Description: Check failed: 1 + 1 == 3 at "
+              "dispatcher_test.cpp:" +
+                  std::to_string(line) + "\rNumber: 51");
     EXPECT_TRUE(r.critical[0]);
     TESSALY_CHECK(2 + 2 == 4);  // a kept invariant does nothing
 }

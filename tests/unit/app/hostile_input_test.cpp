@@ -12,8 +12,8 @@
 #include "editor/frm_edit.h"
 #include "eta/frm_edit_eta.h"
 #include "online/frm_new_eta.h"
-#include "watched/watched.h"
 #include "sim_fixture.h"
+#include "watched/watched.h"
 
 using namespace tessaly;
 namespace fs = std::filesystem;
@@ -35,13 +35,11 @@ struct Hostile : SimTest {
         check::FileLines f = check::split_crlf(disk());
         EXPECT_EQ(f.why, "");
         // The watched places' labels follow the buffer.
-        EXPECT_EQ(f.lines.size(), app().frmMain().placefile.items.size() +
-                                      app().frmMain().watched_lines.size());
+        EXPECT_EQ(f.lines.size(),
+                  app().frmMain().placefile.items.size() + app().frmMain().watched_lines.size());
         EXPECT_EQ(check::validate(disk()), "");
     }
-    void panel(const std::string& text) {
-        sim->platform().desktop[0].panels[4] = text;
-    }
+    void panel(const std::string& text) { sim->platform().desktop[0].panels[4] = text; }
     size_t messages() {
         size_t n = 0;
         for (size_t at = out.str().find("msgbox"); at != std::string::npos;
@@ -50,9 +48,11 @@ struct Hostile : SimTest {
         return n;
     }
     void boot_with_viewer(const std::string& settings = "") {
-        boot("setting version \"4.2\"\nsetting eta_database \"server\"\nsetting eta_style \"classic\"\nsetting grtype \"gr3\"\nsetting hkselect \"Q\"\n"
-             "setting hkerase \"W\"\nsetting hketa \"X\"\n" + settings +
-             "clock 11:50:00 12h\nstart\ndesktop add \"" + kViewer + "\"\nwait 1000\n");
+        boot(
+            "setting version \"4.2\"\nsetting eta_database \"server\"\nsetting eta_style "
+            "\"classic\"\nsetting grtype \"gr3\"\nsetting hkselect \"Q\"\n"
+            "setting hkerase \"W\"\nsetting hketa \"X\"\n" +
+            settings + "clock 11:50:00 12h\nstart\ndesktop add \"" + kViewer + "\"\nwait 1000\n");
     }
 };
 
@@ -72,14 +72,14 @@ TEST_F(Hostile, PanelTextsAtTheSelectKey) {
         std::string panel, lat, lon;
         bool message;
     } cases[] = {
-        {"", "old", "old", false},                                // empty: nothing read
-        {lat255, "35.1", std::string(249, '9'), false},           // the longest text read
-        {lat255 + "9", "old", "old", false},                      // 256: nothing read
-        {"35.1 -97.2", "old", "old", true},                       // no comma: function_keys
-        {"35.1,,-97.2,,,", "35.1", ",-97.2,,,", false},           // many commas
-        {"north, west", "north", "west", false},                  // unchecked text
+        {"", "old", "old", false},                       // empty: nothing read
+        {lat255, "35.1", std::string(249, '9'), false},  // the longest text read
+        {lat255 + "9", "old", "old", false},             // 256: nothing read
+        {"35.1 -97.2", "old", "old", true},              // no comma: function_keys
+        {"35.1,,-97.2,,,", "35.1", ",-97.2,,,", false},  // many commas
+        {"north, west", "north", "west", false},         // unchecked text
         {"35.1\xC2\xB0, -97.2\xC2\xB0", "35.1\xC2\xB0", "-97.2\xC2\xB0", false},  // bytes > 127
-        {"35.1, -97.2>Polygon:", "35.1", "-97.2", false},         // ">" cuts the longitude
+        {"35.1, -97.2>Polygon:", "35.1", "-97.2", false},  // ">" cuts the longitude
         // Line breaks become blanks and ";" a comma: the texts go into placefile lines.
         {"35.1\r\nPolygon:, -97.2\nEnd:", "35.1  Polygon:", "-97.2 End:", false},
         {"35.1;x, -97.2; ;eta#1", "35.1,x", "-97.2, ,eta#1", false},
@@ -171,14 +171,16 @@ TEST_F(Hostile, ReplyBodiesAndNames) {
     // References to control characters and line separators become blanks;
     // &#0; is no character at all and becomes U+FFFD.
     EXPECT_EQ(read(record("A&#10;B&#13;C&#9;D&#0;E&#x7F;F&#x85;G&#x2028;H&#x1f;I", "35.1")),
-              Strings{"A B C D\xEF\xBF\xBD" "E F G H I"});
+              Strings{"A B C D\xEF\xBF\xBD"
+                      "E F G H I"});
 
     // Quotes and commas are text; a ";" (also as a reference) would start a
     // comment in the viewer and hide the ETA tag, so it is written as ",".
     const std::string odd = "Say &quot;Hi&quot;, y'all; \"ok\"\tnow&#59; ;eta#1";
     EXPECT_EQ(read(record(odd, "35.1")), Strings{"Say \"Hi\", y'all, \"ok\" now, ,eta#1"});
-    EXPECT_NE(disk().find("Text:  0, 0, 1, ETA ,Say \"Hi\", y'all, \"ok\" now, ,eta#1 11:55 ;eta#3\r\n"),
-              std::string::npos);
+    EXPECT_NE(
+        disk().find("Text:  0, 0, 1, ETA ,Say \"Hi\", y'all, \"ok\" now, ,eta#1 11:55 ;eta#3\r\n"),
+        std::string::npos);
 
     // 500 characters are cut to 100, on a character boundary for non-ASCII.
     EXPECT_EQ(read(record(std::string(500, 'a'), "35.1")), Strings{std::string(100, 'a')});
@@ -237,16 +239,23 @@ TEST_F(Hostile, ReplyBodyCap) {
 // texts with too few or too many fields: a whole session (cone, fan, wedge,
 // bow echo, ETA) runs, and the file still mirrors the buffer whole.
 TEST_F(Hostile, HostileSettings) {
-    const char* numeric[] = {"border_width", "polygon_trans", "track_width", "eta_text",
-                             "eta_border",   "eta_tag",       "eta_background", "eta_radius",
-                             "eta_historic", "eta_fontsize",  "displayeta", "displayetamed",
-                             "displayeta2",  "showcity",      "showtime",   "eta_pop",
+    const char* numeric[] = {"border_width", "polygon_trans",     "track_width",    "eta_text",
+                             "eta_border",   "eta_tag",           "eta_background", "eta_radius",
+                             "eta_historic", "eta_fontsize",      "displayeta",     "displayetamed",
+                             "displayeta2",  "showcity",          "showtime",       "eta_pop",
                              "mark_minutes", "projection_minutes"};
-    const char* numbers[] = {"", "abc", "-5", "-1e308", "1e308", "99999999999999999999999",
+    const char* numbers[] = {"",    "abc",  "-5",  "-1e308",    "1e308", "99999999999999999999999",
                              "nan", "0x1F", " 7 ", "4294967296"};
     const char* colour[] = {"border_rgb", "polygon_rgb", "track_rgb", "eta_rgb"};
-    const char* colours[] = {"", "1", "1,", "1, 2,", "1, 2, 3, 4, 5, 6,", ",,,,,", "300, -1, x,",
-                             "1,2,3,4", "9999999999, 1, 1,"};
+    const char* colours[] = {"",
+                             "1",
+                             "1,",
+                             "1, 2,",
+                             "1, 2, 3, 4, 5, 6,",
+                             ",,,,,",
+                             "300, -1, x,",
+                             "1,2,3,4",
+                             "9999999999, 1, 1,"};
     std::vector<std::pair<std::string, std::string>> trials;
     for (auto* k : numeric)
         for (auto* v : numbers) trials.emplace_back(k, v);
@@ -255,8 +264,9 @@ TEST_F(Hostile, HostileSettings) {
     for (auto* v : numbers) trials.emplace_back("tag_text_edit", v);
     // The pathcast's settings, read by a pathcast view (eta_style's own
     // hostile values give one as well).
-    const char* pathcast[] = {"eta_style", "frame_delay", "pathcast_miles",
-                              "pathcast_min_population", "clock_style", "pathcast_width"};
+    const char* pathcast[] = {"eta_style",      "frame_delay",
+                              "pathcast_miles", "pathcast_min_population",
+                              "clock_style",    "pathcast_width"};
     for (auto* k : pathcast)
         for (auto* v : {"abc", "-5", "1e308", "99999999999999999999999", " 7 "})
             trials.emplace_back(k, v);
@@ -342,9 +352,10 @@ TEST_F(Hostile, ReplyRecordsOnTheirOwn) {
     m.tracker.text = "2";
     FrmNewETA& lookup = app().frmNewETA();
     lookup.mph.text = "72";
-    lookup.buffer.text = "<geonames><geoname><name>Nowhere</name><distance>1</distance></geoname>\n" +
-                         record("Northtown", "35.1", "-97.01") +
-                         record("Back\\nslash\\Side", "35.2", "-97.02") + "</geonames>";
+    lookup.buffer.text =
+        "<geonames><geoname><name>Nowhere</name><distance>1</distance></geoname>\n" +
+        record("Northtown", "35.1", "-97.01") + record("Back\\nslash\\Side", "35.2", "-97.02") +
+        "</geonames>";
     lookup.readdata();
     EXPECT_EQ(lookup.one.items, (Strings{"Northtown", "Back/nslash/Side"}));
     EXPECT_NE(disk().find("Object:  35.1, -97.01 ;eta#2\r\n"), std::string::npos) << disk();
@@ -383,8 +394,9 @@ TEST_F(Hostile, EchoedValuesAndHotkeys) {
     FrmEdit& e = app().frmEdit();
     const size_t before = messages();
     script("type frmEdit.hkundo \"UU\"\n");
-    EXPECT_EQ(last_message(), "msgbox \"Tessaly\" \"A hotkey is a single key: \\\"UU\\\" was not "
-                              "stored.\"");
+    EXPECT_EQ(last_message(),
+              "msgbox \"Tessaly\" \"A hotkey is a single key: \\\"UU\\\" was not "
+              "stored.\"");
     EXPECT_EQ(e.hkundo.text, "U");
     script("type frmEdit.hkselect \"" + std::string(1000, 'Q') + "\"\n");
     ASSERT_LT(last_message().size(), 300u);
@@ -411,7 +423,8 @@ TEST_F(Hostile, WatchedFiles) {
         size_t places;
     } cases[] = {
         {home + std::string("\0\x01\xff;\"\n", 6) + "x,nan,1\n", 1},
-        {home + std::string(101, 'N') + ",35,-97\r" + "a;b \"c\",1e400,-97\nShelter; \"2\",35.8,-97.2",
+        {home + std::string(101, 'N') + ",35,-97\r" +
+             "a;b \"c\",1e400,-97\nShelter; \"2\",35.8,-97.2",
          2},
         {std::string(kWatchedFileMaxBytes + 1, '#'), 0},
         {"\xEF\xBB\xBF" + home + "\n" + home, 1},
@@ -421,9 +434,10 @@ TEST_F(Hostile, WatchedFiles) {
         boot_with_viewer();
         std::ofstream(dir + "/watched.txt", std::ios::binary) << c.bytes;
         const size_t before = messages();
-        script("restart\nwait 1000\nclick frmMain.optgr3\n"
-               "desktop panel \"KTLX - GRLevel3\" \"35.65, -97.2\"\npress Q\nwait 5\n"
-               "desktop panel \"KTLX - GRLevel3\" \"36.15, -97.1\"\nwait 5\npress Q\nwait 5\n");
+        script(
+            "restart\nwait 1000\nclick frmMain.optgr3\n"
+            "desktop panel \"KTLX - GRLevel3\" \"35.65, -97.2\"\npress Q\nwait 5\n"
+            "desktop panel \"KTLX - GRLevel3\" \"36.15, -97.1\"\nwait 5\npress Q\nwait 5\n");
         ASSERT_FALSE(app().ended());
         EXPECT_LE(messages() - before, 1u);
         EXPECT_EQ(app().frmMain().watched.size(), c.places);

@@ -35,10 +35,16 @@ TEST_F(Shell, RemoveTakesOnlyTheCurrentTracksEtaLines) {
                                "Text:  0, 0, 1, x ;eta#11", "Polygon: ", "End: ;eta#1 x"});
     app().frmMain().tracker.text = "1";
     app().frmMain().remove.click();
-    std::vector<std::string> want = {"Title: Tessaly", "RefreshSeconds: 1", "Threshold: 999",
-                                     "Font: 1, 12, 1, Segoe UI", "",
-                                     "IconFile: 1, 12, 12, 5, 5, stormtrack.png", "",
-                                     "End: ;eta#10", "Text:  0, 0, 1, x ;eta#11", "Polygon: ",
+    std::vector<std::string> want = {"Title: Tessaly",
+                                     "RefreshSeconds: 1",
+                                     "Threshold: 999",
+                                     "Font: 1, 12, 1, Segoe UI",
+                                     "",
+                                     "IconFile: 1, 12, 12, 5, 5, stormtrack.png",
+                                     "",
+                                     "End: ;eta#10",
+                                     "Text:  0, 0, 1, x ;eta#11",
+                                     "Polygon: ",
                                      "End: ;eta#1 x"};
     EXPECT_EQ(lines, want);
     app().frmMain().tracker.text = "10";
@@ -48,7 +54,8 @@ TEST_F(Shell, RemoveTakesOnlyTheCurrentTracksEtaLines) {
 }
 
 TEST_F(Shell, WriterReplacesTheFileWholeInTheCodePage) {
-    EXPECT_TRUE(app().write_list_to_file("C:\\Tessaly\\korvel.txt", {"a", "Text: 1, 2, 1, \xC2\xA4"}));
+    EXPECT_TRUE(
+        app().write_list_to_file("C:\\Tessaly\\korvel.txt", {"a", "Text: 1, 2, 1, \xC2\xA4"}));
     EXPECT_EQ(file(), "a\r\nText: 1, 2, 1, \xA4\r\n");
     EXPECT_TRUE(app().write_list_to_file("C:\\Tessaly\\korvel.txt", {}));
     EXPECT_EQ(file(), "");

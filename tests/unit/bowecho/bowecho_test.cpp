@@ -26,7 +26,7 @@ protected:
     // Points 7 and 8 equal: bearing 0, distance 0, so every far point is its
     // marked point and the whole block can be written down by hand.
     void coincident_points() {
-        bow->List.items = {"35.5", "-98.25", "35.4", "-98.1", "35.3", "-98.0", "35.2", "-98.05",
+        bow->List.items = {"35.5", "-98.25", "35.4", "-98.1", "35.3",  "-98.0", "35.2",  "-98.05",
                            "35.1", "-98.15", "35.0", "-98.3", "35.25", "-97.5", "35.25", "-97.5"};
         bow->points.text = "8";
     }
@@ -70,9 +70,10 @@ TEST_F(BowEcho, AllSwitchesOnWritesTheFiftySevenLinesAndResets) {
     want.push_back("35.5, -98.25");
     want.push_back("End: ");
     // H, H1, H3 all equal L3 = (35.3, -98) when F3 = L3.
-    for (const char* l : {"Color: 248 000 000 ", "Line: 2, 0", "35.3, -98.0", "35.3, -98",
-                          "End: ", "Icon: 35.3, -98.0, 0, 1, 1, ", "Icon: 35.3, -98, 0, 1, 2, ",
-                          "Icon: 35.3, -98, 0, 1, 2, ", "Icon: 35.3, -98, 0, 1, 3, ", ";</BowEcho>"})
+    for (const char* l :
+         {"Color: 248 000 000 ", "Line: 2, 0", "35.3, -98.0", "35.3, -98",
+          "End: ", "Icon: 35.3, -98.0, 0, 1, 1, ", "Icon: 35.3, -98, 0, 1, 2, ",
+          "Icon: 35.3, -98, 0, 1, 2, ", "Icon: 35.3, -98, 0, 1, 3, ", ";</BowEcho>"})
         want.push_back(l);
     ASSERT_EQ(want.size(), 57u);
     EXPECT_EQ(appended(before), want);
@@ -138,7 +139,7 @@ TEST_F(BowEcho, QuarterPolygonUsesAQuarterOfTheWholeRange) {
     app->save_setting(keys::border, "no");
     app->save_setting(keys::track, "no");
     // Point 8 is 10.0016 nm due north of point 7: crange "10", quarter 2.5.
-    bow->List.items = {"35.0", "-97.0", "35.0", "-97.0", "35.0", "-97.0", "35.0", "-97.0",
+    bow->List.items = {"35.0", "-97.0", "35.0", "-97.0", "35.0", "-97.0", "35.0",    "-97.0",
                        "35.0", "-97.0", "35.0", "-97.0", "35.0", "-97.0", "35.1667", "-97.0"};
     size_t before = app->frmMain().placefile.items.size();
     bow->bow_echo();

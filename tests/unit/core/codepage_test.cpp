@@ -21,10 +21,15 @@ TEST(CodePage, OneLineText) {
         bool references;
         std::string out;
     } rows[] = {
-        {"a\tb\nc\x7F", false, "a b c "},              // controls become blanks
-        {"a\xC2\x85" "b\xE2\x80\xA8" "c", false, "a b c"},  // NEL and line separator
-        {"a\xFF" "b\xC3", false, "a" + fffd + "b" + fffd},  // bad and cut sequences
-        {"\xED\xA0\x80", false, fffd + fffd + fffd},   // an encoded surrogate is no character
+        {"a\tb\nc\x7F", false, "a b c "},  // controls become blanks
+        {"a\xC2\x85"
+         "b\xE2\x80\xA8"
+         "c",
+         false, "a b c"},  // NEL and line separator
+        {"a\xFF"
+         "b\xC3",
+         false, "a" + fffd + "b" + fffd},             // bad and cut sequences
+        {"\xED\xA0\x80", false, fffd + fffd + fffd},  // an encoded surrogate is no character
         {"\xF4\x90\x80\x80", false, fffd + fffd + fffd + fffd},  // past U+10FFFF
         {"Caf&#233; &amp; &#x41;", true, "Caf\xC3\xA9 & A"},
         {"Caf&#233;", false, "Caf&#233;"},

@@ -9,7 +9,8 @@ using namespace tessaly;
 TEST(Text, Helpers) {
     EXPECT_EQ(trim("  a b  "), "a b");
     EXPECT_EQ(replace_all("248, 0, 0,", ", ", " "), "248 0 0,");
-    EXPECT_EQ(replace_all_icase("Town (Historical) x (historical)", "(historical)", ""), "Town  x ");
+    EXPECT_EQ(replace_all_icase("Town (Historical) x (historical)", "(historical)", ""),
+              "Town  x ");
     EXPECT_EQ(find_icase("abcDEF", "def"), 3u);
     EXPECT_EQ(split("a,,b,", ','), (std::vector<std::string>{"a", "", "b", ""}));
 }

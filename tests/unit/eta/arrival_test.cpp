@@ -13,13 +13,13 @@ TEST(Arrival, TravelMinutesRoundHalfToEvenAndFailAtTheEdges) {
     struct Row {
         double nm, kt, minutes;
     } rows[] = {
-        {30, 30, 60},    {10, 40, 15},  {0, 25, 0},
-        {0.25, 30, 0},   // 0.5 minutes: to the even 0
-        {0.75, 30, 2},   // 1.5 minutes: to the even 2
-        {1.25, 30, 2},   // 2.5 minutes: to the even 2
-        {50, -25, -120}, // a speed read back negative keeps its sign
+        {30, 30, 60},    {10, 40, 15}, {0, 25, 0}, {0.25, 30, 0},  // 0.5 minutes: to the even 0
+        {0.75, 30, 2},                                             // 1.5 minutes: to the even 2
+        {1.25, 30, 2},                                             // 2.5 minutes: to the even 2
+        {50, -25, -120},  // a speed read back negative keeps its sign
     };
-    for (const Row& r : rows) EXPECT_EQ(travel_minutes(r.nm, r.kt), r.minutes) << r.nm << " " << r.kt;
+    for (const Row& r : rows)
+        EXPECT_EQ(travel_minutes(r.nm, r.kt), r.minutes) << r.nm << " " << r.kt;
 
     auto number_of = [](double nm, double kt) {
         try {
@@ -29,8 +29,8 @@ TEST(Arrival, TravelMinutesRoundHalfToEvenAndFailAtTheEdges) {
         }
         return 0;
     };
-    EXPECT_EQ(number_of(10, 0), 11);     // a storm standing still
-    EXPECT_EQ(number_of(1e9, 1), 6);     // past 10^7 minutes
+    EXPECT_EQ(number_of(10, 0), 11);  // a storm standing still
+    EXPECT_EQ(number_of(1e9, 1), 6);  // past 10^7 minutes
     EXPECT_EQ(number_of(std::numeric_limits<double>::infinity(), 1), 6);
     EXPECT_EQ(number_of(1e7 / 60, 1), 0);  // exactly 10^7 minutes still counts
 }
@@ -62,7 +62,7 @@ TEST(Arrival, InPathIsStrictlyWithin45DegreesEitherSide) {
     EXPECT_TRUE(in_path(134.9, 90));
     EXPECT_FALSE(in_path(135, 90));
     EXPECT_FALSE(in_path(45, 90));
-    EXPECT_TRUE(in_path(10, 350));   // across north
+    EXPECT_TRUE(in_path(10, 350));  // across north
     EXPECT_TRUE(in_path(350, 10));
     EXPECT_FALSE(in_path(35, 350));  // exactly 45 across north
     EXPECT_TRUE(in_path(-10, 20));   // a bearing below zero

@@ -48,9 +48,7 @@ struct Lookup : SimTest {
         lookup().mph.text = "72";
     }
     FrmNewETA& lookup() { return app().frmNewETA(); }
-    void clock(const std::string& c) {
-        script("clock " + c + "\n");
-    }
+    void clock(const std::string& c) { script("clock " + c + "\n"); }
     void storm(const std::string& lat, const std::string& lon, const std::string& motion) {
         FrmMain& m = app().frmMain();
         m.start_lat.text = lat;
@@ -104,11 +102,11 @@ TEST_F(Lookup, ArrivalTimeCarriesAndWrapsToTwelveHours) {
         read(reply(record("Northtown", "35.5", "-97")));
         EXPECT_EQ(lookup().one.items, Strings{"Northtown"});
         EXPECT_EQ(lookup().two.items, Strings{c.two});
-        EXPECT_EQ(added(), (Strings{"Object:  35.5, -97 ;eta#3", "Color: 255 255 0, 100 ;eta#3",
-                                    "Font: 1, 14, 1, Segoe UI ;eta#3",
-                                    std::string("Text:  0, 0, 1, ETA ,Northtown ") + c.shown +
-                                        " ;eta#3",
-                                    "End: ;eta#3", " ;eta#3"}));
+        EXPECT_EQ(added(),
+                  (Strings{"Object:  35.5, -97 ;eta#3", "Color: 255 255 0, 100 ;eta#3",
+                           "Font: 1, 14, 1, Segoe UI ;eta#3",
+                           std::string("Text:  0, 0, 1, ETA ,Northtown ") + c.shown + " ;eta#3",
+                           "End: ;eta#3", " ;eta#3"}));
     }
 }
 
@@ -118,11 +116,10 @@ TEST_F(Lookup, MarkerTextLinesFollowTheLabelChoice) {
     ed.showcity.checked = true;
     ed.showtime.checked = true;
     read(reply(record("Northtown", "35.5", "-97")));
-    EXPECT_EQ(added(), (Strings{"Object:  35.5, -97 ;eta#3", "Color: 255 255 0, 100 ;eta#3",
-                                "Font: 1, 14, 1, Segoe UI ;eta#3",
-                                "Text:  0, 0, 1, Northtown, 12:15 ;eta#3",
-                                "Text:  0, 0, 1, 12:15, Northtown ;eta#3", "End: ;eta#3",
-                                " ;eta#3"}));
+    EXPECT_EQ(added(),
+              (Strings{"Object:  35.5, -97 ;eta#3", "Color: 255 255 0, 100 ;eta#3",
+                       "Font: 1, 14, 1, Segoe UI ;eta#3", "Text:  0, 0, 1, Northtown, 12:15 ;eta#3",
+                       "Text:  0, 0, 1, 12:15, Northtown ;eta#3", "End: ;eta#3", " ;eta#3"}));
     app().frmMain().placefile.items.resize(header_);
     ed.showcity.checked = false;
     read(reply(record("Northtown", "35.5", "-97")));
@@ -132,8 +129,9 @@ TEST_F(Lookup, MarkerTextLinesFollowTheLabelChoice) {
     std::ifstream f(dir + "/korvel.txt", std::ios::binary);
     std::stringstream ss;
     ss << f.rdbuf();
-    EXPECT_NE(ss.str().find("Text:  0, 0, 1, 12:15, Northtown ;eta#3\r\nEnd: ;eta#3\r\n ;eta#3\r\n"),
-              std::string::npos);
+    EXPECT_NE(
+        ss.str().find("Text:  0, 0, 1, 12:15, Northtown ;eta#3\r\nEnd: ;eta#3\r\n ;eta#3\r\n"),
+        std::string::npos);
 }
 
 TEST_F(Lookup, ListsAreInArrivalOrderAcrossNoonAndAfterEarlierLists) {
@@ -162,15 +160,13 @@ TEST_F(Lookup, ListsAreInArrivalOrderAcrossNoonAndAfterEarlierLists) {
 TEST_F(Lookup, InPathComparesTheSmallestAngleAndLeavesFortyFiveOut) {
     clock("11:50:00 12h");
     const std::string places = reply(record("North", "35.5", "-97") +
-                                      record("East", "35", "-96.5") +
-                                      record("West", "35", "-97.5"));
+                                     record("East", "35", "-96.5") + record("West", "35", "-97.5"));
     struct Case {
         const char* motion;
         Strings in;
     } cases[] = {
-        {"0", {"North"}},   {"10", {"North"}}, {"320", {"North"}}, {"350", {"North"}},
-        {"45", {}},         {"315", {}},       {"300", {"West"}},  {"90", {"East"}},
-        {"134", {"East"}},  {"135", {}},
+        {"0", {"North"}}, {"10", {"North"}}, {"320", {"North"}}, {"350", {"North"}}, {"45", {}},
+        {"315", {}},      {"300", {"West"}}, {"90", {"East"}},   {"134", {"East"}},  {"135", {}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.motion);
@@ -212,7 +208,8 @@ TEST_F(Lookup, AtMostTwentyPlacesAreRead) {
     reset_lists();
     storm("35", "-97", "0");
     std::string recs;
-    for (int i = 1; i <= 25; ++i) recs += record("P" + std::to_string(i), "35." + std::to_string(i + 10), "-97");
+    for (int i = 1; i <= 25; ++i)
+        recs += record("P" + std::to_string(i), "35." + std::to_string(i + 10), "-97");
     read(reply(recs));
     Strings want;
     for (int i = 1; i <= 20; ++i) want.push_back("P" + std::to_string(i));

@@ -38,18 +38,12 @@ private:
     static std::vector<std::string> arguments(const std::string& log,
                                               const std::vector<std::string>& extra) {
         const std::string gn = std::string(TESSALY_TESTDATA) + "/geonames";
-        std::vector<std::string> args = {"python3",
-                                         gn + "/fake_geonames.py",
-                                         "--port",
-                                         "0",
-                                         "--map",
-                                         gn + "/mapping.json",
-                                         "--default",
-                                         gn + "/ks_flinthills_r5_0places.xml",
-                                         "--log",
-                                         log,
-                                         "--max-seconds",
-                                         "60"};
+        std::vector<std::string> args = {"python3",       gn + "/fake_geonames.py",
+                                         "--port",        "0",
+                                         "--map",         gn + "/mapping.json",
+                                         "--default",     gn + "/ks_flinthills_r5_0places.xml",
+                                         "--log",         log,
+                                         "--max-seconds", "60"};
         args.insert(args.end(), extra.begin(), extra.end());
         return args;
     }
@@ -112,8 +106,9 @@ TEST_F(RealHttp, TheViewRequestsTheEightSearchesAndReadsTheReplies) {
     std::istringstream emitted(out.str());
     for (std::string l; std::getline(emitted, l);)
         if (l.rfind("fetch \"https://secure.geonames.org", 0) == 0)
-            started.push_back(l.substr(std::string("fetch \"https://secure.geonames.org").size(),
-                                       l.size() - 1 - std::string("fetch \"https://secure.geonames.org").size()));
+            started.push_back(
+                l.substr(std::string("fetch \"https://secure.geonames.org").size(),
+                         l.size() - 1 - std::string("fetch \"https://secure.geonames.org").size()));
     EXPECT_EQ(started, want) << out.str();
 
     // On the wire: the same eight, each once. They are sent together, so the
@@ -156,9 +151,9 @@ TEST_F(RealHttp, RefusalsAndDeadServersReachTheUserOnce) {
     std::ostringstream out2;
     fs::remove_all(dir + "-2");
     Simulator sim2(dir + "-2", "C:\\Tessaly", out2);
-    ASSERT_EQ(sim2.run(std::string(kTrack) + "web server http://127.0.0.1:1/\npress X\nwait 10\n",
-                       "."),
-              0)
+    ASSERT_EQ(
+        sim2.run(std::string(kTrack) + "web server http://127.0.0.1:1/\npress X\nwait 10\n", "."),
+        0)
         << sim2.error;
     EXPECT_NE(out2.str().find("msgbox \"Tessaly\" \"Source: run_eta Description: "),
               std::string::npos)

@@ -20,7 +20,9 @@ const std::string kGeo = std::string(TESSALY_TESTDATA) + "/geonames/";
 
 struct Run : SimTest {
     void SetUp() override {
-        boot("setting version \"4.2\"\nsetting eta_database \"server\"\nsetting eta_style \"classic\"\nclock 11:50:00 12h\nstart\n");
+        boot(
+            "setting version \"4.2\"\nsetting eta_database \"server\"\nsetting eta_style "
+            "\"classic\"\nclock 11:50:00 12h\nstart\n");
         FrmMain& m = app().frmMain();
         m.start_lat.text = "35";
         m.start_lon.text = "-97";
@@ -70,7 +72,8 @@ TEST_F(Run, StoredPointsAreSearchedAgainWhenEditIsSet) {
         app().frmMain().cell_speed.text = c.speed;
         replies(8, "ks_flinthills_r5_0places.xml");
         app().frmMain().RUNeta();
-        const char* lats[] = {"35", "35.125", "35.25", "35.375", "35.5", "35.625", "35.75", "35.875"};
+        const char* lats[] = {"35",   "35.125", "35.25", "35.375",
+                              "35.5", "35.625", "35.75", "35.875"};
         Strings want;
         for (int i = 0; i < 8; ++i)
             want.push_back(std::string("lat=") + lats[i] + "&lng=" + (i ? "-97.5" : "-97") +
@@ -104,7 +107,8 @@ TEST_F(Run, AFailureStopsTheRunWithOneMessage) {
     app().frmMain().cell_speed.text = "fast";
     app().frmMain().RUNeta();
     EXPECT_TRUE(fetched().empty());
-    EXPECT_NE(out.str().find("msgbox \"Tessaly\" \"Source: run_eta Description: Type mismatch\\rNumber: 13\""),
+    EXPECT_NE(out.str().find(
+                  "msgbox \"Tessaly\" \"Source: run_eta Description: Type mismatch\\rNumber: 13\""),
               std::string::npos)
         << out.str();
     EXPECT_FALSE(app().frmNewETA().request_executing());

@@ -83,8 +83,8 @@ TEST(Geodesy, AgreesWithTheReferenceFormulas) {
         {47.0, -100.0, 46.99, -99.0, 40.9263203091, 90.4743045654},
     };
     for (const Track& t : tracks) {
-        SCOPED_TRACE(testing::Message() << t.lat1 << "," << t.lon1 << " to " << t.lat2 << ","
-                                        << t.lon2);
+        SCOPED_TRACE(testing::Message()
+                     << t.lat1 << "," << t.lon1 << " to " << t.lat2 << "," << t.lon2);
         EXPECT_NEAR(distance_nm(t.lat1, t.lon1, t.lat2, t.lon2), t.nm, 1e-6);
         EXPECT_NEAR(azimuth_deg(t.lat1, t.lon1, t.lat2, t.lon2), t.bearing, 1e-6);
     }

@@ -15,9 +15,13 @@ using namespace tessaly;
 
 namespace {
 
-const std::vector<std::string> kHeader = {
-    "Title: Tessaly", "RefreshSeconds: 1", "Threshold: 999", "Font: 1, 12, 1, Segoe UI", "",
-    "IconFile: 1, 12, 12, 5, 5, stormtrack.png", ""};
+const std::vector<std::string> kHeader = {"Title: Tessaly",
+                                          "RefreshSeconds: 1",
+                                          "Threshold: 999",
+                                          "Font: 1, 12, 1, Segoe UI",
+                                          "",
+                                          "IconFile: 1, 12, 12, 5, 5, stormtrack.png",
+                                          ""};
 
 class Compiler : public SimTest {
 protected:
@@ -31,8 +35,8 @@ protected:
     // A finished track as the tracker leaves it: header plus the three marker lines.
     void track(const std::string& speed) {
         m->placefile.items = kHeader;
-        for (const char* l : {"Color: 255 255 255, 100", "Text: 35.0, -97.0, 1, x",
-                              "Text: 35.333, -97.0, 1, x"})
+        for (const char* l :
+             {"Color: 255 255 255, 100", "Text: 35.0, -97.0, 1, x", "Text: 35.333, -97.0, 1, x"})
             m->placefile.items.push_back(l);
         m->placefile_groups.record(LinePurpose::half_mark, m->placefile.items, kHeader.size());
         m->start_lat.text = "35.0";

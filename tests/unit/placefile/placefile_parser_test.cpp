@@ -22,7 +22,8 @@ const char* kHeader =
 // Rebuilds the first placefile a scenario's expected output shows from its
 // `placefile[i] = "..."` lines (the file is dumped again after later steps).
 std::string placefile_from_expected(const std::string& name) {
-    std::ifstream in(std::string(TESSALY_SOURCE_DIR) + "/tests/scenarios/" + name, std::ios::binary);
+    std::ifstream in(std::string(TESSALY_SOURCE_DIR) + "/tests/scenarios/" + name,
+                     std::ios::binary);
     std::string line, out;
     bool started = false;
     while (std::getline(in, line)) {
@@ -134,9 +135,10 @@ TEST(PlacefileParser, CommentsTagsAndObjects) {
 }
 
 TEST(PlacefileParser, TextLabelAndHoverQuotedOrNot) {
-    auto p = parse_placefile("Text: 35, -97, 1, \"Norman, OK\", \"pop. 128,026\\nCleveland County\"\n"
-                             "Text: 35, -97, 1, alone\n"
-                             "Text: 35, -97, 1, \"open quote, no end\n");
+    auto p = parse_placefile(
+        "Text: 35, -97, 1, \"Norman, OK\", \"pop. 128,026\\nCleveland County\"\n"
+        "Text: 35, -97, 1, alone\n"
+        "Text: 35, -97, 1, \"open quote, no end\n");
     ASSERT_EQ(p.texts.size(), 3u);
     EXPECT_EQ(p.texts[0].label, "Norman, OK");
     EXPECT_EQ(p.texts[0].hover, "pop. 128,026\\nCleveland County");
@@ -158,10 +160,10 @@ TEST(PlacefileParser, BlankSeparatedVertexColour) {
 
 TEST(PlacefileParser, MalformedLinesAreProblems) {
     auto p = parse_placefile(
-        "Color: red\n"               // 1
-        "Polygon:\n"                 // 2
-        "35.0, abc\n"                // 3
-        "35.0, -97.0, 1, 2\n"        // 4
+        "Color: red\n"         // 1
+        "Polygon:\n"           // 2
+        "35.0, abc\n"          // 3
+        "35.0, -97.0, 1, 2\n"  // 4
         "35, -97\n35.1, -97\n35, -97.1\n"
         "End:\n"                     // 8
         "End:\n"                     // 9
@@ -183,7 +185,8 @@ TEST(PlacefileParser, MalformedLinesAreProblems) {
 }
 
 TEST(PlacefileParser, TruncatedPolygon) {
-    std::string text = std::string(kHeader) + "Polygon: \r\n35.0, -97.0, 248, 248, 248, 50\r\n35.1, -97.0\r\n35.1";
+    std::string text =
+        std::string(kHeader) + "Polygon: \r\n35.0, -97.0, 248, 248, 248, 50\r\n35.1, -97.0\r\n35.1";
     auto p = parse_placefile(text);
     EXPECT_TRUE(p.polygons.empty());
     EXPECT_GE(p.problems.size(), 1u);
@@ -210,14 +213,17 @@ class WriterToParser : public SimTest {};
 
 TEST_F(WriterToParser, ASessionReadsBackWhole) {
     boot(
-        "setting version \"4.2\"\nsetting eta_database \"server\"\nsetting eta_style \"classic\"\nsetting hkselect \"Q\"\nsetting hkerase \"W\"\n"
+        "setting version \"4.2\"\nsetting eta_database \"server\"\nsetting eta_style "
+        "\"classic\"\nsetting hkselect \"Q\"\nsetting hkerase \"W\"\n"
         "setting hketa \"X\"\nsetting border \"yes\"\nclock 11:50:00 12h\nstart\n"
         "desktop add \"KTLX - GRLevel3\"\ndesktop panel \"KTLX - GRLevel3\" \"35.65, -97.2\"\n"
         "wait 1000\nclick frmMain.optgr3\nclick frmMain.mnu_projection_cone\npress Q\nwait 5\n"
         "desktop panel \"KTLX - GRLevel3\" \"35.9, -97.0\"\nwait 5\npress Q\nwait 5\n"
         "click frmMain.mnu_projection_fan\npress Q\nwait 5\n"
         "desktop panel \"KTLX - GRLevel3\" \"35.65, -97.2\"\nwait 5\npress Q\nwait 5\n"
-        "web reply \"" + std::string(TESSALY_TESTDATA) + "/geonames/ok_luther_r5_1place.xml\"\n"
+        "web reply \"" +
+        std::string(TESSALY_TESTDATA) +
+        "/geonames/ok_luther_r5_1place.xml\"\n"
         "press X\nwait 20\n");
     std::ifstream f(dir + "/korvel.txt", std::ios::binary);
     std::stringstream ss;
@@ -228,7 +234,7 @@ TEST_F(WriterToParser, ASessionReadsBackWhole) {
     EXPECT_EQ(p.icons.size(), 10u);         // five per track
     // The two storms' letters, Luther (on the second storm's path) and the ETA marker.
     EXPECT_EQ(p.objects.size(), 4u);
-    EXPECT_GE(p.lines.size(), 2u + 6u);     // two tracks, six fan borders
+    EXPECT_GE(p.lines.size(), 2u + 6u);  // two tracks, six fan borders
 }
 
 }  // namespace tessaly

@@ -155,8 +155,9 @@ TEST(LocalAndOnline, TheSamePlacesGiveTheSamePathcast) {
     ASSERT_GT(server.port(), 0);
     std::ostringstream out_online;
     Simulator online(base + "/online", "C:\\Tessaly", out_online);
-    ASSERT_EQ(online.run("setting eta_database \"server\"\n" + track + "web server http://127.0.0.1:" +
-                             std::to_string(server.port()) + "/\n" + view,
+    ASSERT_EQ(online.run("setting eta_database \"server\"\n" + track +
+                             "web server http://127.0.0.1:" + std::to_string(server.port()) +
+                             "/\n" + view,
                          "."),
               0)
         << online.error;

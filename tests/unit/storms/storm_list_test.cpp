@@ -26,9 +26,12 @@ protected:
         a.second.utc = now - 12 * 60;
         a.second.clock = ClockTime{14, 48, 0, true};
         // Past the first, out of the path the second: the third is next.
-        a.arrivals.push_back({"Moore", {}, 0, 0, 5, 10, ClockTime{14, 48, 0, true}, now - 120, true});
-        a.arrivals.push_back({"Noble", {}, 0, 0, 8, 20, ClockTime{14, 48, 0, true}, now + 480, false});
-        a.arrivals.push_back({"Norman", {}, 0, 0, 9, 52, ClockTime{14, 48, 0, true}, now + 2400, true});
+        a.arrivals.push_back(
+            {"Moore", {}, 0, 0, 5, 10, ClockTime{14, 48, 0, true}, now - 120, true});
+        a.arrivals.push_back(
+            {"Noble", {}, 0, 0, 8, 20, ClockTime{14, 48, 0, true}, now + 480, false});
+        a.arrivals.push_back(
+            {"Norman", {}, 0, 0, 9, 52, ClockTime{14, 48, 0, true}, now + 2400, true});
         Storm b;
         b.number = 2;
         b.label = "B";
@@ -49,7 +52,8 @@ protected:
 TEST_F(StormListTest, RowsShowEachStormAndTheSelectedOneIsHighlighted) {
     ASSERT_TRUE(list().visible);
     ASSERT_EQ(rows().size(), 2u);
-    EXPECT_EQ(rows()[0], "A\tNE (from 224\xC2\xB0)\t25 kt / 29 mph\t2:48 PM\t12 min\t3:40 PM Norman");
+    EXPECT_EQ(rows()[0],
+              "A\tNE (from 224\xC2\xB0)\t25 kt / 29 mph\t2:48 PM\t12 min\t3:40 PM Norman");
     EXPECT_EQ(rows()[1], "B\tS (from 001\xC2\xB0)\t08 kt / 09 mph\t2:59 PM\t0 min\t");
     EXPECT_EQ(list().storm_list.selected_row, 1);
     // The ages move on with the window's own timer.

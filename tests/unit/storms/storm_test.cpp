@@ -26,7 +26,8 @@ TEST(Storm, LabelsAreShortPlainAndNeverAnotherStormsLetters) {
     EXPECT_EQ(label_problem(storms, 1, "Big one"), "");
     EXPECT_EQ(label_problem(storms, 1, "A"), "");                  // its own letter back
     EXPECT_EQ(label_problem(storms, 1, "\xC3\x89t\xC3\xA9"), "");  // 3 characters of UTF-8
-    for (const char* bad : {"", "Thirteen char", "a;b", "say \"x\"", "Hook", "C", "AB", "tab\there"})
+    for (const char* bad :
+         {"", "Thirteen char", "a;b", "say \"x\"", "Hook", "C", "AB", "tab\there"})
         EXPECT_NE(label_problem(storms, 1, bad), "") << bad;
 }
 

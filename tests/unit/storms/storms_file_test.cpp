@@ -110,21 +110,21 @@ TEST(StormsFile, DamagedForeignAndNewerFilesAreReported) {
     const std::string good = storms_file_text(two_storms());
     ASSERT_TRUE(read_storms_file(good).file);
     const std::pair<std::string, std::string> edits[] = {
-        {"tessaly-storms 1", "tessaly-storms 2"},        // newer version
-        {"tessaly-storms 1", "[Settings]"},              // another program's file
+        {"tessaly-storms 1", "tessaly-storms 2"},          // newer version
+        {"tessaly-storms 1", "[Settings]"},                // another program's file
         {"speed_kt 0.30000000000000004", "speed_kt 0,3"},  // bad number
         {"first_utc 1780332600", "first_utc 1e9"},
         {"mode hour", "mode hours"},
         {"first_clock 15:02:07 12h", "first_clock 25:02:07 12h"},
         {"shapes fan wedge", "shapes fan fan"},
         {"drawn_at 15:12:07 12h\r\n\r\nstorm 7", "\r\nstorm 7"},  // missing field
-        {"storm 7", "storm 3"},                          // duplicate number
-        {"selected 3", "selected 5"},                    // selection naming no storm
-        {"counter 7", "counter 6"},                      // the next track would be 7 again
-        {"label A\\\\x41\\x20", "label A\\q"},           // bad escape
+        {"storm 7", "storm 3"},                                   // duplicate number
+        {"selected 3", "selected 5"},                             // selection naming no storm
+        {"counter 7", "counter 6"},                               // the next track would be 7 again
+        {"label A\\\\x41\\x20", "label A\\q"},                    // bad escape
         {"mark_minutes 5", "mark_minutes 5\r\nmark_minutes 5"},
-        {"end\r\n", "end\r\nx\r\n"},                     // trailing garbage
-        {"end\r\n", "\r\n"},                             // cut at a line end
+        {"end\r\n", "end\r\nx\r\n"},  // trailing garbage
+        {"end\r\n", "\r\n"},          // cut at a line end
     };
     for (const auto& [from, to] : edits) {
         ASSERT_NE(good.find(from), std::string::npos) << from;

@@ -19,11 +19,13 @@ struct Marks : SimTest {
     // A linked GRLevel3 viewer, the cone drawn, frames mode `frames` minutes
     // apart (0: one-hour marks).
     void link(int frames) {
-        boot("setting version \"4.2\"\nsetting eta_database \"server\"\nsetting eta_style \"classic\"\nsetting hkselect \"Q\"\nsetting hkerase \"W\"\n"
-             "setting hketa \"X\"\nsetting border \"yes\"\nsetting time_marks \"yes\"\n"
-             "clock 10:00:00 12h\nstart\n"
-             "desktop add \"KTLX - GRLevel3\"\ndesktop panel \"KTLX - GRLevel3\" \"35.0, -97.0\"\n"
-             "wait 1000\nclick frmMain.optgr3\nclick frmMain.mnu_projection_cone\n");
+        boot(
+            "setting version \"4.2\"\nsetting eta_database \"server\"\nsetting eta_style "
+            "\"classic\"\nsetting hkselect \"Q\"\nsetting hkerase \"W\"\n"
+            "setting hketa \"X\"\nsetting border \"yes\"\nsetting time_marks \"yes\"\n"
+            "clock 10:00:00 12h\nstart\n"
+            "desktop add \"KTLX - GRLevel3\"\ndesktop panel \"KTLX - GRLevel3\" \"35.0, -97.0\"\n"
+            "wait 1000\nclick frmMain.optgr3\nclick frmMain.mnu_projection_cone\n");
         if (frames) {
             script("click frmMain.mnu_mark_frames\n");
             script("type frmInput.INP \"" + std::to_string(frames) + "\"\n");
@@ -37,8 +39,7 @@ struct Marks : SimTest {
                "desktop panel \"KTLX - GRLevel3\" \"" + second + "\"\nwait 3\n");
         out.str("");
         std::string s = "press Q\nwait 5\nprint placefile\n";
-        for (int i = 0; i < 8; ++i)
-            s += "web reply \"" + kGeo + "ks_flinthills_r5_0places.xml\"\n";
+        for (int i = 0; i < 8; ++i) s += "web reply \"" + kGeo + "ks_flinthills_r5_0places.xml\"\n";
         script(s + "press X\nwait 5\n");
         return out.str();
     }
@@ -87,9 +88,9 @@ TEST_F(Marks, LiveMotionScalesToOneHour) {
 // fallback would be a value the key refuses), unusable text reads as the
 // default, and the messages name the range the key holds.
 TEST(MotionText, KeyRangesHoldTheirDefaults) {
-    for (const SettingKey* k : {&keys::mark_minutes, &keys::projection_minutes,
-                                &keys::restore_hours, &keys::frame_delay, &keys::pathcast_miles,
-                                &keys::pathcast_min_population, &keys::alert_minutes}) {
+    for (const SettingKey* k :
+         {&keys::mark_minutes, &keys::projection_minutes, &keys::restore_hours, &keys::frame_delay,
+          &keys::pathcast_miles, &keys::pathcast_min_population, &keys::alert_minutes}) {
         ASSERT_TRUE(k->has_range()) << k->key;
         EXPECT_EQ(minutes_setting(k->fallback, *k), k->fallback_number()) << k->key;
         EXPECT_EQ(number_in_range(*k, std::to_string(k->hi + 1)), k->fallback_number()) << k->key;
@@ -101,8 +102,8 @@ TEST(MotionText, KeyRangesHoldTheirDefaults) {
 TEST(MotionText, MinutesAndClock) {
     EXPECT_EQ(minutes_setting(" 15 ", 15, 180), 15);
     EXPECT_EQ(minutes_setting("000180", 15, 180), 180);
-    for (const char* bad : {"", " ", "14", "181", "-20", "+20", "20.0", "2e1", "20 min",
-                            "99999999999999999999"})
+    for (const char* bad :
+         {"", " ", "14", "181", "-20", "+20", "20.0", "2e1", "20 min", "99999999999999999999"})
         EXPECT_FALSE(minutes_setting(bad, 15, 180)) << bad;
     EXPECT_EQ(projection_distance_nm(20, "30"), 10);
     EXPECT_EQ(projection_distance_nm(20, "abc"), 20);

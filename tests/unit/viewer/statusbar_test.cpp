@@ -7,16 +7,20 @@ using tessaly::Failure;
 using tessaly::parse_position;
 
 TEST(PositionParser, SplitsAtTheFirstCommaAndTrims) {
-    struct { const char* in; const char* lat; const char* lon; } cases[] = {
+    struct {
+        const char* in;
+        const char* lat;
+        const char* lon;
+    } cases[] = {
         {"35.2231, -97.4412", "35.2231", "-97.4412"},
         {"  35.1, -97.2  ", "35.1", "-97.2"},
         {"35.1,-97.2", "35.1", "-97.2"},
         {"35.1, -97.2, 1200 ft", "35.1", "-97.2, 1200 ft"},
         {"35.1, -97.2>x", "35.1", "-97.2"},
-        {"35.1>, -97.2", "35.1>", "-97.2"},   // a ">" before the comma stays in the latitude
+        {"35.1>, -97.2", "35.1>", "-97.2"},  // a ">" before the comma stays in the latitude
         {"<35.1, -97.2", "<35.1", "-97.2"},
         {",", "", ""},
-        {"abc, def", "abc", "def"},           // passed on as text, unchecked
+        {"abc, def", "abc", "def"},  // passed on as text, unchecked
     };
     for (auto& c : cases) {
         auto [lat, lon] = parse_position(c.in);

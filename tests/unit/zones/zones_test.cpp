@@ -48,9 +48,9 @@ TEST(Zones, LocalClocksMatchZdump) {
 #ifdef _WIN32
     GTEST_SKIP() << "zdump is the build machine's";
 #else
-    const char* names[] = {"America/Chicago", "America/Denver",   "America/Phoenix",
+    const char* names[] = {"America/Chicago",  "America/Denver",    "America/Phoenix",
                            "America/New_York", "America/Anchorage", "Pacific/Honolulu",
-                           "America/St_Johns", "Europe/London",    "Australia/Lord_Howe"};
+                           "America/St_Johns", "Europe/London",     "Australia/Lord_Howe"};
     if (run("zdump -c 2025,2026 UTC").empty()) GTEST_SKIP() << "no zdump on this machine";
     int checked = 0;
     for (const char* name : names) {
@@ -64,8 +64,8 @@ TEST(Zones, LocalClocksMatchZdump) {
             std::string zname, wd, mon, ut, eq, lwd, lmon, abbr, isdst, gmtoff;
             int d, y, h, mi, s, ld, ly, lh, lmi, ls;
             char c;
-            f >> zname >> wd >> mon >> d >> h >> c >> mi >> c >> s >> y >> ut >> eq >> lwd >> lmon >>
-                ld >> lh >> c >> lmi >> c >> ls >> ly >> abbr >> isdst >> gmtoff;
+            f >> zname >> wd >> mon >> d >> h >> c >> mi >> c >> s >> y >> ut >> eq >> lwd >>
+                lmon >> ld >> lh >> c >> lmi >> c >> ls >> ly >> abbr >> isdst >> gmtoff;
             ASSERT_TRUE(f) << line;
             std::tm tm{};
             tm.tm_year = y - 1900;
@@ -78,7 +78,8 @@ TEST(Zones, LocalClocksMatchZdump) {
             EXPECT_EQ(l.year, ly) << line;
             EXPECT_EQ(l.month, month_of(lmon)) << line;
             EXPECT_EQ(l.day, ld) << line;
-            EXPECT_EQ(l.hour24 * 3600 + l.minute * 60 + l.second, lh * 3600 + lmi * 60 + ls) << line;
+            EXPECT_EQ(l.hour24 * 3600 + l.minute * 60 + l.second, lh * 3600 + lmi * 60 + ls)
+                << line;
             EXPECT_EQ(l.abbreviation, abbr) << line;
             EXPECT_EQ("gmtoff=" + std::to_string(l.offset_seconds), gmtoff) << line;
             ++checked;

@@ -50,11 +50,13 @@ std::wstring exe_of(HWND h) {
 void dump_list_rows(HWND list, int id) {
     const int rows = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
     HWND header = reinterpret_cast<HWND>(SendMessageW(list, LVM_GETHEADER, 0, 0));
-    const int cols = header ? std::max(1, static_cast<int>(SendMessageW(header, HDM_GETITEMCOUNT, 0, 0))) : 1;
+    const int cols =
+        header ? std::max(1, static_cast<int>(SendMessageW(header, HDM_GETITEMCOUNT, 0, 0))) : 1;
     if (rows <= 0) return;
     DWORD pid = 0;
     GetWindowThreadProcessId(list, &pid);
-    HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+    HANDLE process =
+        OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
     if (!process) return;
     constexpr int kChars = 512;
     const SIZE_T size = sizeof(LVITEMW) + kChars * sizeof(wchar_t);
@@ -72,7 +74,8 @@ void dump_list_rows(HWND list, int id) {
                 wchar_t text[kChars] = {};
                 SIZE_T done = 0;
                 if (!WriteProcessMemory(process, remote, &item, sizeof item, &done)) break;
-                SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(r), reinterpret_cast<LPARAM>(remote));
+                SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(r),
+                             reinterpret_cast<LPARAM>(remote));
                 ReadProcessMemory(process, remote_text, text, sizeof text - sizeof(wchar_t), &done);
                 if (c > 0) line += " | ";
                 line += tessaly::win32::narrow(text);
@@ -93,7 +96,8 @@ BOOL CALLBACK dump_child(HWND c, LPARAM) {
     std::printf("  %d %s\n", GetDlgCtrlID(c), text_of(c).c_str());
     wchar_t cls[32] = {};
     GetClassNameW(c, cls, 32);
-    if (_wcsicmp(cls, WC_LISTVIEWW) == 0 && (GetWindowLongW(c, GWL_STYLE) & LVS_TYPEMASK) == LVS_REPORT)
+    if (_wcsicmp(cls, WC_LISTVIEWW) == 0 &&
+        (GetWindowLongW(c, GWL_STYLE) & LVS_TYPEMASK) == LVS_REPORT)
         dump_list_rows(c, GetDlgCtrlID(c));
     return TRUE;
 }
@@ -114,7 +118,8 @@ BOOL CALLBACK dump_top(HWND h, LPARAM lp) {
 int main(int argc, char** argv) {
     if (argc == 4 && std::strcmp(argv[1], "panel") == 0) {
         tessaly::Win32Platform platform;
-        tessaly::PanelRead r = platform.read_panel(tessaly::win32::acp_to_utf8(argv[2]), std::atoi(argv[3]));
+        tessaly::PanelRead r =
+            platform.read_panel(tessaly::win32::acp_to_utf8(argv[2]), std::atoi(argv[3]));
         if (r.status == tessaly::PanelStatus::NoWindow) std::puts("(none)");
         else if (r.status == tessaly::PanelStatus::Empty) std::puts("(empty)");
         else std::puts(r.text.c_str());
