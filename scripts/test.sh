@@ -7,6 +7,8 @@ cd "$(dirname "$0")/.."
 scripts/setup-native.sh
 # The portable core stays free of Win32 headers and types.
 scripts/check-portable.sh
+# Every C++ file as the formatter writes it.
+scripts/check-format.sh
 # No two folders under src/ include each other (app, the composition root,
 # aside).
 python3 scripts/include-graph.py --check
