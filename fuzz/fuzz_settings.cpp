@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "app/settings_keys.h"
 #include "bowecho/frm_bow_echo.h"
 #include "core/failure.h"
 #include "core/text.h"
@@ -17,9 +18,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::vector<std::string> f =
         split(std::string(reinterpret_cast<const char*>(data), size), '\n');
     f.resize(11);
-    const char* keys[] = {"border_width", "polygon_trans", "polygon_rgb", "border_rgb", "track_rgb",
-                          "track_width",  "polygon",       "border",      "track"};
-    for (int i = 0; i < 9; ++i) app.save_setting(keys[i], f[static_cast<size_t>(i)]);
+    const SettingKey* drawing[] = {&keys::border_width, &keys::polygon_trans, &keys::polygon_rgb,
+                                   &keys::border_rgb,   &keys::track_rgb,     &keys::track_width,
+                                   &keys::polygon,      &keys::border,        &keys::track};
+    for (int i = 0; i < 9; ++i) app.save_setting(*drawing[i], f[static_cast<size_t>(i)]);
     FrmMain& m = app.frmMain();
     for (const char* shape : {"cone", "fan", "wedge"}) {
         m.choose_projection(shape);
