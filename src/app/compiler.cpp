@@ -48,10 +48,10 @@ public:
 
         const char* red = keys::polygon_rgb.fallback;
         const char* grey = keys::border_rgb.fallback;
-        if (sh.cone) shape(cone_lines, in, read_look(red, grey));
-        if (sh.fan) shape(fan_lines, in, read_look(red, grey));
+        if (sh.cone) shape(cone_lines, in, stored_look(app, red, grey));
+        if (sh.fan) shape(fan_lines, in, stored_look(app, red, grey));
         // Grey with light borders, so that a wedge never looks like a cone or fan.
-        if (sh.wedge) shape(wedge_lines, in, read_look("128, 128, 128,", "248 248 248"));
+        if (sh.wedge) shape(wedge_lines, in, stored_look(app, "128, 128, 128,", "248 248 248"));
         if (storm.number > 0 && app.get_setting(keys::storm_labels) != "0") {
             for (std::string& l : storm_label_lines(storm, colour_setting(app, keys::track_rgb)))
                 main.placefile.items.push_back(std::move(l));
@@ -61,19 +61,6 @@ public:
 private:
     App& app;
     FrmMain& main;
-
-    // polygon_fallback is already in the vertex form "R, G, B," so that the
-    // viewer still reads a fill colour when nothing is stored.
-    ShapeLook read_look(const std::string& polygon_fallback, const std::string& border_fallback) {
-        ShapeLook k;
-        k.border_width = setting_or(app, keys::border_width);
-        k.polygon_trans = setting_or(app, keys::polygon_trans);
-        k.polygon_rgb = setting_or(app, keys::polygon_rgb, polygon_fallback);
-        k.border_rgb = colour_setting(app, keys::border_rgb, border_fallback);
-        k.track_rgb = colour_setting(app, keys::track_rgb);
-        k.track_width = setting_or(app, keys::track_width);
-        return k;
-    }
 
     // The shape's lines go into the buffer and its last destination into the
     // result fields, also when it fails part way.

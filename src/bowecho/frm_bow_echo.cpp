@@ -55,11 +55,6 @@ struct BowPoints {
     Pt L[9], F[7], Q[7];
 };
 
-// How the bow echo is drawn, from the stored settings.
-struct BowLook {
-    std::string border_width, polygon_trans, polygon_rgb, border_rgb, track_rgb, track_width;
-};
-
 BowPoints marked_points(const std::vector<std::string>& list) {
     BowPoints b;
     for (int k = 1; k <= 8; ++k) b.L[k] = {list[2 * (k - 1)], list[2 * (k - 1) + 1]};
@@ -91,18 +86,6 @@ void project_front(App& app, BowPoints& b, std::string& azimuth, std::string& ra
     for (int k = 1; k <= 6; ++k) b.Q[k] = dest10(b.L[k], d / 4);
 }
 
-BowLook stored_look(App& app) {
-    BowLook look;
-    look.border_width = setting_or(app, keys::border_width);
-    look.polygon_trans = setting_or(app, keys::polygon_trans);
-    // The fallback in the stored "R, G, B," form keeps the vertex readable as a colour.
-    look.polygon_rgb = setting_or(app, keys::polygon_rgb);
-    look.border_rgb = colour_setting(app, keys::border_rgb);
-    look.track_rgb = colour_setting(app, keys::track_rgb);
-    look.track_width = setting_or(app, keys::track_width);
-    return look;
-}
-
 void append_polygons(std::vector<std::string>& out, const BowPoints& b,
                      const std::vector<std::string>& rgb, const std::string& trans) {
     for (const Pt* far : {b.F, b.Q}) {
@@ -116,7 +99,7 @@ void append_polygons(std::vector<std::string>& out, const BowPoints& b,
     }
 }
 
-void append_border(std::vector<std::string>& out, const BowPoints& b, const BowLook& look) {
+void append_border(std::vector<std::string>& out, const BowPoints& b, const ShapeLook& look) {
     out.push_back(pf::color(look.border_rgb, look.polygon_trans));
     out.push_back(pf::line_start(look.border_width, false));
     for (int k = 1; k <= 6; ++k) out.push_back(b.L[k].line());
@@ -125,7 +108,7 @@ void append_border(std::vector<std::string>& out, const BowPoints& b, const BowL
     out.push_back(pf::kLineEnd);
 }
 
-void append_track(std::vector<std::string>& out, const BowPoints& b, const BowLook& look,
+void append_track(std::vector<std::string>& out, const BowPoints& b, const ShapeLook& look,
                   const std::string& azimuth) {
     // Plain means of the degree values, not great-circle midpoints.
     double l3a = to_number(b.L[3].lat), l3o = to_number(b.L[3].lon);
@@ -167,7 +150,7 @@ void FrmBowEcho::build_from_points() {
     }
     project_front(app, b, cazimuth.text, crange.text);
 
-    const BowLook look = stored_look(app);
+    const ShapeLook look = stored_look(app);
     std::vector<std::string> rgb = split(look.polygon_rgb, ' ');
     if (rgb.size() < 3) {
         // Only an outside edit of the store gets here; leave the main buffer alone.

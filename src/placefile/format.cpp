@@ -86,4 +86,16 @@ std::string colour_setting(App& app, const SettingKey& key, const std::string& f
     return v.empty() ? fallback : replace_all(stored_text(v), ", ", " ");
 }
 
+ShapeLook stored_look(App& app, const std::string& polygon_fallback,
+                      const std::string& border_fallback) {
+    ShapeLook k;
+    k.border_width = setting_or(app, keys::border_width);
+    k.polygon_trans = setting_or(app, keys::polygon_trans);
+    k.polygon_rgb = setting_or(app, keys::polygon_rgb, polygon_fallback);
+    k.border_rgb = colour_setting(app, keys::border_rgb, border_fallback);
+    k.track_rgb = colour_setting(app, keys::track_rgb);
+    k.track_width = setting_or(app, keys::track_width);
+    return k;
+}
+
 }  // namespace tessaly

@@ -92,4 +92,14 @@ inline std::string colour_setting(App& app, const SettingKey& k) {
     return colour_setting(app, k, k.fallback);
 }
 
+// The colours and widths of one shape as they are written.
+struct ShapeLook {
+    std::string border_width, polygon_trans, polygon_rgb, border_rgb, track_rgb, track_width;
+};
+// A shape's look from the stored settings; the polygon and border colours
+// fall back to the given texts (the polygon's already in the vertex form
+// "R, G, B,", so that the viewer still reads a fill colour).
+ShapeLook stored_look(App& app, const std::string& polygon_fallback = keys::polygon_rgb.fallback,
+                      const std::string& border_fallback = keys::border_rgb.fallback);
+
 }  // namespace tessaly

@@ -12,11 +12,6 @@
 
 namespace tessaly {
 
-// The colours and widths of one shape as they are written.
-struct ShapeLook {
-    std::string border_width, polygon_trans, polygon_rgb, border_rgb, track_rgb, track_width;
-};
-
 struct ProjectionInput {
     Pt start, stop;
     std::string azimuth_text;  // whole degrees from start to stop, as shown
